@@ -1,0 +1,126 @@
+// The configuration database library.
+//
+// Every call takes the database path first ("/mnt/nand/app/tqdb.db" and so
+// on, the device's own path; the library puts the root prefix in front).
+// Results: 0 success, non-zero failure. A read that finds no row returns
+// non-zero and leaves the caller's buffer untouched.
+//
+// Storage: one SQLite file per database path with a small fixed schema (a
+// key/value table for the parameters, one table of records keyed by
+// (store name, key) holding each record as its fixed bytes). A database
+// without the schema gets it, with the factory defaults, on first open.
+//
+// Typed calls (read_camera, write_camera, read_cameras, ...) are thin
+// functions over the generic engine below, produced from the table
+// descriptors in tables.cpp with the TQDB_* macros at the end of this file.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#define TQDB_FILE "/mnt/nand/app/tqdb.db"
+#define TQDB_ANPR_FILE "/mnt/nand/app/anpr.db"
+#define TQDB_OEM_FILE "/mnt/nand2/oem.db"
+
+// ---- parameters ---------------------------------------------------------
+
+int get_param_int(const char* path, const char* key, int def);
+// Copies the stored text (or def) into buf, cut to size - 1 and terminated.
+int get_param_value(const char* path, const char* key, char* buf, int size, const char* def);
+// Store under the key (created when missing).
+int set_param_int(const char* path, const char* key, int value);
+int set_param_value(const char* path, const char* key, const char* value);
+// Non-zero when the key is missing.
+int check_param_key(const char* path, const char* key);
+int add_param_value(const char* path, const char* key, const char* value);
+
+// ---- table descriptors --------------------------------------------------
+
+enum class tqdb_key_kind : uint8_t {
+    single,  // one row only, no key
+    int_at,  // 32-bit integer key at key_off in the record
+    text_at, // NUL-terminated text key at key_off, key_len bytes wide
+};
+
+// An integer column that copy_table_column_int may address by name.
+struct tqdb_column {
+    const char* name;
+    uint32_t offset;
+};
+
+struct tqdb_table {
+    const char* name;         // store name, unique in the database
+    uint32_t rec_size;        // bytes of one record
+    tqdb_key_kind key_kind;
+    uint32_t key_off;         // offset of the key field
+    uint32_t key_len;         // width of a text key
+    int32_t factory_rows;     // rows created with the schema (keys 0..n-1), 0 for none
+    const tqdb_column* columns;
+    uint32_t column_count;
+    // Fills the factory record of key (already zero-filled, key field set).
+    void (*factory_row)(void* rec, int key);
+};
+
+// ---- generic engine -----------------------------------------------------
+
+int tqdb_read(const char* path, const tqdb_table& t, void* rec, int64_t key);
+int tqdb_read_text(const char* path, const tqdb_table& t, void* rec, const char* key);
+// Writes the row named by the record's own key field.
+int tqdb_write(const char* path, const tqdb_table& t, const void* rec);
+int tqdb_delete(const char* path, const tqdb_table& t, int64_t key);
+// Reads up to capacity rows in key order into arr; *count gets the number read.
+int tqdb_read_all(const char* path, const tqdb_table& t, void* arr, int capacity, int* count);
+// Writes count rows (each named by its own key field) in one transaction.
+int tqdb_write_all(const char* path, const tqdb_table& t, const void* arr, int count);
+// Copies src to every channel whose bit is set in mask (bit 0 = channel 0),
+// each copy keeping its own channel as key.
+int tqdb_copy(const char* path, const tqdb_table& t, const void* src, uint64_t mask);
+// Number of rows stored.
+int tqdb_count(const char* path, const tqdb_table& t);
+
+// Blobs of any size keyed by (store, int key): for lists stored per owner
+// (PTZ actions of an event, white-light rows of an event channel).
+int tqdb_blob_read(const char* path, const char* store, int64_t key, void* buf, size_t size);
+int tqdb_blob_write(const char* path, const char* store, int64_t key, const void* buf, size_t size);
+
+// Sets the named integer column in every row of table whose key column value
+// has its bit set in mask.
+int copy_table_column_int(const char* path, const char* table, const char* column, int value,
+                          uint64_t mask, const char* key_column);
+
+// Closes the cached connections (tests that remove a root call it).
+void tqdb_close_all();
+
+// ---- typed calls --------------------------------------------------------
+// TQDB_KEYED(name, type, table): read_<name>(path, rec, key),
+//   write_<name>(path, rec), delete_<name>(path, key)
+// TQDB_ALL(names, type, table, capacity): read_<names>(path, arr, count),
+//   write_<names>(path, arr, count)
+// TQDB_SINGLE(name, type, table): read_<name>(path, rec), write_<name>(path, rec)
+#define TQDB_KEYED(name, type, table)                                                  \
+    inline int read_##name(const char* path, type* rec, int key) {                     \
+        return tqdb_read(path, table, rec, key);                                       \
+    }                                                                                  \
+    inline int write_##name(const char* path, const type* rec) {                       \
+        return tqdb_write(path, table, rec);                                           \
+    }                                                                                  \
+    inline int delete_##name(const char* path, int key) { return tqdb_delete(path, table, key); }
+
+#define TQDB_ALL(names, type, table, capacity)                                         \
+    inline int read_##names(const char* path, type* arr, int* count) {                 \
+        return tqdb_read_all(path, table, arr, capacity, count);                       \
+    }                                                                                  \
+    inline int write_##names(const char* path, const type* arr, int count) {           \
+        return tqdb_write_all(path, table, arr, count);                                \
+    }
+
+#define TQDB_COPY(names, type, table)                                                  \
+    inline int copy_##names(const char* path, const type* src, uint64_t mask) {        \
+        return tqdb_copy(path, table, src, mask);                                      \
+    }
+
+#define TQDB_SINGLE(name, type, table)                                                 \
+    inline int read_##name(const char* path, type* rec) { return tqdb_read(path, table, rec, 0); } \
+    inline int write_##name(const char* path, const type* rec) {                       \
+        return tqdb_write(path, table, rec);                                           \
+    }

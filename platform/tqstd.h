@@ -1,0 +1,56 @@
+// The platform's standard library: socket messaging to the core daemon,
+// tasks and mutexes, process and memory helpers.
+#pragma once
+
+#include <pthread.h>
+#include <sys/types.h>
+
+#include <cstddef>
+#include <cstdio>
+
+// ---- socket messaging ---------------------------------------------------
+// Callback for every message that arrives on the link: header (24 bytes,
+// identifier at offset 12, payload size at offset 20) and payload (null when
+// the size is 0). Runs on the library's receiving thread.
+typedef void (*tq_sock_callback)(void* ctx, const void* header, const void* payload);
+
+// Connects to the daemon at the socket path (root prefix added inside) and
+// starts the receiving thread. mode and flags are informational. Returns 0 on
+// success, -1 when the daemon cannot be reached (a later send retries the
+// connection).
+int tq_sock_init(tq_sock_callback cb, int mode, int flags, const char* path);
+// 0 when the message has been handed over, non-zero when the send is to be
+// tried again (no daemon, connection lost).
+int tq_sock_send_msg(int channel, int msg_id, const void* payload, int payload_len, int arg5,
+                     int arg6);
+// Stops the callbacks (the receiving thread is joined) and closes the link.
+int tq_sock_uninit();
+
+// ---- tasks and mutexes ----------------------------------------------------
+typedef pthread_t tq_task_t;
+typedef void* (*tq_task_fn)(void* arg);
+int tq_task_create_join(tq_task_t* task, tq_task_fn fn, void* arg);
+int tq_task_set_name(const char* name);
+int tq_task_join(tq_task_t task);
+
+typedef pthread_mutex_t tq_mutex_t;
+int tq_mutex_init(tq_mutex_t* m);
+int tq_mutex_lock(tq_mutex_t* m);
+int tq_mutex_unlock(tq_mutex_t* m);
+int tq_mutex_destroy(tq_mutex_t* m);
+
+// ---- processes, memory, files ----------------------------------------------
+// Runs a fixed command line through the shell; the result is the raw status.
+int tq_system(const char* command);
+// popen of a fixed command line ("r" or "w"), with its pid for tq_vpclose.
+FILE* tq_vpopen(const char* command, const char* mode, pid_t* pid);
+int tq_vpclose(FILE* fp, pid_t pid);
+
+void* __tq_malloc(size_t size, const char* file, int line);
+void* __tq_calloc(size_t count, size_t size, const char* file, int line);
+void __tq_free(void* ptr, const char* file, int line);
+
+// 1 when the path (device path; root prefix added inside) exists, else 0.
+int tq_check_file_exist(const char* path);
+// Copies everything from fd_in to fd_out. 0 on success, -1 on failure.
+int tq_spliced_copy_ex(int fd_in, int fd_out);
