@@ -331,6 +331,7 @@ void coresim_server::serve(conn_entry* c) {
     const char* reason = "peer";
     log_event("connect", c->number, nullptr, -1, nullptr);
     uint32_t seq = 0;
+    bool writable = true;
     for (;;) {
         tq_sock_header h;
         if (!read_full(fd, &h, sizeof h)) break;
@@ -358,6 +359,9 @@ void coresim_server::serve(conn_entry* c) {
         std::vector<out_msg> replies = answer(req);
         bool open = true;
         for (const out_msg& m : replies) {
+            // A peer that stopped reading may still have sent more: those
+            // messages are read and journaled, only the answers are dropped.
+            if (!writable) break;
             pause_rounds(m.delay_rounds);
             if (stopping_.load()) {
                 open = false;
@@ -372,7 +376,7 @@ void coresim_server::serve(conn_entry* c) {
             tq_sock_header rh = tq_sock_make_header(++seq, m.id, static_cast<uint32_t>(m.payload.size()));
             if (!write_all(fd, &rh, sizeof rh) ||
                 (!m.payload.empty() && !write_all(fd, m.payload.data(), m.payload.size()))) {
-                open = false;
+                writable = false;
                 reason = "write failed";
                 break;
             }
