@@ -443,8 +443,10 @@ TEST_F(CoreSim, ReplyMayFirstWriteAFileUnderTheRoot) {
 TEST_F(CoreSim, ProgrammaticRuleSeesTheRequest) {
     coresim::rule r;
     r.id = 2500;
-    r.handler = [](const coresim::request& req, std::vector<coresim::out_msg>& out) {
-        out.push_back({req.id + 1, bytes(req.payload.rbegin(), req.payload.rend()), 0, false});
+    // The handler may look at the server it runs in.
+    r.handler = [this](const coresim::request& req, std::vector<coresim::out_msg>& out) {
+        out.push_back({req.id + static_cast<int32_t>(core.journal().size()),
+                       bytes(req.payload.rbegin(), req.payload.rend()), 0, false});
     };
     core.add_rule(r);
     raw_client client(socket());
