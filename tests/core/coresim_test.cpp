@@ -221,6 +221,22 @@ TEST(CoreSimScript, InvalidScriptsAreRefusedWithTheirPlace) {
     EXPECT_FALSE(server.set_script("[{}]"));
 }
 
+TEST(CoreSimScript, ExampleOfTheReadmeIsAValidScript) {
+    std::ifstream in(std::string(NVR_SOURCE_DIR) + "/tools/coresim/README.md");
+    std::stringstream text;
+    text << in.rdbuf();
+    std::string doc = text.str();
+    size_t start = doc.find("```json\n");
+    ASSERT_NE(start, std::string::npos);
+    start += 8;
+    size_t end = doc.find("```", start);
+    ASSERT_NE(end, std::string::npos);
+    std::vector<coresim::rule> rules;
+    std::string error;
+    EXPECT_TRUE(coresim::parse_script(doc.substr(start, end - start), rules, &error)) << error;
+    EXPECT_EQ(rules.size(), 3u);
+}
+
 TEST_F(CoreSim, RulesMatchOnPayloadBytesAndRunOutAfterTheirTimes) {
     ASSERT_TRUE(core.set_script(R"([
         {"id": 2000, "match": "03000000", "reply": {"size": 4, "fields": [{"at": 0, "int32": 33}]}},
