@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -231,4 +232,49 @@ cgi_result cgi_post_json(const test_root& root, const std::string& code, const s
 std::string text_reply(const std::string& body) { return "Content-type: text/plain\r\n\r\n" + body; }
 std::string json_reply(const std::string& body) {
     return "Content-type: application/json\r\n\r\n" + body;
+}
+
+stdout_capture::stdout_capture() {
+    std::fflush(stdout);
+    char tmpl[] = "/tmp/nvrout.XXXXXX";
+    file_fd_ = mkstemp(tmpl);
+    if (file_fd_ < 0) throw std::runtime_error("mkstemp");
+    unlink(tmpl);
+    saved_fd_ = dup(1);
+    dup2(file_fd_, 1);
+}
+
+stdout_capture::~stdout_capture() {
+    std::fflush(stdout);
+    dup2(saved_fd_, 1);
+    close(saved_fd_);
+    close(file_fd_);
+}
+
+std::string stdout_capture::text() {
+    std::fflush(stdout);
+    std::string out;
+    char buf[65536];
+    off_t off = 0;
+    for (;;) {
+        ssize_t got = pread(file_fd_, buf, sizeof buf, off);
+        if (got <= 0) break;
+        out.append(buf, got);
+        off += got;
+    }
+    return out;
+}
+
+int fd_with_bytes(const std::string& bytes) {
+    char tmpl[] = "/tmp/nvrin.XXXXXX";
+    int fd = mkstemp(tmpl);
+    if (fd < 0) throw std::runtime_error("mkstemp");
+    unlink(tmpl);
+    for (size_t done = 0; done < bytes.size();) {
+        ssize_t w = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (w <= 0) throw std::runtime_error("write");
+        done += w;
+    }
+    lseek(fd, 0, SEEK_SET);
+    return fd;
 }

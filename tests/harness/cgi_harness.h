@@ -64,3 +64,21 @@ std::string json_reply(const std::string& body);  // "Content-type: application/
 
 // Path of a program in build/bin.
 std::string bin_path(const std::string& name);
+
+// Captures what this process writes to standard output (fd 1) while it
+// lives; text() flushes and returns it so far.
+class stdout_capture {
+public:
+    stdout_capture();
+    ~stdout_capture();
+    stdout_capture(const stdout_capture&) = delete;
+    stdout_capture& operator=(const stdout_capture&) = delete;
+    std::string text();
+
+private:
+    int saved_fd_ = -1;
+    int file_fd_ = -1;
+};
+
+// A file descriptor reading the given bytes (a temporary file, rewound).
+int fd_with_bytes(const std::string& bytes);
