@@ -136,11 +136,16 @@ int cgi_debug_log(const char* file, int line, const char* func, const char* fmt,
     time_t now = std::time(nullptr);
     struct tm tm_local;
     localtime_r(&now, &tm_local);
-    char line_text[2048];
-    std::snprintf(line_text, sizeof line_text,
-                  "[cgix debug] %4d-%02d-%02d %02d:%02d:%02d  %s:%d in %s: %s\n", tm_local.tm_year + 1900,
-                  tm_local.tm_mon + 1, tm_local.tm_mday, tm_local.tm_hour, tm_local.tm_min, tm_local.tm_sec,
-                  file ? file : "", line, func ? func : "", message);
+    char prefix[128];
+    std::snprintf(prefix, sizeof prefix, "[cgix debug] %4d-%02d-%02d %02d:%02d:%02d  ", tm_local.tm_year + 1900,
+                  tm_local.tm_mon + 1, tm_local.tm_mday, tm_local.tm_hour, tm_local.tm_min, tm_local.tm_sec);
+    std::string line_text = prefix;
+    line_text += file ? file : "";
+    line_text += ':' + std::to_string(line) + " in " + (func ? func : "") + ": " + message;
+    // The line is cut at 2047 characters, its line end kept so that the next
+    // entry starts a line of its own.
+    if (line_text.size() > 2046) line_text.resize(2046);
+    line_text += '\n';
 
     std::string path = nvr_path("/mnt/nand/cgi_log.txt");
     // The log lives on flash and carries request text: past the limit the
@@ -150,7 +155,7 @@ int cgi_debug_log(const char* file, int line, const char* func, const char* fmt,
         std::rename(path.c_str(), (path + ".1").c_str());
     FILE* fp = std::fopen(path.c_str(), "a");
     if (!fp) return -1;
-    std::fputs(line_text, fp);
+    std::fputs(line_text.c_str(), fp);
     std::fflush(fp);
     std::fclose(fp);
     return 0;
