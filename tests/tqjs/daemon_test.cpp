@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
@@ -53,6 +54,21 @@ protected:
     void start() {
         std::string out = root.file("/tmp/tqjs.out");
         std::string bin = bin_path("tqjs");
+        // The environment (root and time divisor included), prepared before
+        // the fork: a sanitizer build must not catch the SIGSEGV itself.
+        std::vector<std::string> env;
+        std::string asan = "ASAN_OPTIONS=handle_segv=0";
+        for (char** e = environ; *e; ++e) {
+            if (std::strncmp(*e, "ASAN_OPTIONS=", 13) == 0)
+                asan = std::string(*e) + ":handle_segv=0";
+            else
+                env.push_back(*e);
+        }
+        env.push_back(asan);
+        std::vector<char*> envp;
+        for (auto& e : env) envp.push_back(e.data());
+        envp.push_back(nullptr);
+        char* argv[] = {const_cast<char*>("tqjs"), nullptr};
         pid = fork();
         ASSERT_GE(pid, 0);
         if (pid == 0) {
@@ -63,7 +79,7 @@ protected:
                 dup2(fd, 1);
                 dup2(fd, 2);
             }
-            execl(bin.c_str(), "tqjs", static_cast<char*>(nullptr));
+            execve(bin.c_str(), argv, envp.data());
             _exit(127);
         }
     }
