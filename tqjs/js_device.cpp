@@ -6,9 +6,9 @@
 #include <linux/joystick.h>
 #include <poll.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -16,10 +16,9 @@
 
 namespace {
 
-// A simulated node's name: the first line of "<path>.name", only under a
-// root prefix (never on the recorder itself).
+// A simulated node's name: the first line of "<path>.name". Used only under
+// a root prefix, for a node that is not a character device.
 int simulated_name(const char* path, char* name, size_t name_size) {
-    if (nvr_root()[0] == '\0') return -1;
     char name_path[512];
     if (std::snprintf(name_path, sizeof name_path, "%s.name", path) >= static_cast<int>(sizeof name_path)) {
         return -1;
@@ -46,13 +45,13 @@ public:
     int query_name(int fd, const char* path, bool joystick, char* name, size_t name_size) override {
         if (name_size == 0) return -1;
         std::memset(name, 0, name_size);
+        struct stat st;
+        if (nvr_root()[0] != '\0' && fstat(fd, &st) == 0 && !S_ISCHR(st.st_mode))
+            return simulated_name(path, name, name_size);
         unsigned long request = joystick ? JSIOCGNAME(name_size) : EVIOCGNAME(name_size);
-        if (ioctl(fd, request, name) >= 0) {
-            name[name_size - 1] = '\0';
-            return 0;
-        }
-        if (errno == ENOTTY) return simulated_name(path, name, name_size);
-        return -1;
+        if (ioctl(fd, request, name) < 0) return -1;
+        name[name_size - 1] = '\0';
+        return 0;
     }
 
     int wait_readable(int fd, long long timeout_us) override {
