@@ -69,9 +69,6 @@ public:
     // resulting command texts.
     void process_text(const char* text);
 
-    int32_t mode() const { return st_.mode; }
-    const js_editor& editor() const { return st_.editor; }
-
 private:
     struct binding {
         int32_t len_a;

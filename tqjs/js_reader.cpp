@@ -36,6 +36,39 @@ void drop_device(js_device_io& device, int& fd) {
     fd = -1;
 }
 
+// Finds the event node whose name is the joystick's: its descriptor, opened
+// read-write, or -1.
+int discover(js_device_io& device) {
+    char path[512];
+    device_path(path, sizeof path, JS_JOYSTICK_NODE);
+    int fd = device.open(path, true);
+    if (fd < 0) {
+        std::printf("==fd open error==\n");
+        return -1;
+    }
+    char wanted[JS_DEVICE_NAME_LEN];
+    int rc = device.query_name(fd, path, true, wanted, sizeof wanted);
+    device.close(fd);
+    if (rc != 0) {
+        std::printf("==iotcl error==\n");
+        return -1;
+    }
+    for (int i = 0; i < JS_EVENT_NODES; ++i) {
+        char node[32];
+        std::snprintf(node, sizeof node, "/dev/input/event%d", i);
+        device_path(path, sizeof path, node);
+        fd = device.open(path, false);
+        if (fd < 0) continue;
+        char name[JS_DEVICE_NAME_LEN];
+        rc = device.query_name(fd, path, false, name, sizeof name);
+        device.close(fd);
+        if (rc != 0 || std::strcmp(name, wanted) != 0) continue;
+        fd = device.open(path, true);
+        if (fd >= 0) return fd;
+    }
+    return -1;
+}
+
 // Reads one event and hands a change to the bridge. False when the device
 // failed (end of file or an error other than "nothing to read").
 bool read_one(js_device_io& device, int fd) {
@@ -67,7 +100,7 @@ void* reader_main(void* arg) {
             continue;
         }
         if (fd < 0) {
-            fd = js_discover(device);
+            fd = discover(device);
             if (fd < 0) {
                 nvr_sleep_ms(kPollMs);
                 continue;
@@ -94,37 +127,6 @@ int64_t js_clock_ms() {
     clock_gettime(CLOCK_MONOTONIC, &ts);
     int64_t ms = static_cast<int64_t>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
     return ms * nvr_time_divisor();
-}
-
-int js_discover(js_device_io& device) {
-    char path[512];
-    device_path(path, sizeof path, JS_JOYSTICK_NODE);
-    int fd = device.open(path, true);
-    if (fd < 0) {
-        std::printf("==fd open error==\n");
-        return -1;
-    }
-    char wanted[JS_DEVICE_NAME_LEN];
-    int rc = device.query_name(fd, path, true, wanted, sizeof wanted);
-    device.close(fd);
-    if (rc != 0) {
-        std::printf("==iotcl error==\n");
-        return -1;
-    }
-    for (int i = 0; i < JS_EVENT_NODES; ++i) {
-        char node[32];
-        std::snprintf(node, sizeof node, "/dev/input/event%d", i);
-        device_path(path, sizeof path, node);
-        fd = device.open(path, false);
-        if (fd < 0) continue;
-        char name[JS_DEVICE_NAME_LEN];
-        rc = device.query_name(fd, path, false, name, sizeof name);
-        device.close(fd);
-        if (rc != 0 || std::strcmp(name, wanted) != 0) continue;
-        fd = device.open(path, true);
-        if (fd >= 0) return fd;
-    }
-    return -1;
 }
 
 int tq_js_init(const js_options* options) {

@@ -30,7 +30,3 @@ int tq_js_init(const js_options* options = nullptr);
 
 // Stops and joins the reader thread, closes the device and the link.
 void tq_js_uninit();
-
-// Finds the event node whose name is the joystick's. The descriptor (opened
-// read-write), or -1 when there is none. The nodes are under the root prefix.
-int js_discover(js_device_io& device);
