@@ -80,6 +80,10 @@ int tqdb_write_masked(const char* path, const tqdb_table& t, const void* arr, in
 // each copy keeping its own channel as key.
 int tqdb_copy(const char* path, const tqdb_table& t, const void* src, uint64_t mask);
 int tqdb_delete_text(const char* path, const tqdb_table& t, const char* key);
+// Overwrites len bytes at offset of the row of key, the rest of the row as
+// stored, in one transaction. Non-zero when the row is missing.
+int tqdb_update_field(const char* path, const tqdb_table& t, int64_t key, uint32_t offset,
+                      const void* data, uint32_t len);
 // Number of rows stored.
 int tqdb_count(const char* path, const tqdb_table& t);
 
@@ -102,6 +106,11 @@ int tqdb_blob_edit(const char* path, const char* store, int64_t key, size_t cap,
 // has its bit set in mask.
 int copy_table_column_int(const char* path, const char* table, const char* column, int value,
                           uint64_t mask, const char* key_column);
+
+// Runs fn(ctx) in one write transaction of the file: every call fn makes on
+// the same path joins it. Commits when fn returns 0; otherwise rolls back and
+// returns fn's result. Other threads of the process wait meanwhile.
+int tqdb_transaction(const char* path, int (*fn)(void* ctx), void* ctx);
 
 // Closes the cached connections (tests that remove a root call it).
 void tqdb_close_all();
