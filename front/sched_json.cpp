@@ -2,7 +2,9 @@
 
 #include "front/json_req.h"
 #include "front/web_utils.h"
+#include "platform/tqdb/tqdb.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -151,4 +153,105 @@ int channel_pair_from_json(json_object* req, const char* member,
             copy_text(pair[i], sizeof pair[i], json_object_get_string(item));
     }
     return 0;
+}
+
+namespace {
+
+json_object* led_rows_to_json(const led_entry* rows, int count) {
+    json_object* list = json_object_new_array();
+    count = std::clamp(count, 0, action_list_len);
+    for (int i = 0; i < count; ++i) {
+        json_object* o = json_object_new_object();
+        jadd_int(o, "chnid", rows[i].chnid);
+        jadd_int(o, "mode", rows[i].mode);
+        jadd_int(o, "time", rows[i].time);
+        json_object_array_add(list, o);
+    }
+    return list;
+}
+
+}  // namespace
+
+json_object* led_list_to_json(const char* table, int owner) {
+    led_entry rows[action_list_len];
+    std::memset(rows, 0, sizeof rows);
+    int count = 0;
+    if (read_whiteled_params(TQDB_FILE, rows, table, owner, &count) != 0) count = 0;
+    return led_rows_to_json(rows, count);
+}
+
+json_object* led_list_to_json_peoplecnt(int group) {
+    led_entry rows[action_list_len];
+    std::memset(rows, 0, sizeof rows);
+    int count = 0;
+    if (read_peoplecnt_wled_params(TQDB_FILE, rows, group, &count) != 0) count = 0;
+    return led_rows_to_json(rows, count);
+}
+
+int led_list_from_json(int owner, led_entry* rows, json_object* req, const char* member) {
+    json_object* list = req_array(req, member);
+    if (!list || !rows) return -1;
+    std::memset(rows, 0, sizeof(led_entry) * action_list_len);
+    for (int i = 0; i < action_list_len; ++i) {
+        json_object* item = array_item(list, i);
+        led_entry& row = rows[i];
+        // Pages send either form; each element is read by its own shape.
+        if (json_object_is_type(item, json_type_object)) {
+            row.chnid = item_int(req_member(item, "chnid"));
+            row.mode = item_int(req_member(item, "mode"));
+            row.time = item_int(req_member(item, "time"));
+        } else if (json_object_is_type(item, json_type_array)) {
+            row.chnid = item_int(array_item(item, 0));
+            row.mode = item_int(array_item(item, 1));
+            row.time = item_int(array_item(item, 2));
+        } else {
+            break;
+        }
+        row.owner = owner;
+    }
+    return 0;
+}
+
+json_object* ptz_actions_to_json(int event_type, int event_channel) {
+    ptz_action rows[action_list_len];
+    std::memset(rows, 0, sizeof rows);
+    int count = 0;
+    int rc = event_type == PTZ_EVENT_PEOPLECNT
+                 ? read_peoplecnt_ptz_params(TQDB_FILE, rows, event_channel, &count)
+                 : read_ptz_params(TQDB_FILE, rows, event_type, event_channel, &count);
+    if (rc != 0) count = 0;
+    count = std::clamp(count, 0, action_list_len);
+    json_object* list = json_object_new_array();
+    for (int i = 0; i < count; ++i) {
+        const ptz_action& row = rows[i];
+        if (row.acto_ptz_channel <= 0) continue;
+        json_object* o = json_object_new_object();
+        jadd_int(o, "acto_ptz_channel", row.acto_ptz_channel);
+        jadd_int(o, "acto_ptz_type", row.acto_ptz_type);
+        jadd_int(o, "acto_ptz_preset", row.acto_ptz_preset);
+        jadd_int(o, "acto_ptz_patrol", row.acto_ptz_patrol);
+        json_object_array_add(list, o);
+    }
+    return list;
+}
+
+int ptz_actions_from_json(int event_channel, int event_type, json_object* arr) {
+    if (!json_object_is_type(arr, json_type_array)) return 0;
+    ptz_action rows[action_list_len];
+    std::memset(rows, 0, sizeof rows);
+    size_t count = std::min(json_object_array_length(arr), static_cast<size_t>(action_list_len));
+    for (size_t i = 0; i < count; ++i) {
+        json_object* item = json_object_array_get_idx(arr, i);
+        ptz_action& row = rows[i];
+        row.event_channel = event_channel;
+        row.acto_ptz_channel = item_int(req_member(item, "acto_ptz_channel"));
+        row.acto_ptz_type = item_int(req_member(item, "acto_ptz_type"));
+        row.acto_ptz_preset = item_int(req_member(item, "acto_ptz_preset"));
+        row.acto_ptz_patrol = item_int(req_member(item, "acto_ptz_patrol"));
+        row.acto_ptz_pattern = item_int(req_member(item, "acto_ptz_pattern"));
+    }
+    int rc = event_type == PTZ_EVENT_PEOPLECNT
+                 ? write_peoplecnt_ptz_params_ex(TQDB_FILE, rows, event_channel)
+                 : write_ptz_params_all(TQDB_FILE, rows, event_type, event_channel);
+    return rc == 0 ? 1 : 0;
 }

@@ -54,32 +54,32 @@ int channel_pair_from_json(json_object* req, const char* member,
                            char (&pair)[2][CHANNEL_TEXT_SIZE]);
 
 // ---- white-light lists ------------------------------------------------------
+// Lists hold action_list_len (64) rows.
 
-// Up to LED_LIST_ROWS {"chnid", "mode", "time"} of the owner's list in the
+// {"chnid", "mode", "time"} of each stored row of the owner's list in the
 // named white-light table (name at most 63 characters).
 json_object* led_list_to_json(const char* table, int owner);
-// The people-counting white-light list of a group.
+// The same for the people-counting white-light list of a group.
 json_object* led_list_to_json_peoplecnt(int group);
 
-// Fills rows (LED_LIST_ROWS entries, zero-filled first) from req[member]:
+// Fills rows (action_list_len entries, zero-filled first) from req[member]:
 // each element an object {"chnid", "mode", "time"} or an array [chnid, mode,
 // time]; every row gets owner first. Reading stops at the first element that
-// is neither, and after LED_LIST_ROWS elements. -1 (rows untouched) when req
-// is null or the member is missing or not an array.
+// is neither, and after action_list_len elements. -1 (rows untouched) when
+// req or rows is null or the member is missing or not an array.
 int led_list_from_json(int owner, led_entry* rows, json_object* req, const char* member);
-// The whole-table form: zero-fills the LED_TABLE_OWNERS x LED_LIST_ROWS table
-// and puts the owner's rows at its place. -1 also for an owner outside 0..63.
-int led_table_from_json(int owner, led_entry* table, json_object* req, const char* member);
 
 // ---- PTZ actions ------------------------------------------------------------
 
-// Event type 20 is people counting (its own store); the others are the kinds
-// of the PTZ action store.
+// Event type 20 is people counting (a store of its own); every other type is
+// a kind of the PTZ action store.
 #define PTZ_EVENT_PEOPLECNT 20
 
 // {"acto_ptz_channel", "acto_ptz_type", "acto_ptz_preset", "acto_ptz_patrol"}
 // of every stored row whose acto_ptz_channel is above 0.
 json_object* ptz_actions_to_json(int event_type, int event_channel);
-// Replaces the event's list with the first PTZ_LIST_ROWS elements of arr
-// (a missing member reads as 0). 1 when the list was stored, else 0.
+// Replaces the event's list with the first action_list_len elements of arr
+// ({"acto_ptz_channel", "acto_ptz_type", "acto_ptz_preset",
+// "acto_ptz_patrol", "acto_ptz_pattern"}; a missing member reads as 0).
+// 1 when the list was stored, else 0 (also for an arr that is no array).
 int ptz_actions_from_json(int event_channel, int event_type, json_object* arr);
