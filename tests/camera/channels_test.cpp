@@ -1,5 +1,6 @@
 // Camera channels end to end: webreq as a CGI process, the database of a
 // fresh root, and a fake core daemon that records every message.
+#include "front/json_req.h"
 #include "platform/msg_camera.h"
 #include "platform/tqdb/rec_camera.h"
 #include "platform/tqdb/rec_camera_mask.h"
@@ -241,7 +242,9 @@ TEST_F(CameraChannels, ChannelListShowsEveryListedChannelWithItsNameAndTheChanne
         {__LINE__, "/2001", "100", "64"},
     };
     for (const row& r : rows) {
-        if (r.max_cameras) ASSERT_EQ(set_param_value(TQDB_FILE, "max_cameras", r.max_cameras), 0);
+        if (r.max_cameras) {
+            ASSERT_EQ(set_param_value(TQDB_FILE, "max_cameras", r.max_cameras), 0);
+        }
         cgi_result res = cgi_get(root, r.code);
         std::string list = "[ " + status_json(1, "Gate") + ", " + status_json(2, "CAM3", std::string(192, 'v')) + " ]";
         EXPECT_EQ(res.out, json_reply(spaced({{"IPC", list}, {"maxIPCNums", r.max_shown}})))
@@ -273,16 +276,15 @@ TEST_F(CameraChannels, ChannelListAnswersWithoutWholeEntriesOrWithoutAnAnswer) {
 
 TEST_F(CameraChannels, DefaultCoreListsAFewConnectedCameras) {
     cgi_result res = cgi_get(root, "/2001");
-    json_object* reply = json_tokener_parse(res.out.substr(res.out.find("\r\n\r\n") + 4).c_str());
+    json_ref reply = json_parse_object(res.out.substr(res.out.find("\r\n\r\n") + 4).c_str());
     ASSERT_TRUE(reply) << res.out;
-    json_object* list = json_object_object_get(reply, "IPC");
+    json_object* list = json_object_object_get(reply.get(), "IPC");
     ASSERT_GE(json_object_array_length(list), 2u);
     for (size_t i = 0; i < json_object_array_length(list); ++i) {
         json_object* cam = json_object_array_get_idx(list, i);
         EXPECT_EQ(json_object_get_int(json_object_object_get(cam, "connectState")), 1);
         EXPECT_STRNE(json_object_get_string(json_object_object_get(cam, "ipAddr")), "");
     }
-    json_object_put(reply);
 }
 
 // ---- "/2000", "/2012" ---------------------------------------------------------------------
