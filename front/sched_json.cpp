@@ -124,12 +124,12 @@ uint64_t channel_mask_from_json(json_object* req, const char* array_member,
     int count = 0;
     if (!json_int_value(req_member(req, count_member), &count) || count <= 0) return 0;
     json_object* list = req_array(req, array_member);
+    size_t length = list ? json_object_array_length(list) : 0;
     uint64_t mask = 0;
-    for (int i = 0; i < count; ++i) {
-        json_object* item = array_item(list, i);
-        if (!item) break;
+    for (size_t i = 0; i < length && i < static_cast<size_t>(count); ++i) {
         int chn;
-        if (json_int_value(item, &chn) && chn_ok(chn)) mask |= uint64_t{1} << chn;
+        if (json_int_value(json_object_array_get_idx(list, i), &chn) && chn_ok(chn))
+            mask |= uint64_t{1} << chn;
     }
     return mask;
 }
