@@ -49,7 +49,12 @@ std::string spaced(const std::vector<std::pair<std::string, std::string>>& membe
         out += (i ? ", \"" : " \"") + members[i].first + "\": " + members[i].second;
     return out + " }";
 }
-std::string quoted(const std::string& s) { return "\"" + s + "\""; }
+// A JSON string as json-c writes it (it escapes '/').
+std::string quoted(const std::string& s) {
+    std::string out = "\"";
+    for (char c : s) out += c == '/' ? std::string("\\/") : std::string(1, c);
+    return out + "\"";
+}
 
 // The 176-byte detail block of a camera's log entry, as a reader expects it.
 std::string camera_detail(int32_t parameter, const std::string& ip, int32_t port, int32_t chan_no,
