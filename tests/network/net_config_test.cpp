@@ -364,22 +364,22 @@ TEST_F(Network, DefaultRouteIsStoredThenSentAndTheAnswerShown) {
     struct row {
         int line;
         const char* body;
-        std::function<void(NetFixture&)> script;
+        std::function<void(core_case&)> script;
         std::string reply;
         int32_t stored_route;  // -1: unchanged
         bool sent;
     } rows[] = {
-        {__LINE__, "{\"defaultRoute\": 1}", [](NetFixture& f) { f.answer_int(1724, 7); }, json_reply("{ \"res\": 7 }"),
+        {__LINE__, "{\"defaultRoute\": 1}", [](core_case& f) { f.answer_int(1724, 7); }, json_reply("{ \"res\": 7 }"),
          1, true},
-        {__LINE__, "{\"defaultRoute\": 0}", [](NetFixture& f) { f.answer_int(1724, -2); },
+        {__LINE__, "{\"defaultRoute\": 0}", [](core_case& f) { f.answer_int(1724, -2); },
          json_reply("{ \"res\": -2 }"), 0, true},
-        {__LINE__, "{}", [](NetFixture&) {}, json_reply("{ \"res\": 0 }"), 0, true},
-        {__LINE__, "{\"defaultRoute\": 1}", [](NetFixture& f) { f.answer_nothing(1724); }, error, 1, true},
+        {__LINE__, "{}", [](core_case&) {}, json_reply("{ \"res\": 0 }"), 0, true},
+        {__LINE__, "{\"defaultRoute\": 1}", [](core_case& f) { f.answer_nothing(1724); }, error, 1, true},
         // An answer too short to hold its result is no answer.
-        {__LINE__, "{\"defaultRoute\": 1}", [](NetFixture& f) { f.core.add_reply(1724, 0, {1, 0}); }, error, 1,
+        {__LINE__, "{\"defaultRoute\": 1}", [](core_case& f) { f.core.add_reply(1724, 0, {1, 0}); }, error, 1,
          true},
-        {__LINE__, "route=1", [](NetFixture&) {}, error, -1, false},
-        {__LINE__, "", [](NetFixture&) {}, error, -1, false},
+        {__LINE__, "route=1", [](core_case&) {}, error, -1, false},
+        {__LINE__, "", [](core_case&) {}, error, -1, false},
     };
     for (const auto& r : rows) {
         fresh_case();

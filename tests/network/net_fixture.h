@@ -1,53 +1,12 @@
-// A fresh root with a fake core for the network requests, and the helpers
-// that read the messages it received.
+// The network requests' fixture: a fresh root and fake core, and the
+// network record.
 #pragma once
 
-#include "front/json_req.h"
-#include "platform/oplog_record.h"
 #include "platform/tqdb/rec_network.h"
-#include "platform/tqdb/tqdb.h"
-#include "tests/harness/cgi_harness.h"
-#include "tools/coresim/coresim.h"
+#include "tests/harness/core_case.h"
 
-#include <gtest/gtest.h>
-
-#include <cstring>
-#include <string>
-#include <vector>
-
-class NetFixture : public ::testing::Test {
+class NetFixture : public core_case {
 public:
-    void SetUp() override { ASSERT_TRUE(core.start(root.path())); }
-    void TearDown() override { core.stop(); }
-
-    // Starts a case: the previous requests' links have closed, nothing is
-    // journaled, no script.
-    void fresh_case() {
-        core.wait_for_closed(core.connections(), 5000);
-        core.clear_journal();
-        core.clear_rules();
-    }
-    // The messages received, once at least count have arrived.
-    std::vector<coresim::request> sent(size_t count = 0) {
-        core.wait_for(count, 5000);
-        core.wait_for_closed(core.connections(), 5000);
-        return core.journal();
-    }
-    // The core answers request_id with one int32 result.
-    void answer_int(int32_t request_id, int32_t value) {
-        coresim::bytes payload(4);
-        std::memcpy(payload.data(), &value, 4);
-        core.add_reply(request_id, 0, payload);
-    }
-    void answer_nothing(int32_t request_id) {
-        coresim::rule r;
-        r.id = request_id;
-        coresim::reply_spec spec;
-        spec.mode = coresim::fault::no_answer;
-        r.replies.push_back(spec);
-        core.add_rule(r);
-    }
-
     network_record stored() {
         network_record rec;
         std::memset(&rec, 0, sizeof rec);
@@ -55,40 +14,4 @@ public:
         return rec;
     }
     void store(const network_record& rec) { ASSERT_EQ(write_network(TQDB_FILE, &rec), 0); }
-
-    test_root root;
-    coresim_server core;
 };
-
-inline int32_t int_at(const coresim::bytes& payload, size_t at) {
-    int32_t v = 0;
-    if (payload.size() >= at + 4) std::memcpy(&v, payload.data() + at, 4);
-    return v;
-}
-
-// A text in a fixed field of width bytes, NUL-padded.
-inline coresim::bytes padded(const std::string& text, size_t width) {
-    coresim::bytes b(width, 0);
-    std::memcpy(b.data(), text.data(), text.size() < width ? text.size() : width);
-    return b;
-}
-
-inline oplog_record oplog_of(const coresim::request& msg) {
-    oplog_record rec;
-    std::memset(&rec, 0, sizeof rec);
-    if (msg.payload.size() == sizeof rec) std::memcpy(&rec, msg.payload.data(), sizeof rec);
-    return rec;
-}
-
-inline std::vector<int32_t> ids_of(const std::vector<coresim::request>& msgs) {
-    std::vector<int32_t> ids;
-    for (const auto& m : msgs) ids.push_back(m.id);
-    return ids;
-}
-
-// The reply body parsed as a JSON object (null when it is not one).
-inline json_ref json_body(const cgi_result& res) {
-    const std::string header = "Content-type: application/json\r\n\r\n";
-    if (res.out.compare(0, header.size(), header) != 0) return nullptr;
-    return json_parse_object(res.out.c_str() + header.size());
-}
