@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <initializer_list>
 #include <string>
@@ -28,11 +29,17 @@ public:
         core.clear_journal();
         core.clear_rules();
     }
-    // The messages received, once at least count have arrived.
+    // The messages received, once at least count have arrived, in the order
+    // they were sent: each link is served by a thread of its own, so the
+    // journal may list a later link's message first; links are numbered in
+    // the order they were opened.
     std::vector<coresim::request> sent(size_t count = 0) {
         core.wait_for(count, 5000);
         core.wait_for_closed(core.connections(), 5000);
-        return core.journal();
+        std::vector<coresim::request> msgs = core.journal();
+        std::stable_sort(msgs.begin(), msgs.end(),
+                         [](const coresim::request& a, const coresim::request& b) { return a.conn < b.conn; });
+        return msgs;
     }
     // The core answers request_id with one int32 result.
     void answer_int(int32_t request_id, int32_t value) {

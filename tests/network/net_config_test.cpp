@@ -347,7 +347,7 @@ TEST_F(Network, MacTextGetsAColonAfterEverySecondCharacter) {
         {__LINE__, "025EA10A19C8\n", "02:5E:A1:0A:19:C8"},
         {__LINE__, "025ea10a19c", "02:5e:a1:0a:19:c"},
         {__LINE__, "0", "0"},
-        {__LINE__, "AB-CD", "AB-CD"},
+        {__LINE__, "AB-CD", "AB-C:D"},
         {__LINE__, longest, longest_with_colons},
     };
     for (const auto& r : rows) {

@@ -194,7 +194,9 @@ TEST_F(Disks, PropertyAndGroupAreStoredSentAndLogged) {
         EXPECT_EQ(rec.port, r.port);
         EXPECT_EQ(rec.property, r.property) << "row at line " << r.line;
         EXPECT_EQ(rec.group, r.group) << "row at line " << r.line;
-        if (r.port == 5) EXPECT_STREQ(rec.vendor, "keep-vendor");
+        if (r.port == 5) {
+            EXPECT_STREQ(rec.vendor, "keep-vendor");
+        }
         ASSERT_EQ(msgs.size(), 2u) << "row at line " << r.line;
         EXPECT_EQ(msgs[0].id, 3435);
         EXPECT_EQ(msgs[0].payload, int_bytes({r.port, r.property, r.group, 0})) << "row at line " << r.line;
