@@ -64,6 +64,9 @@ json_object* disk_json(const disk_info& d) {
 // State of a configured network disk that the core does not list.
 constexpr int32_t disk_state_configured = 2;
 
+// Notices get no answer.
+void ignore_replies(void*, const void*, const void*) {}
+
 std::atomic<int> format_answer{0};
 
 // Detail of the format log entry.
@@ -140,15 +143,18 @@ void disk_set_property(char* text) {
     int32_t property = req_int_or(req, "property", 0);
     int32_t group = req_int_or(req, "group", 0);
     if (port < 0 || port > 35 || property < 0 || property > 1) return;
-    disk_record rec;
-    disk_record_reset(&rec, port);
-    read_disk(TQDB_FILE, &rec, port);
-    rec.port = port;
-    rec.property = property;
-    rec.group = group;
-    write_disk(TQDB_FILE, &rec);
+    {
+        cgi_lock_guard lock;
+        disk_record rec;
+        disk_record_reset(&rec, port);
+        read_disk(TQDB_FILE, &rec, port);
+        rec.port = port;
+        rec.property = property;
+        rec.group = group;
+        write_disk(TQDB_FILE, &rec);
+    }
     int32_t msg[4] = {port, property, group, 0};
-    core_notify([](void*, const void*, const void*) {}, 3435, sizeof msg, msg);
+    core_notify(ignore_replies, 3435, sizeof msg, msg);
     oplog_send(204, 919, port);
     cgi_reply(REPLY_TEXT, "OK");
 }

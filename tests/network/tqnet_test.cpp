@@ -1,6 +1,7 @@
 // The interface queries, on kernel tables pinned in the test root.
 #include "platform/tqnet.h"
 #include "tests/harness/cgi_harness.h"
+#include "tools/coresim/coresim.h"
 
 #include <gtest/gtest.h>
 
@@ -125,6 +126,29 @@ TEST(InterfaceQueries, ConfiguredMacIsTheFilesFirstLineElseEth0sAddress) {
         for (char c : text) EXPECT_TRUE(std::isxdigit(static_cast<unsigned char>(c))) << text;
     } else {
         EXPECT_STREQ(fallback, "keep");
+    }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SimulatedCoreDefaults, NetworkAndStorageRowsAreRegisteredOnceWithTheirRequestSizes) {
+    EXPECT_TRUE(coresim::default_conflicts().empty());
+    struct row {
+        int32_t id, request_size, reply_size;
+    } rows[] = {
+        {1724, 4, 4},   {3005, 20, 4},   {3006, 32, 4},     {1712, 32, -1},  {3023, 4, -1},
+        {3433, 0, 392}, {3434, 4, 4},    {3435, 16, -1},    {3420, 104, 4},  {3421, 104, 4},
+        {3423, 4, 4},   {3424, 4, 4},    {3425, 8, 4},      {3508, 136, 4},  {3507, 136, 4},
+        {3440, 68, 16388}, {3439, 4, 4}, {3475, 8, 4},      {3431, 4, 8},    {3403, 4, 128},
+        {3496, 4, 4},
+    };
+    for (const auto& r : rows) {
+        const coresim::default_reply* d = coresim::find_default(r.id);
+        ASSERT_NE(d, nullptr) << r.id;
+        EXPECT_EQ(d->request_size, r.request_size) << r.id;
+        EXPECT_EQ(d->reply_size, r.reply_size) << r.id;
     }
 }
 
