@@ -4,6 +4,7 @@
 // Lists in a request are taken up to their first 64 entries and never past
 // their end: a "num" larger than the list counts only the entries there
 // are, so no message ever names a session the page did not give.
+#include <algorithm>
 #include <cstring>
 
 #include "front/json_req.h"
@@ -76,10 +77,13 @@ void on_speeds(char* text) {
     int chind = 0;
     if (!req || !req_int(req, "chind", &chind) || chind < 0) return;
     const int num = req_int_or(req, "num", 0);
+    int32_t sids[max_sessions], speeds[max_sessions];
+    const int n = std::min(take_ints(req_array(req, "sessionId"), num, sids, max_sessions),
+                           take_ints(req_array(req, "speed"), num, speeds, max_sessions));
     session_list list{};
-    int sids = take_ints(req_array(req, "sessionId"), num, list.sid, max_sessions);
-    int speeds = take_ints(req_array(req, "speed"), num, list.speed, max_sessions);
-    list.num = sids < speeds ? sids : speeds;
+    std::copy_n(sids, n, list.sid);
+    std::copy_n(speeds, n, list.speed);
+    list.num = n;
     notify(1112, list);
     cgi_reply(REPLY_TEXT, "OK");
 }
@@ -121,15 +125,18 @@ void on_jump(char* text) {
     if (!req || !req_member(req, "jumpTime") || !req_member(req, "sid") ||
         !req_member(req, "chnid") || !req_int(req, "num", &num))
         return;
-    jump_req msg{};
-    int chnids = take_ints(req_array(req, "chnid"), num, msg.chnid, max_sessions);
-    int sids = take_ints(req_array(req, "sid"), num, msg.sid, max_sessions);
-    msg.num = chnids < sids ? chnids : sids;
+    int32_t chnids[max_sessions], sids[max_sessions];
+    const int n = std::min(take_ints(req_array(req, "chnid"), num, chnids, max_sessions),
+                           take_ints(req_array(req, "sid"), num, sids, max_sessions));
     // Nothing to jump: answered as a failed exchange, nothing sent.
-    if (msg.num < 1) {
+    if (n < 1) {
         reply_failed();
         return;
     }
+    jump_req msg{};
+    std::copy_n(chnids, n, msg.chnid);
+    std::copy_n(sids, n, msg.sid);
+    msg.num = n;
     req_text(req.get(), "jumpTime", msg.jump_time, sizeof msg.jump_time);
     query(1171, msg);
 }

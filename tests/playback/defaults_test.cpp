@@ -16,15 +16,15 @@ TEST_F(Playback, DefaultRepliesAnswerEveryWaitingRequest) {
          R"("camId": 2, "sectionNum": 3, "sid": 102, "section": [ { "startTime": "2024-01-02 00:00:00", "endTime": "2024-01-02 01:00:00")"},
         {__LINE__, "/4023", R"({"sid":102,"page":1})", R"("camId": 2, "sectionNum": 2, "sid": 102)"},
         {__LINE__, "/4001", R"({"channelId":2,"sid":102,"startTime":"s","endTime":"e","playTime":"2024-01-02 08:00:00"})",
-         R"({ "sessionId": 102, "sourcePath": "/playback/session102", "port": 554, "status": "OK", "realPlayTime": "2024-01-02 08:00:00")"},
+         R"({ "sessionId": 102, "sourcePath": "\/playback\/session102", "port": 554, "status": "OK", "realPlayTime": "2024-01-02 08:00:00")"},
         {__LINE__, "/4020",
          R"({"mask0":1,"mask1":0,"mask2":0,"mask3":0,"mask4":0,"mask5":0,"mask6":0,"mask7":0,"playTime":"2024-01-02 08:00:00"})",
-         R"({ "sessionId": 200, "sourcePath": "/playback/session200", "port": 554, "status": "OK", "realPlayTime": "2024-01-02 08:00:00")"},
+         R"({ "sessionId": 200, "sourcePath": "\/playback\/session200", "port": 554, "status": "OK", "realPlayTime": "2024-01-02 08:00:00")"},
         {__LINE__, "/4009", R"({"jumpTime":"t","sid":[102],"chnid":[2],"num":1})", R"({ "status": "OK" })"},
         {__LINE__, "/4025", R"({"ch":2,"sid":102})", R"({ "ch": 2, "sid": 102, "state": 1, "status": "OK" })"},
         {__LINE__, "/4026", R"({"ch":2,"sid":102})", R"({ "ch": 2, "sid": 102, "state": 1 })"},
         {__LINE__, "/4010", R"({"id":2,"streamType":0,"streamFrom":0})",
-         R"({ "status": "OK", "port": 554, "direct": 0, "rtspAddr": "rtsp://127.0.0.1:554/playback/ch3/main", "resPath": "/playback/ch3" })"},
+         R"({ "status": "OK", "port": 554, "direct": 0, "rtspAddr": "rtsp:\/\/127.0.0.1:554\/playback\/ch3\/main", "resPath": "\/playback\/ch3" })"},
         {__LINE__, "/4018", "", R"("mainUsername": "admin", "mainPassword": "", "mainPort": 554)"},
         {__LINE__, "/4021", "", R"({ "upnp_extern_port": 0, "ddns_extern_port": 0 })"},
         {__LINE__, "/3004", "", R"({ "status": "OK" })"},
@@ -36,9 +36,7 @@ TEST_F(Playback, DefaultRepliesAnswerEveryWaitingRequest) {
         EXPECT_EQ(res.out.find("CGI ERROR"), std::string::npos) << "row at line " << r.line;
     }
     // The play time of a session is positive.
-    cgi_request req{.method = "GET", .path_info = "/4002", .query = "102"};
-    req.env = {{"TZ", "UTC"}};
-    EXPECT_EQ(run_webreq(root, req).out, json_reply(R"({ "status": "OK", "curPlayTime": "2024-01-01 00:00:00" })"));
+    EXPECT_EQ(get("/4002", "102", {{"TZ", "UTC"}}).out, json_reply(R"({ "status": "OK", "curPlayTime": "2024-01-01 00:00:00" })"));
 }
 
 }  // namespace

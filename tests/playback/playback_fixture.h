@@ -97,14 +97,22 @@ protected:
 
     cgi_result post(const std::string& code, const std::string& body,
                     std::map<std::string, std::string> env = {}) {
-        cgi_request req{.method = "POST", .path_info = code, .content_type = "application/json",
-                        .body = body};
+        cgi_request req;
+        req.method = "POST";
+        req.path_info = code;
+        req.content_type = "application/json";
+        req.body = body;
         req.env = std::move(env);
         return run_webreq(root, req);
     }
     // A bare-number request text arrives as the query string of a GET.
-    cgi_result get(const std::string& code, const std::string& query) {
-        return cgi_get(root, code, query);
+    cgi_result get(const std::string& code, const std::string& query,
+                   std::map<std::string, std::string> env = {}) {
+        cgi_request req;
+        req.path_info = code;
+        req.query = query;
+        req.env = std::move(env);
+        return run_webreq(root, req);
     }
 
     // The messages received, in the order webreq sent them: each link is a
@@ -128,9 +136,10 @@ protected:
         ASSERT_EQ(got.size(), want.size()) << "row at line " << line << ": " << ids_text(got);
         for (size_t i = 0; i < want.size(); ++i) {
             EXPECT_EQ(got[i].id, want[i].id) << "row at line " << line << ", message " << i;
-            if (want[i].check_payload)
+            if (want[i].check_payload) {
                 EXPECT_EQ(got[i].payload, want[i].payload) << "row at line " << line << ", message " << i
                                                            << " (" << want[i].id << ")";
+            }
         }
     }
     static std::string ids_text(const std::vector<coresim::request>& msgs) {
@@ -147,6 +156,16 @@ protected:
     test_root root;
     coresim_server core;
 };
+
+// A text as json-c writes it inside a string: '/' escaped as "\/".
+inline std::string json_text(const std::string& s) {
+    std::string out;
+    for (char c : s) {
+        if (c == '/') out += '\\';
+        out += c;
+    }
+    return out;
+}
 
 // The module's failure reply.
 inline std::string failed_reply() { return json_reply("{status:\"CGI ERROR\"}"); }

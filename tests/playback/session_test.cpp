@@ -17,7 +17,7 @@ bytes session_desc(int32_t sid, const std::string& path) {
 }
 
 std::string desc_json(int32_t sid, const std::string& path, const std::string& play) {
-    return json_reply(R"({ "sessionId": )" + std::to_string(sid) + R"(, "sourcePath": ")" + path +
+    return json_reply(R"({ "sessionId": )" + std::to_string(sid) + R"(, "sourcePath": ")" + json_text(path) +
                       R"(", "port": 554, "status": "OK", "realPlayTime": ")" + play +
                       R"(", "external_port": 1554, "external_http_port": 1080, "ddns_port": 2554, "ddns_http_port": 2080 })");
 }
@@ -194,9 +194,7 @@ TEST_F(Playback, PlayTimeRepliesInLocalTime) {
         reset_core();
         core.use_defaults(false);
         core.add_reply(1153, r.reply_id, r.reply);
-        cgi_request req{.method = "GET", .path_info = "/4002", .query = "12"};
-        req.env = {{"TZ", r.tz}};
-        cgi_result res = run_webreq(root, req);
+        cgi_result res = get("/4002", "12", {{"TZ", r.tz}});
         EXPECT_EQ(res.out, r.out) << "row at line " << r.line;
         expect_sent({{1153, int_payload(12)}}, r.line);
     }
