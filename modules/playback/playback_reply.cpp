@@ -8,6 +8,7 @@
 // opened (state 1) or refused (state 2).
 #include <json-c/json.h>
 
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <mutex>

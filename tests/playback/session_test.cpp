@@ -38,7 +38,30 @@ struct exchange {
     bytes second;  // 8502; empty: no answer
 };
 
-TEST_F(Playback, OpeningAChannelTakesTwoExchangesOnSeparateLinks) {
+// Runs one opening request against the scripted exchange and checks the
+// messages: want, then the log entry (sub type 209) when logged. The two
+// exchanges go out on links of their own.
+class Opening : public Playback {
+protected:
+    void run(const std::string& code, const std::string& body, const std::string& tz, int32_t first_id,
+             int32_t first_reply_id, const exchange& ex, const std::string& out, std::vector<msg> want, bool logged,
+             int32_t log_channel, int line) {
+        reset_core();
+        core.use_defaults(false);
+        if (!ex.first.empty()) core.add_reply(first_id, first_reply_id, ex.first);
+        if (!ex.second.empty()) core.add_reply(3502, 8502, ex.second);
+        EXPECT_EQ(post(code, body, {{"TZ", tz}}).out, out) << "row at line " << line;
+        if (logged) want.push_back(any_payload(3485));
+        expect_sent(want, line);
+        auto got = sent();
+        if (logged && got.size() == 3) {
+            expect_log(got[2], 209, log_channel, line);
+            EXPECT_NE(got[0].conn, got[1].conn) << "row at line " << line;
+        }
+    }
+};
+
+TEST_F(Opening, OfAChannelTakesTwoExchangesOnSeparateLinks) {
     const std::string body =
         R"({"channelId":5,"sid":9,"startTime":"2024-01-02 00:00:00","endTime":"2024-01-02 23:59:59","playTime":"2024-01-02 08:00:00"})";
     const bytes open9 = open_msg(5, 9, "2024-01-02 00:00:00", "2024-01-02 23:59:59", "2024-01-02 08:00:00");
@@ -69,24 +92,11 @@ TEST_F(Playback, OpeningAChannelTakesTwoExchangesOnSeparateLinks) {
          {{1162, open_msg(0, -1, "s", "e", long_play.substr(0, 31))}, {3502, int_payload(-1)}}, true},
     };
     for (const auto& r : rows) {
-        reset_core();
-        core.use_defaults(false);
-        if (!r.ex.first.empty()) core.add_reply(1162, 6162, r.ex.first);
-        if (!r.ex.second.empty()) core.add_reply(3502, 8502, r.ex.second);
-        cgi_result res = post("/4001", r.body);
-        EXPECT_EQ(res.out, r.out) << "row at line " << r.line;
-        std::vector<msg> want = r.want;
-        if (r.logged) want.push_back(any_payload(3485));
-        expect_sent(want, r.line);
-        auto got = sent();
-        if (r.logged && got.size() == 3) {
-            expect_log(got[2], 209, int_at(got[0].payload, 0) + 1, r.line);
-            EXPECT_NE(got[0].conn, got[1].conn) << "row at line " << r.line;
-        }
+        run("/4001", r.body, "UTC", 1162, 6162, r.ex, r.out, r.want, r.logged, int_at(r.want[0].payload, 0) + 1, r.line);
     }
 }
 
-TEST_F(Playback, OpeningByMasksUsesTheSessionAndPlayTimeTheCoreGave) {
+TEST_F(Opening, ByMasksUsesTheSessionAndPlayTimeTheCoreGave) {
     const std::string masks = R"("mask0":1,"mask1":2,"mask2":3,"mask3":4,"mask4":5,"mask5":6,"mask6":7,"mask7":-1)";
     auto masks_msg = [](int32_t t) {
         return record(68).i32(0, t).i32(36, 1).i32(40, 2).i32(44, 3).i32(48, 4).i32(52, 5).i32(56, 6).i32(60, 7).i32(64, -1);
@@ -117,20 +127,8 @@ TEST_F(Playback, OpeningByMasksUsesTheSessionAndPlayTimeTheCoreGave) {
          {{3109, masks_msg(1704067200)}}, false},
     };
     for (const auto& r : rows) {
-        reset_core();
-        core.use_defaults(false);
-        if (!r.ex.first.empty()) core.add_reply(3109, 8103, r.ex.first);
-        if (!r.ex.second.empty()) core.add_reply(3502, 8502, r.ex.second);
-        cgi_result res = post("/4020", "{" + masks + R"(,"playTime":")" + r.play_time + "\"}", {{"TZ", r.tz}});
-        EXPECT_EQ(res.out, r.out) << "row at line " << r.line;
-        std::vector<msg> want = r.want;
-        if (r.logged) want.push_back(any_payload(3485));
-        expect_sent(want, r.line);
-        auto got = sent();
-        if (r.logged && got.size() == 3) {
-            expect_log(got[2], 209, 0, r.line);
-            EXPECT_NE(got[0].conn, got[1].conn) << "row at line " << r.line;
-        }
+        run("/4020", "{" + masks + R"(,"playTime":")" + r.play_time + "\"}", r.tz, 3109, 8103, r.ex, r.out, r.want,
+            r.logged, 0, r.line);
     }
 }
 
