@@ -1,6 +1,7 @@
 // Small helpers of the playback handlers.
 #include "modules/playback/playback.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -60,10 +61,7 @@ void reply_failed() {
 }
 
 int camera_count() {
-    int n = get_param_int(TQDB_FILE, "max_cameras", 32);
-    if (n < 1) return 1;
-    if (n > 64) return 64;
-    return n;
+    return std::clamp(get_param_int(TQDB_FILE, "max_cameras", 32), 1, 64);
 }
 
 }  // namespace playback

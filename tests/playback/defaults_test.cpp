@@ -41,3 +41,29 @@ TEST_F(Playback, DefaultRepliesAnswerEveryWaitingRequest) {
 
 }  // namespace
 }  // namespace pbtest
+
+namespace pbtest {
+namespace {
+
+// Each playback message has exactly one row in the simulator, so the page
+// works against it without a script and no other module answers for us.
+TEST(PlaybackDefaults, EveryPlaybackMessageHasOneRow) {
+    const int32_t waiting[] = {1159, 1161, 1162, 3109, 3502, 1153, 1171, 1176, 1177, 3500, 3503, 3506, 4011, 3002};
+    const int32_t notices[] = {1160, 1903, 1164, 1165, 1170, 1113, 1112, 1166, 1149, 1167, 1901, 1902, 1205};
+    const std::vector<int32_t> conflicts = coresim::default_conflicts();
+    for (int32_t id : waiting) {
+        const coresim::default_reply* row = coresim::find_default(id);
+        ASSERT_NE(row, nullptr) << id;
+        EXPECT_GT(row->reply_size, 0) << id;
+        EXPECT_EQ(std::count(conflicts.begin(), conflicts.end(), id), 0) << id;
+    }
+    for (int32_t id : notices) {
+        const coresim::default_reply* row = coresim::find_default(id);
+        ASSERT_NE(row, nullptr) << id;
+        EXPECT_EQ(row->reply_size, -1) << id;
+        EXPECT_EQ(std::count(conflicts.begin(), conflicts.end(), id), 0) << id;
+    }
+}
+
+}  // namespace
+}  // namespace pbtest
