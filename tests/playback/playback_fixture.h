@@ -157,7 +157,8 @@ protected:
     coresim_server core;
 };
 
-// A text as json-c writes it inside a string: '/' escaped as "\/".
+// A text as the JSON replies write it inside a string (json-c escapes the
+// slash as "\/").
 inline std::string json_text(const std::string& s) {
     std::string out;
     for (char c : s) {

@@ -21,7 +21,7 @@ void expect_log(const coresim::request& m, int64_t sub, int32_t channel, int lin
 
 TEST_F(Playback, StreamAddressIsLoggedWhenGranted) {
     const bytes granted = record(976).i32(0, 6).i32(4, 554).i32(24, 1).i32(28, 0).text(96, "rtsp://10.0.0.2/pb").fill(352, 624, 'r');
-    const std::string granted_json = R"({ "status": "OK", "port": 554, "direct": 1, "rtspAddr": "rtsp:\/\/10.0.0.2\/pb", "resPath": ")" +
+    const std::string granted_json = R"({ "status": "OK", "port": 554, "direct": 1, "rtspAddr": ")" + json_text("rtsp://10.0.0.2/pb") + R"(", "resPath": ")" +
                                      std::string(624, 'r') + "\" }";
     struct row {
         int line;
