@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <initializer_list>
 
+#include "platform/oplog_record.h"
+
 // ---- replies ------------------------------------------------------------
 // Reply types: 0 plain text, 1 JSON, anything else no header.
 #define REPLY_TEXT 0
@@ -42,23 +44,7 @@ int cgi_execv(const char* const* argv);
 int cgi_spawn(std::initializer_list<const char*> argv);
 
 // ---- operation log ----------------------------------------------------------
-struct oplog_record {
-    int32_t main_type;       // 0
-    uint8_t pad0[4];         // 4
-    int64_t sub_type;        // 8
-    uint8_t pad1[4];         // 16
-    int32_t pts;             // 20
-    int32_t parameter_type;  // 24
-    int32_t remote;          // 28
-    int32_t chan_no;         // 32
-    char ip[46];             // 36
-    char user[64];           // 82
-    uint8_t pad2[2];         // 146
-    int32_t detail_size;     // 148
-    uint8_t detail[512];     // 152
-    uint8_t pad3[8];         // 664
-} __attribute__((packed, aligned(4)));
-static_assert(sizeof(oplog_record) == 672);
+
 
 int oplog_record_init(oplog_record* rec);
 // oplog_record_init, then sub type, parameter type and channel number (-1

@@ -72,16 +72,31 @@ int tqdb_delete(const char* path, const tqdb_table& t, int64_t key);
 int tqdb_read_all(const char* path, const tqdb_table& t, void* arr, int capacity, int* count);
 // Writes count rows (each named by its own key field) in one transaction.
 int tqdb_write_all(const char* path, const tqdb_table& t, const void* arr, int count);
+// Writes arr[i] (each named by its own key field) for every i < capacity whose
+// bit is set in mask, in one transaction.
+int tqdb_write_masked(const char* path, const tqdb_table& t, const void* arr, int capacity,
+                      uint64_t mask);
 // Copies src to every channel whose bit is set in mask (bit 0 = channel 0),
 // each copy keeping its own channel as key.
 int tqdb_copy(const char* path, const tqdb_table& t, const void* src, uint64_t mask);
+int tqdb_delete_text(const char* path, const tqdb_table& t, const char* key);
 // Number of rows stored.
 int tqdb_count(const char* path, const tqdb_table& t);
 
 // Blobs of any size keyed by (store, int key): for lists stored per owner
-// (PTZ actions of an event, white-light rows of an event channel).
-int tqdb_blob_read(const char* path, const char* store, int64_t key, void* buf, size_t size);
+// (PTZ actions of an event, white-light rows of an event channel). A read
+// copies at most size bytes; *len_out (when given) gets the stored length.
+// A missing blob: non-zero, buf untouched, *len_out 0.
+int tqdb_blob_read(const char* path, const char* store, int64_t key, void* buf, size_t size,
+                   size_t* len_out = nullptr);
 int tqdb_blob_write(const char* path, const char* store, int64_t key, const void* buf, size_t size);
+int tqdb_blob_delete(const char* path, const char* store, int64_t key);
+// Read-modify-write of one blob under the write lock: edit gets a buffer of
+// cap bytes holding the stored blob (zero-filled after it), *len = stored
+// length (0 when missing); it returns 0 to store *len bytes of the buffer,
+// anything else to leave the blob as it was (that value is returned).
+int tqdb_blob_edit(const char* path, const char* store, int64_t key, size_t cap,
+                   int (*edit)(void* ctx, void* buf, size_t* len), void* ctx);
 
 // Sets the named integer column in every row of table whose key column value
 // has its bit set in mask.
@@ -90,6 +105,28 @@ int copy_table_column_int(const char* path, const char* table, const char* colum
 
 // Closes the cached connections (tests that remove a root call it).
 void tqdb_close_all();
+
+// Creates the database file at path with the schema when it does not exist
+// (the files that are never created on first access, such as the factory
+// account file, are made this way by the tools that own them).
+int tqdb_create(const char* path);
+
+// ---- the catalogue (tables.cpp) ------------------------------------------
+
+// Every table of the system; copy_table_column_int finds tables here, and the
+// factory rows of the main database come from it.
+extern const tqdb_table* const tqdb_tables[];
+extern const int tqdb_table_count;
+// The table named name, or null.
+const tqdb_table* tqdb_find_table(const char* name);
+
+// Parameters present in a new main database.
+struct tqdb_param_default {
+    const char* key;
+    const char* value;
+};
+extern const tqdb_param_default tqdb_param_defaults[];
+extern const int tqdb_param_default_count;
 
 // ---- typed calls --------------------------------------------------------
 // TQDB_KEYED(name, type, table): read_<name>(path, rec, key),

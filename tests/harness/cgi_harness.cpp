@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -139,13 +140,18 @@ cgi_result run_webreq(const test_root& root, const cgi_request& req) {
     if (pipe2(in_pipe, O_CLOEXEC) || pipe2(out_pipe, O_CLOEXEC) || pipe2(err_pipe, O_CLOEXEC))
         throw std::runtime_error("pipe");
     std::string program = bin_path("webreq");
+    int out_file = -1;
+    if (!req.stdout_file.empty()) {
+        out_file = open(req.stdout_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (out_file < 0) throw std::runtime_error("open " + req.stdout_file);
+    }
     auto start = std::chrono::steady_clock::now();
     pid_t pid = fork();
     if (pid == 0) {
         dup2(in_pipe[0], 0);
-        dup2(out_pipe[1], 1);
+        dup2(out_file >= 0 ? out_file : out_pipe[1], 1);
         dup2(err_pipe[1], 2);
-        chdir(root.path().c_str());
+        if (chdir(root.path().c_str()) != 0) _exit(126);
         char* argv[] = {program.data(), nullptr};
         execve(program.c_str(), argv, envp.data());
         _exit(127);
@@ -203,6 +209,13 @@ cgi_result run_webreq(const test_root& root, const cgi_request& req) {
     close(err_pipe[0]);
     int wstatus = 0;
     waitpid(pid, &wstatus, 0);
+    if (out_file >= 0) {
+        close(out_file);
+        std::ifstream in(req.stdout_file, std::ios::binary);
+        std::ostringstream all;
+        all << in.rdbuf();
+        res.out = all.str();
+    }
     res.elapsed_ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     if (WIFEXITED(wstatus)) {
         res.status = WEXITSTATUS(wstatus);
@@ -231,4 +244,49 @@ cgi_result cgi_post_json(const test_root& root, const std::string& code, const s
 std::string text_reply(const std::string& body) { return "Content-type: text/plain\r\n\r\n" + body; }
 std::string json_reply(const std::string& body) {
     return "Content-type: application/json\r\n\r\n" + body;
+}
+
+stdout_capture::stdout_capture() {
+    std::fflush(stdout);
+    char tmpl[] = "/tmp/nvrout.XXXXXX";
+    file_fd_ = mkstemp(tmpl);
+    if (file_fd_ < 0) throw std::runtime_error("mkstemp");
+    unlink(tmpl);
+    saved_fd_ = dup(1);
+    dup2(file_fd_, 1);
+}
+
+stdout_capture::~stdout_capture() {
+    std::fflush(stdout);
+    dup2(saved_fd_, 1);
+    close(saved_fd_);
+    close(file_fd_);
+}
+
+std::string stdout_capture::text() {
+    std::fflush(stdout);
+    std::string out;
+    char buf[65536];
+    off_t off = 0;
+    for (;;) {
+        ssize_t got = pread(file_fd_, buf, sizeof buf, off);
+        if (got <= 0) break;
+        out.append(buf, got);
+        off += got;
+    }
+    return out;
+}
+
+int fd_with_bytes(const std::string& bytes) {
+    char tmpl[] = "/tmp/nvrin.XXXXXX";
+    int fd = mkstemp(tmpl);
+    if (fd < 0) throw std::runtime_error("mkstemp");
+    unlink(tmpl);
+    for (size_t done = 0; done < bytes.size();) {
+        ssize_t w = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (w <= 0) throw std::runtime_error("write");
+        done += w;
+    }
+    lseek(fd, 0, SEEK_SET);
+    return fd;
 }

@@ -40,6 +40,9 @@ struct cgi_request {
     std::map<std::string, std::string> env;
     bool set_content_length = true;
     int timeout_ms = 30000;
+    // When set, standard output goes to this file (so that a test can look at
+    // what was written while the request still runs); out is read from it.
+    std::string stdout_file;
 };
 
 struct cgi_result {
@@ -64,3 +67,21 @@ std::string json_reply(const std::string& body);  // "Content-type: application/
 
 // Path of a program in build/bin.
 std::string bin_path(const std::string& name);
+
+// Captures what this process writes to standard output (fd 1) while it
+// lives; text() flushes and returns it so far.
+class stdout_capture {
+public:
+    stdout_capture();
+    ~stdout_capture();
+    stdout_capture(const stdout_capture&) = delete;
+    stdout_capture& operator=(const stdout_capture&) = delete;
+    std::string text();
+
+private:
+    int saved_fd_ = -1;
+    int file_fd_ = -1;
+};
+
+// A file descriptor reading the given bytes (a temporary file, rewound).
+int fd_with_bytes(const std::string& bytes);

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing need, from Debian's packages.
+# Only missing packages are installed; nothing is downloaded otherwise.
+set -euo pipefail
+
+packages=(build-essential cmake g++ pkg-config libjson-c-dev libsqlite3-dev
+          libgtest-dev libgmock-dev lighttpd curl procps)
+packages+=("$@")
+
+missing=()
+for pkg in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" || missing+=("$pkg")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo_cmd=()
+[ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -qq
+"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
