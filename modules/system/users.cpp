@@ -197,7 +197,7 @@ void on_1000(char* text) {
         oplog_send_record(&log);
     }
     // The browser expects the JSON document under the plain-text header.
-    cgi_reply(REPLY_TEXT, json_object_to_json_string_ext(reply.get(), JSON_C_TO_STRING_PLAIN));
+    cgi_reply(REPLY_TEXT, json_object_to_json_string(reply.get()));
 }
 
 void on_1018(char* text) {

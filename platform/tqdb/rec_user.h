@@ -75,15 +75,15 @@ static_assert(offsetof(oem_user_record, remote_permission) == 116);
 // elsewhere.
 void user_factory_row(void* rec, int key);
 
-extern const tqdb_table tqdb_user_table;
-extern const tqdb_table tqdb_user_oem_table;
+extern const tqdb_table tqdb_tbl_user;
+extern const tqdb_table tqdb_tbl_user_oem;
 
 // read_user(path, rec, id), write_user(path, rec), delete_user(path, id),
 // read_users(path, arr, count), write_users(path, arr, count).
-TQDB_KEYED(user, user_record, tqdb_user_table)
-TQDB_ALL(users, user_record, tqdb_user_table, USER_MAX_COUNT)
+TQDB_KEYED(user, user_record, tqdb_tbl_user)
+TQDB_ALL(users, user_record, tqdb_tbl_user, USER_MAX_COUNT)
 // read_users_oem(TQDB_OEM_FILE, arr, count).
-TQDB_ALL(users_oem, oem_user_record, tqdb_user_oem_table, USER_MAX_COUNT)
+TQDB_ALL(users_oem, oem_user_record, tqdb_tbl_user_oem, USER_MAX_COUNT)
 
 // Reads the enabled user whose name equals name (compared over the stored
 // width, so name is taken up to 63 characters). 0 when found; otherwise
