@@ -126,7 +126,9 @@ TEST_F(accounts, add_refuses_a_taken_name_at_its_full_width) {
         core.clear_journal();
         EXPECT_EQ(cgi_post_json(root, "/6071", add_body(row.name)).out, text_reply(row.reply))
             << "row at line " << row.line;
-        if (row.reply == "SAMEUSER") EXPECT_TRUE(core.journal().empty()) << "row at line " << row.line;
+        if (row.reply == "SAMEUSER") {
+            EXPECT_TRUE(core.journal().empty()) << "row at line " << row.line;
+        }
     }
     EXPECT_EQ(field_text(user(5).name, 64), std::string(63, 'z'));
     EXPECT_EQ(user(6).enable, 0);
