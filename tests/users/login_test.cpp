@@ -46,7 +46,7 @@ TEST_F(login, factory_administrator_logs_in_with_every_right_and_a_fresh_session
     EXPECT_EQ(session.size(), 32u);
 
     // The login is recorded under the name that logged in.
-    auto msgs = core.journal();
+    auto msgs = sent(1);
     ASSERT_EQ(msgs.size(), 1u);
     EXPECT_EQ(msgs[0].id, 3485);
     oplog_record log = oplog_of(msgs[0]);
@@ -106,7 +106,7 @@ TEST_F(login, only_an_enabled_account_with_a_matching_hash_logs_in) {
                                    row.name + "\", \"permission\": 7,"),
                       std::string(text_reply("")).size())
                 << "row at line " << row.line;
-            EXPECT_EQ(sent_ids(), std::vector<int32_t>{3485}) << "row at line " << row.line;
+            EXPECT_EQ(ids_of(sent(1)), std::vector<int32_t>{3485}) << "row at line " << row.line;
         }
     }
 }
@@ -218,7 +218,7 @@ TEST_F(session_check, request_text_goes_to_the_core_in_a_256_byte_record) {
     for (const auto& row : rows) {
         core.clear_journal();
         check(row.query);
-        auto msgs = core.journal();
+        auto msgs = sent(1);
         ASSERT_EQ(msgs.size(), 1u) << "row at line " << row.line;
         EXPECT_EQ(msgs[0].id, 3504);
         coresim::bytes expected(256, 0);

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -73,9 +74,22 @@ protected:
         ASSERT_EQ(write_users(TQDB_FILE, rows.data(), static_cast<int>(rows.size())), 0);
     }
 
-    std::vector<int32_t> sent_ids() {
+    // The messages the core received, in the order webreq sent them: each
+    // message travels on a link of its own, and links are numbered in the
+    // order they were opened (the journal interleaves the links' threads).
+    // The daemon's threads may still be taking in the last messages when
+    // webreq has ended, so this waits for the count expected.
+    std::vector<coresim::request> sent(size_t expected) {
+        core.wait_for(expected, 5000);
+        auto msgs = core.journal();
+        std::stable_sort(msgs.begin(), msgs.end(),
+                         [](const auto& a, const auto& b) { return a.conn < b.conn; });
+        return msgs;
+    }
+
+    static std::vector<int32_t> ids_of(const std::vector<coresim::request>& msgs) {
         std::vector<int32_t> ids;
-        for (const auto& msg : core.journal()) ids.push_back(msg.id);
+        for (const auto& msg : msgs) ids.push_back(msg.id);
         return ids;
     }
 
