@@ -128,6 +128,8 @@ TEST_F(accounts, add_refuses_a_taken_name_at_its_full_width) {
             << "row at line " << row.line;
         if (row.reply == "SAMEUSER") {
             EXPECT_TRUE(core.journal().empty()) << "row at line " << row.line;
+        } else {
+            EXPECT_EQ(ids_of(sent(2)), (std::vector<int32_t>{3505, 3485})) << "row at line " << row.line;
         }
     }
     EXPECT_EQ(field_text(user(5).name, 64), std::string(63, 'z'));
@@ -159,6 +161,7 @@ TEST_F(accounts, add_with_a_bad_request_gets_no_reply_and_changes_nothing) {
 TEST_F(accounts, hundred_and_first_user_is_refused_even_before_the_request_is_read) {
     fill_users(1, 98);
     EXPECT_EQ(cgi_post_json(root, "/6071", add_body("last")).out, text_reply("id=99"));
+    settle(2);
     std::string before = table_bytes();
     for (const std::string& body : {add_body("extra"), std::string("not json")}) {
         core.clear_journal();
@@ -201,7 +204,7 @@ TEST_F(accounts, change_copies_the_given_members_and_keeps_the_summaries_and_mas
     ASSERT_EQ(cgi_post_json(root, "/6071", add_body("op1", "\"localliveview\": \"11\"")).out,
               text_reply("id=1"));
     user_record before = user(1);
-    core.clear_journal();
+    settle(2);
     std::string body = "{\"id\": 1, \"password\": \"" + md5_of("new") +
                        "\", \"type\": 2, \"permission\": 99, \"remotePermission\": 99, "
                        "\"localEvent\": 1, \"remoteStatus\": 1, \"localliveview\": \"0001\", "
@@ -249,6 +252,8 @@ TEST_F(accounts, rename_is_refused_only_for_another_accounts_name) {
         if (row.reply == "SAMEUSER") {
             EXPECT_EQ(std::memcmp(&before, &after, sizeof after), 0) << "row at line " << row.line;
             EXPECT_TRUE(core.journal().empty()) << "row at line " << row.line;
+        } else {
+            EXPECT_EQ(ids_of(sent(1)), std::vector<int32_t>{3505}) << "row at line " << row.line;
         }
     }
     EXPECT_EQ(field_text(user(2).name, 64), "op2");
@@ -257,7 +262,7 @@ TEST_F(accounts, rename_is_refused_only_for_another_accounts_name) {
 TEST_F(accounts, change_of_a_missing_or_bad_identifier_changes_nothing) {
     put_user(1, "op1", "1");
     ASSERT_EQ(cgi_post_json(root, "/6073", "{\"id\": 2, \"type\": 1}").out, text_reply("OK"));
-    core.clear_journal();
+    settle(2);
     const std::string set = "\"name\": \"ghost\", \"password\": \"\", \"type\": 0";
     const char* const ids[] = {"", "\"id\": -1, ", "\"id\": 100, ", "\"id\": 2, ",
                                "\"id\": 50, "};

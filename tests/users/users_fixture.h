@@ -87,6 +87,13 @@ protected:
         return msgs;
     }
 
+    // Waits for the messages of the requests so far, so that none of them
+    // arrives after the journal is cleared, and clears it.
+    void settle(size_t expected) {
+        core.wait_for(expected, 5000);
+        core.clear_journal();
+    }
+
     static std::vector<int32_t> ids_of(const std::vector<coresim::request>& msgs) {
         std::vector<int32_t> ids;
         for (const auto& msg : msgs) ids.push_back(msg.id);
