@@ -165,6 +165,30 @@ const struct {
     {"sessionId", "0"},   {"language", "en-US"},
 };
 
+// Answers the enabled rows of an account table as a JSON array: the members
+// both tables share, then the table's own (add_rest).
+template <typename Row>
+void reply_account_list(const char* path, int (*read_all)(const char*, Row*, int*),
+                        void (*add_rest)(json_object*, const Row&)) {
+    auto rows = std::make_unique<Row[]>(USER_MAX_COUNT);
+    int count = 0;
+    if (read_all(path, rows.get(), &count) != 0) count = 0;
+    json_ref list(json_object_new_array());
+    for (int i = 0; i < count && i < USER_MAX_COUNT; ++i) {
+        const Row& row = rows[i];
+        if (!row.enable) continue;
+        json_object* obj = json_object_new_object();
+        jadd_int(obj, "id", row.id);
+        jadd_int(obj, "enable", row.enable);
+        jadd_field(obj, "name", row.name, sizeof row.name);
+        jadd_field(obj, "password", row.password, sizeof row.password);
+        jadd_int(obj, "type", row.type);
+        add_rest(obj, row);
+        json_object_array_add(list.get(), obj);
+    }
+    cgi_reply_json(list.get());
+}
+
 }  // namespace
 
 void on_1000(char* text) {
@@ -229,23 +253,9 @@ void on_1024(char*) {
 }
 
 void on_6070(char*) {
-    auto rows = std::make_unique<user_record[]>(USER_MAX_COUNT);
-    int count = 0;
-    if (read_users(TQDB_FILE, rows.get(), &count) != 0) count = 0;
-    json_ref list(json_object_new_array());
-    for (int i = 0; i < count && i < USER_MAX_COUNT; ++i) {
-        const user_record& row = rows[i];
-        if (!row.enable) continue;
-        json_object* obj = json_object_new_object();
-        jadd_int(obj, "id", row.id);
-        jadd_int(obj, "enable", row.enable);
-        jadd_field(obj, "name", row.name, sizeof row.name);
-        jadd_field(obj, "password", row.password, sizeof row.password);
-        jadd_int(obj, "type", row.type);
+    reply_account_list<user_record>(TQDB_FILE, read_users, [](json_object* obj, const user_record& row) {
         add_rights(obj, row, "remotePermission");
-        json_object_array_add(list.get(), obj);
-    }
-    cgi_reply_json(list.get());
+    });
 }
 
 namespace {
@@ -354,27 +364,14 @@ void on_6073(char* text) {
 }
 
 void on_6074(char*) {
-    // Only devices that carry factory accounts have the database; opening a
-    // missing one would create it.
+    // Only devices that carry factory accounts have the database (an access
+    // never creates it).
     if (!tq_check_file_exist(TQDB_OEM_FILE)) return;
-    auto rows = std::make_unique<oem_user_record[]>(USER_MAX_COUNT);
-    int count = 0;
-    if (read_users_oem(TQDB_OEM_FILE, rows.get(), &count) != 0) count = 0;
-    json_ref list(json_object_new_array());
-    for (int i = 0; i < count && i < USER_MAX_COUNT; ++i) {
-        const oem_user_record& row = rows[i];
-        if (!row.enable) continue;
-        json_object* obj = json_object_new_object();
-        jadd_int(obj, "id", row.id);
-        jadd_int(obj, "enable", row.enable);
-        jadd_field(obj, "name", row.name, sizeof row.name);
-        jadd_field(obj, "password", row.password, sizeof row.password);
-        jadd_int(obj, "type", row.type);
-        jadd_int(obj, "permission", row.permission);
-        jadd_int(obj, "remotePermission", row.remote_permission);
-        json_object_array_add(list.get(), obj);
-    }
-    cgi_reply_json(list.get());
+    reply_account_list<oem_user_record>(TQDB_OEM_FILE, read_users_oem,
+                                        [](json_object* obj, const oem_user_record& row) {
+                                            jadd_int(obj, "permission", row.permission);
+                                            jadd_int(obj, "remotePermission", row.remote_permission);
+                                        });
 }
 
 void on_6077(char*) {

@@ -92,7 +92,7 @@ int read_user_by_name(const char* path, user_record* rec, const char* name);
 // Number of enabled users.
 int read_user_count(const char* path);
 // Stores rec (its enabled flag set by the caller) in the lowest free slot and
-// sets rec->id to that slot.
-// 0 on success, -1 when all 100 slots are taken. Callers that must not race
-// another adder hold the CGI lock file around count, lookup and add.
+// sets rec->id to that slot, in one transaction. 0 on success, -1 when all
+// 100 slots are taken or the write failed. A caller that checks the count and
+// the name first holds the CGI lock file around the whole sequence.
 int add_user(const char* path, user_record* rec);

@@ -61,18 +61,38 @@ int read_user_count(const char* path) {
     return enabled;
 }
 
-int add_user(const char* path, user_record* rec) {
-    if (!rec) return -1;
+namespace {
+
+struct add_job {
+    const char* path;
+    user_record* rec;
+};
+
+// Finds the lowest free slot and stores the record there; runs inside one
+// write transaction, so two adders never pick the same slot.
+int add_in_transaction(void* ctx) {
+    auto* job = static_cast<add_job*>(ctx);
     bool taken[USER_MAX_COUNT] = {};
-    for (const user_record& row : user_rows(path))
+    for (const user_record& row : user_rows(job->path))
         if (row.id >= 0 && row.id < USER_MAX_COUNT && row.enable) taken[row.id] = true;
     for (int id = 0; id < USER_MAX_COUNT; ++id) {
         if (taken[id]) continue;
-        user_record copy = *rec;
+        user_record copy = *job->rec;
         copy.id = id;
-        if (write_user(path, &copy) != 0) return -1;
-        rec->id = id;
+        if (write_user(job->path, &copy) != 0) return -1;
+        job->rec->id = id;
         return 0;
     }
     return -1;
+}
+
+}  // namespace
+
+int add_user(const char* path, user_record* rec) {
+    if (!rec) return -1;
+    user_record work = *rec;
+    add_job job{path, &work};
+    if (tqdb_transaction(path, add_in_transaction, &job) != 0) return -1;
+    rec->id = work.id;
+    return 0;
 }
