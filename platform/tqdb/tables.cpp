@@ -22,7 +22,9 @@
 #include "platform/tqdb/tqdb.h"
 #include "platform/tqdb/rec_action.h"
 #include "platform/tqdb/rec_camera.h"
+#include "platform/tqdb/rec_holiday.h"
 #include "platform/tqdb/rec_record.h"
+#include "platform/tqdb/rec_schedule.h"
 #include "platform/tqdb/rec_system.h"
 
 #include <cstdio>
@@ -81,6 +83,8 @@ const tqdb_table tqdb_tbl_ipc_model =        {"ipc_model",        sizeof(ipc_mod
 const tqdb_table tqdb_tbl_port =             {"port",             sizeof(port_record),             tqdb_key_kind::single, 0,                                     0, 1,  TQDB_NO_COLUMNS,              factory_port};
 const tqdb_table tqdb_tbl_alarm_audio_file = {"alarm_audio_file", sizeof(alarm_audio_file_record), tqdb_key_kind::int_at, offsetof(alarm_audio_file_record, id), 0, 10, TQDB_NO_COLUMNS,              nullptr};
 const tqdb_table tqdb_tbl_record =           {"record",           sizeof(record_row),              tqdb_key_kind::int_at, offsetof(record_row, id),              0, 64, TQDB_COLUMNS(record_columns), nullptr};
+const tqdb_table tqdb_tbl_record_schedule =  {"record_schedule",  sizeof(record_schedule),         tqdb_key_kind::int_at, offsetof(record_schedule, chn),        0, 64, TQDB_NO_COLUMNS,              nullptr};
+const tqdb_table tqdb_tbl_holiday =          {"holiday",          sizeof(holiday_record),          tqdb_key_kind::int_at, offsetof(holiday_record, id),          0, 32, TQDB_NO_COLUMNS,              nullptr};
 // clang-format on
 
 // Every table, in any order; names must be unique.
@@ -91,6 +95,8 @@ const tqdb_table* const tqdb_tables[] = {
     &tqdb_tbl_port,
     &tqdb_tbl_alarm_audio_file,
     &tqdb_tbl_record,
+    &tqdb_tbl_record_schedule,
+    &tqdb_tbl_holiday,
 };
 const int tqdb_table_count = sizeof(tqdb_tables) / sizeof(tqdb_tables[0]);
 
