@@ -3,11 +3,32 @@
 // One link per message: core_send opens it (tq_sock_init), sends, and for a
 // waiting request waits for the module's reply writer; core_close releases it.
 //
-// Exactly one HTTP reply is written per request. A reply writer (running on
-// the socket library's thread) first calls core_reply_claim(); only when that
-// returns true does it write, and it then calls core_reply_done(state). The
-// handler's failure path (core_query below) claims the same way, so a reply
-// that arrives after the wait ran out writes nothing.
+// Exactly one HTTP reply is written per request. The rules:
+//
+// - A reply writer (running on the socket library's thread) first calls
+//   core_reply_claim(); only when that returns true does it write, and it
+//   then calls core_reply_done(state). A writer that cannot build its reply
+//   claims, writes the error text itself and calls core_reply_done(0): the
+//   wait ends and nothing else is written.
+// - A writer that writes no HTTP output because the handler answers from the
+//   state (a result-only reply) calls core_reply_done(result) without
+//   claiming.
+// - The waiting handler's failure path (core_query) first closes the link,
+//   which stops further callbacks and waits for one in progress, and then
+//   claims the same way, so a reply that comes after the wait ran out writes
+//   nothing.
+// - Each waiting message's reply stands alone: core_send clears the state,
+//   the claim and the done mark. A handler that has already written its own
+//   reply (for example "OK") before a waiting exchange passes fail_type -1 to
+//   core_query (or uses core_send and core_close), and the writers of that
+//   exchange must not write.
+// - A send made from inside a callback (a writer's follow-up notice) goes out
+//   on the link that is already open: it neither reopens the link nor clears
+//   the reply state, and it never waits (the answers would arrive on this
+//   very thread). core_close called there does nothing; the handler's own
+//   core_close releases the link.
+//
+// Every pause and wait bound is divided by the time divisor (nvr_env.h).
 #pragma once
 
 #include <atomic>
@@ -34,16 +55,28 @@ typedef void (*reply_callback)(void* ctx, const void* header, const void* payloa
 // 1, or the daemon's result where a module says so.
 extern std::atomic<int> core_reply_state;
 
+// Opens the link, clears the reply state, sends (up to 3000 attempts, each
+// followed by a 10 ms pause) and, unless no_wait is set, waits up to
+// core_wait_rounds(msg_id) rounds of 40 ms until a writer calls
+// core_reply_done (or sets core_reply_state). -1 when cb is null or the
+// payload cannot be sent at all (negative or oversized length, null payload
+// with a length); nothing is sent then. Otherwise 0, answered or not.
 int core_send(reply_callback cb, int msg_id, int payload_len, const void* payload, int no_wait);
+// Releases the link (tq_sock_uninit) and returns 0.
 int core_close();
+// Rounds of 40 ms that a waiting send waits for its reply.
 int core_wait_rounds(int msg_id);
 
 // Claims the one reply of this request. True for the first caller only.
 bool core_reply_claim();
-// Marks the reply written: sets core_reply_state and ends the wait at once.
+// Marks the reply handled: sets core_reply_state and ends the wait at once
+// (also when state is 0).
 void core_reply_done(int state);
 // True once a reply was claimed (written or being written).
 bool core_reply_claimed();
+// True once core_reply_done was called or core_reply_state became non-zero
+// since the latest core_send.
+bool core_reply_finished();
 
 // Id and size from a callback's header.
 inline int core_header_id(const void* header) {
@@ -56,9 +89,10 @@ inline uint32_t core_header_size(const void* header) {
 // A notice: send without waiting, then close the link.
 void core_notify(reply_callback cb, int msg_id, int payload_len, const void* payload);
 
-// A waiting request: send, wait for the writer, close the link; when no writer
-// claimed the reply, claim it and write cgi_reply_error(fail_type) (fail_type
-// 0 plain text, 1 JSON, -1 nothing). Returns core_reply_state.
+// A waiting request: send, wait for the writer, close the link; when the reply
+// was not handled (core_reply_finished() false) and no writer claimed it,
+// claim it and write cgi_reply_error(fail_type) (fail_type 0 plain text,
+// 1 JSON, -1 nothing). Returns core_reply_state.
 int core_query(reply_callback cb, int msg_id, int payload_len, const void* payload, int fail_type);
 // The same with a module's own failure text (for example "Failed"), written
 // as plain text (reply_type 0) or JSON (reply_type 1).

@@ -9,22 +9,37 @@
 #include <cstdio>
 
 // ---- socket messaging ---------------------------------------------------
+// One link per process (the calls take no handle). The framing on the wire is
+// in platform/tqsock_wire.h.
+//
 // Callback for every message that arrives on the link: header (24 bytes,
 // identifier at offset 12, payload size at offset 20) and payload (null when
-// the size is 0). Runs on the library's receiving thread.
+// the size is 0). Runs on the library's receiving thread; ctx is null. Header
+// and payload belong to the library and are valid only during the call.
 typedef void (*tq_sock_callback)(void* ctx, const void* header, const void* payload);
 
 // Connects to the daemon at the socket path (root prefix added inside) and
-// starts the receiving thread. mode and flags are informational. Returns 0 on
+// starts the receiving thread. A null callback is allowed: what arrives is
+// then read and discarded. mode and flags are informational. Returns 0 on
 // success, -1 when the daemon cannot be reached (a later send retries the
-// connection).
+// connection). Called while the link is open, it only replaces the callback
+// and keeps the connection.
 int tq_sock_init(tq_sock_callback cb, int mode, int flags, const char* path);
 // 0 when the message has been handed over, non-zero when the send is to be
-// tried again (no daemon, connection lost).
+// tried again (no daemon, connection lost: the next send connects anew).
+// channel, arg5 and arg6 are informational. A payload length below 0 or above
+// 16 MiB, or a null payload with a length, is refused with -2.
 int tq_sock_send_msg(int channel, int msg_id, const void* payload, int payload_len, int arg5,
                      int arg6);
-// Stops the callbacks (the receiving thread is joined) and closes the link.
+// Stops the callbacks and closes the link: once it returns no callback runs
+// (a callback in progress on another thread is waited for). Called from the
+// callback itself, it cannot wait for its own thread: no further callback
+// starts, and the connection is released by the next tq_sock_* call made on
+// another thread.
 int tq_sock_uninit();
+// 1 when the calling thread is the library's receiving thread (inside a
+// callback), else 0.
+int tq_sock_in_callback();
 
 // ---- tasks and mutexes ----------------------------------------------------
 typedef pthread_t tq_task_t;

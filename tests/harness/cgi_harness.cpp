@@ -140,13 +140,18 @@ cgi_result run_webreq(const test_root& root, const cgi_request& req) {
     if (pipe2(in_pipe, O_CLOEXEC) || pipe2(out_pipe, O_CLOEXEC) || pipe2(err_pipe, O_CLOEXEC))
         throw std::runtime_error("pipe");
     std::string program = bin_path("webreq");
+    int out_file = -1;
+    if (!req.stdout_file.empty()) {
+        out_file = open(req.stdout_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (out_file < 0) throw std::runtime_error("open " + req.stdout_file);
+    }
     auto start = std::chrono::steady_clock::now();
     pid_t pid = fork();
     if (pid == 0) {
         dup2(in_pipe[0], 0);
-        dup2(out_pipe[1], 1);
+        dup2(out_file >= 0 ? out_file : out_pipe[1], 1);
         dup2(err_pipe[1], 2);
-        chdir(root.path().c_str());
+        if (chdir(root.path().c_str()) != 0) _exit(126);
         char* argv[] = {program.data(), nullptr};
         execve(program.c_str(), argv, envp.data());
         _exit(127);
@@ -204,6 +209,13 @@ cgi_result run_webreq(const test_root& root, const cgi_request& req) {
     close(err_pipe[0]);
     int wstatus = 0;
     waitpid(pid, &wstatus, 0);
+    if (out_file >= 0) {
+        close(out_file);
+        std::ifstream in(req.stdout_file, std::ios::binary);
+        std::ostringstream all;
+        all << in.rdbuf();
+        res.out = all.str();
+    }
     res.elapsed_ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     if (WIFEXITED(wstatus)) {
         res.status = WEXITSTATUS(wstatus);

@@ -40,6 +40,9 @@ struct cgi_request {
     std::map<std::string, std::string> env;
     bool set_content_length = true;
     int timeout_ms = 30000;
+    // When set, standard output goes to this file (so that a test can look at
+    // what was written while the request still runs); out is read from it.
+    std::string stdout_file;
 };
 
 struct cgi_result {

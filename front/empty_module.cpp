@@ -1,1 +1,0 @@
-// Keeps the module object library non-empty while no module folder has sources.

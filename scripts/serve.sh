@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# The local server: installs what is missing, builds, prepares a run root
+# with a fresh configuration database, starts the simulated core daemon and
+# lighttpd on 127.0.0.1 (port 8080, or $PORT), and stays in the foreground.
+# Ctrl-C stops both.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+repo=$(pwd)
+port=${PORT:-8080}
+run=${NVR_RUN:-$repo/run}
+
+bash scripts/install-deps.sh
+bash scripts/build.sh
+bash scripts/prepare-root.sh "$run"
+
+sed -e "s|@PORT@|$port|g" -e "s|@RUN@|$run|g" -e "s|@DIVISOR@|${NVR_TIME_DIVISOR:-1}|g" \
+    conf/lighttpd.conf.in > "$run/lighttpd.conf"
+ln -sf "$repo/build/bin/webreq" "$run/cgi-bin/webreq.cgi"
+
+pids=()
+stop() {
+    trap - INT TERM EXIT
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    echo "stopped"
+}
+trap stop INT TERM EXIT
+
+NVR_ROOT="$run" build/bin/coresim --journal "$run/log/coresim.jsonl" &
+pids+=($!)
+lighttpd -D -f "$run/lighttpd.conf" &
+pids+=($!)
+
+base="http://127.0.0.1:$port/cgi-bin/webreq.cgi"
+for _ in $(seq 50); do
+    curl -s -o /dev/null "http://127.0.0.1:$port/" && break
+    sleep 0.1
+done
+cat <<INFO
+
+Local server running: $base/CODE   (run root: $run)
+Factory administrator: user "admin", password "123456".
+
+  # log in (the password travels as its MD5 hash)
+  curl -s "$base/1000" -H 'Content-Type: application/json' \\
+       -d '{"userName": "admin", "md5": "'\$(printf 123456 | md5sum | cut -c1-32)'"}'
+  # read a setting: the camera list
+  curl -s "$base/2001"
+  # change a setting: switch the setup wizard off
+  curl -s "$base/3303" -H 'Content-Type: application/json' -d '{"wizardEnable": 0}'
+
+Core daemon journal: $run/log/coresim.jsonl
+Press Ctrl-C to stop.
+INFO
+wait -n "${pids[@]}"
