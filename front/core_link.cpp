@@ -94,17 +94,16 @@ int core_wait_rounds(int msg_id) {
 }
 
 int core_send(reply_callback cb, int msg_id, int payload_len, const void* payload, int no_wait) {
+    // A writer's follow-up notice uses the open link and leaves the reply of
+    // the message being answered alone. Otherwise the reply state describes
+    // this message from here on, whether it can be sent or not.
+    const bool nested = tq_sock_in_callback() != 0;
+    if (!nested) reset_reply();
     if (!cb) return -1;
     if (payload_len < 0 || static_cast<unsigned>(payload_len) > TQ_SOCK_MAX_PAYLOAD ||
         (payload_len > 0 && !payload))
         return -1;
-    // A writer's follow-up notice uses the open link and leaves the reply of
-    // the message being answered alone.
-    const bool nested = tq_sock_in_callback() != 0;
-    if (!nested) {
-        tq_sock_init(cb, 0, 3, CORE_SOCKET_PATH);
-        reset_reply();
-    }
+    if (!nested) tq_sock_init(cb, 0, 3, CORE_SOCKET_PATH);
     // After the last failed attempt the message counts as sent: the wait (if
     // any) then runs out and the handler reports the failure.
     for (int attempt = 0; attempt < send_attempts; ++attempt) {

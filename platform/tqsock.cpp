@@ -142,6 +142,11 @@ void reader_main(connection* c) {
     } catch (...) {
         // An allocation failure ends the connection like a framing error.
     }
+    // Lost, garbled or closed from a callback: the daemon sees the end at
+    // once, and the next send connects anew. The descriptor itself is closed
+    // by whoever joins this thread.
+    c->broken.store(true);
+    shutdown(c->fd, SHUT_RDWR);
     c->exited.store(true);
 }
 
