@@ -13,13 +13,14 @@ mkdir -p "$root/mnt/nand/app" "$root/tmp" "$root/var/run"
 
 spawn() { "$build/bench/bench_spawn" "$runs" - "$@" NVR_ROOT="$root" REQUEST_METHOD=GET; }
 
-read -r noop_med noop_p10 noop_p90 < <(spawn "$build/bench/bench_noop" PATH_INFO=/9999)
-read -r web_med web_p10 web_p90 < <(spawn "$build/bin/webreq" PATH_INFO=/9999 QUERY_STRING=a=1)
+read -r noop_med noop_p10 noop_p90 _ < <(spawn "$build/bench/bench_noop" PATH_INFO=/9999)
+read -r web_med web_p10 web_p90 web_rss < <(spawn "$build/bin/webreq" PATH_INFO=/9999 QUERY_STRING=a=1)
 printf '%-34s %8s %8s %8s\n' "program" "median" "p10" "p90"
 printf '%-34s %8s %8s %8s\n' "static do-nothing program" "$noop_med" "$noop_p10" "$noop_p90"
 printf '%-34s %8s %8s %8s\n' "webreq, unregistered code" "$web_med" "$web_p10" "$web_p90"
 if [ -n "${BENCH_SETTINGS_CODE:-}" ]; then
-    read -r set_med set_p10 set_p90 < <(spawn "$build/bin/webreq" PATH_INFO="$BENCH_SETTINGS_CODE" QUERY_STRING="${BENCH_SETTINGS_QUERY:-}")
+    read -r set_med set_p10 set_p90 _ < <(spawn "$build/bin/webreq" PATH_INFO="$BENCH_SETTINGS_CODE" QUERY_STRING="${BENCH_SETTINGS_QUERY:-}")
     printf '%-34s %8s %8s %8s\n' "webreq, $BENCH_SETTINGS_CODE" "$set_med" "$set_p10" "$set_p90"
 fi
+echo "peak resident size of one webreq: ${web_rss} KiB"
 awk -v a="$web_med" -v b="$noop_med" 'BEGIN { printf "ratio webreq / do-nothing: %.2f\n", a / b }'

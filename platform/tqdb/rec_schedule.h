@@ -1,5 +1,5 @@
-// Week schedules: the time-slot plan shared by every schedule store, and the
-// recording schedule of a channel.
+// The week schedule: the record of every schedule store (motion, alarm
+// inputs, events, ...) and the day blocks that camera schedule messages embed.
 #pragma once
 
 #include "platform/tqdb/tqdb.h"
@@ -7,37 +7,31 @@
 #include <cstddef>
 #include <cstdint>
 
-// One time slot. The texts are kept exactly as the browser sent them.
-struct schedule_slot {
-    char start_time[32];  // at most 31 characters, NUL-terminated
+#define SCHED_DAYS 8            // seven weekdays and the holiday
+#define SCHED_SLOTS_PER_DAY 48
+
+struct sched_slot {
+    char start_time[32];  // as the browser sent it, NUL-terminated
     char end_time[32];
-    int32_t action_type;  // meaning owned by the store that keeps the schedule
+    int32_t action_type;  // meaning owned by the store
 };
-static_assert(sizeof(schedule_slot) == 68);
-static_assert(offsetof(schedule_slot, start_time) == 0);
-static_assert(offsetof(schedule_slot, end_time) == 32);
-static_assert(offsetof(schedule_slot, action_type) == 64);
+static_assert(sizeof(sched_slot) == 68);
+static_assert(offsetof(sched_slot, end_time) == 32);
+static_assert(offsetof(sched_slot, action_type) == 64);
 
-#define SCHEDULE_DAYS 8
-#define SCHEDULE_SLOTS 48
-
-// One day: 48 slots, then the whole-day flag and the whole-day action type.
-struct schedule_day {
-    schedule_slot slots[SCHEDULE_SLOTS];
-    int32_t day_flag;           // whole-day enable
-    int32_t day_action_type;    // whole-day action type
+struct sched_day {
+    sched_slot slots[SCHED_SLOTS_PER_DAY];
+    int32_t day_flag;         // whole-day enable
+    int32_t day_action_type;  // whole-day action type
 };
-static_assert(sizeof(schedule_day) == 3272);
-static_assert(offsetof(schedule_day, slots) == 0);
-static_assert(offsetof(schedule_day, day_flag) == 3264);
-static_assert(offsetof(schedule_day, day_action_type) == 3268);
+static_assert(sizeof(sched_day) == 3272);
+static_assert(offsetof(sched_day, day_flag) == 3264);
+static_assert(offsetof(sched_day, day_action_type) == 3268);
 
-// Days 0..7 (the seven weekdays and the holiday).
 struct week_schedule {
-    schedule_day days[SCHEDULE_DAYS];
+    sched_day days[SCHED_DAYS];
 };
 static_assert(sizeof(week_schedule) == 26176);
-static_assert(offsetof(week_schedule, days) == 0);
 
 // The recording schedule of a channel (key: channel, 64 rows): a week whose
 // slots are all used, followed by one word. The store keeps the channel in

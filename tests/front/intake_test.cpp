@@ -164,7 +164,7 @@ TEST(Intake, UploadNamesThatWouldEscapeOrReplaceSystemFilesAreRefused) {
     mkdir(root.file("/tmp/adir").c_str(), 0755);
     const char* refused[] = {
         "..", ".", "dir/", "a\\..\\.export_down_file", ".hidden", "cgilockfile", "pbdownload",
-        "cgicABCDEF", "bad\nname", "tab\tname", "adir", "log", "$(touch x)/",
+        "cgicABCDEF", "bad\x01name", "del\x7fname", "tab\tname", "adir", "log", "$(touch x)/",
         "x/0123456789012345678901234567890123456789012345678901234567890123456789012345678901234567890123456789"
         "0123456789012345678901234567",  // 128 characters
     };

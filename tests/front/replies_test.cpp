@@ -109,7 +109,7 @@ TEST(Replies, OperationLogRecordStartsFromTheRequest) {
     EXPECT_EQ(rec.remote, 1);
     EXPECT_EQ(rec.sub_type, 0);
     EXPECT_STREQ(rec.user, "op1");
-    EXPECT_EQ(std::string(rec.ip), std::string("::ffff:192.168.1.20-and-a-very-long-address-te"));
+    EXPECT_EQ(std::string(rec.ip), std::string("::ffff:192.168.1.20-and-a-very-long-address-t"));
     EXPECT_EQ(std::strlen(rec.ip), 45u);
     EXPECT_EQ(rec.detail_size, 0);
     EXPECT_EQ(oplog_record_init(nullptr), -1);

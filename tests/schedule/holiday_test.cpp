@@ -41,13 +41,12 @@ TEST_F(Holidays, SettingOneHolidayStoresEveryKeyAndListsItInKeyOrder) {
                          "\"endYear\": 0, \"endMon\": 0, \"endMDay\": 0, \"endMWeek\": 0, \"endWDay\": 0 }";
     ASSERT_EQ(res.out.rfind(json_reply("{ \"holidays\": [ " + empty0 + ", "), 0), 0u) << res.out;
     EXPECT_NE(res.out.find(", " + listed + ", "), std::string::npos);
-    json_object* obj = json_tokener_parse(res.out.substr(res.out.find('{')).c_str());
-    ASSERT_NE(obj, nullptr);
-    json_object* list = json_object_object_get(obj, "holidays");
+    json_ref obj = body_json(res);
+    json_object* list = req_array(obj, "holidays");
+    ASSERT_NE(list, nullptr);
     EXPECT_EQ(json_object_array_length(list), 32u);
     for (int i = 0; i < 32; ++i)
-        EXPECT_EQ(json_object_get_int(json_object_object_get(json_object_array_get_idx(list, i), "id")), i);
-    json_object_put(obj);
+        EXPECT_EQ(req_int_or(json_object_array_get_idx(list, i), "id", -1), i);
 }
 
 TEST_F(Holidays, AMissingNumberIsStoredAsZeroAndANameNeverCarriesOver) {

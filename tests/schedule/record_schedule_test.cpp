@@ -106,7 +106,7 @@ TEST_F(RecordSchedule, PlansGoInAsArraysAndComeBackAsObjectsOfAllFortyEightSlots
               text_reply("OK"));
 
     record_schedule s = schedule_of(7);
-    const schedule_day& d0 = s.week.days[0];
+    const sched_day& d0 = s.week.days[0];
     EXPECT_EQ(std::string(d0.slots[0].start_time), std::string(31, '9'));
     EXPECT_EQ(d0.slots[0].action_type, 7);
     EXPECT_STREQ(d0.slots[1].start_time, "01:00");  // a short entry fills what it has
@@ -119,7 +119,7 @@ TEST_F(RecordSchedule, PlansGoInAsArraysAndComeBackAsObjectsOfAllFortyEightSlots
     EXPECT_EQ(s.week.days[1].day_action_type, 0);   // read only when the day is enabled
     EXPECT_STREQ(s.week.days[1].slots[0].start_time, "08:00");
     EXPECT_EQ(s.week.days[2].day_flag, 0);          // not an object: empty
-    EXPECT_EQ(s.week.days[7].day_action_type, 8);   // the ninth day is ignored
+    EXPECT_EQ(s.week.days[7].day_action_type, 7);   // the ninth day (8) is ignored
 
     cgi_result res = cgi_get(root, "/6040", "7");
     std::string out = res.out;
@@ -130,14 +130,12 @@ TEST_F(RecordSchedule, PlansGoInAsArraysAndComeBackAsObjectsOfAllFortyEightSlots
                         0),
               0u)
         << out.substr(0, 300);
-    json_object* obj = json_tokener_parse(out.substr(out.find('{')).c_str());
-    ASSERT_NE(obj, nullptr);
-    json_object* sched = json_object_object_get(obj, "schedule");
+    json_ref obj = body_json(res);
+    json_object* sched = req_array(obj, "schedule");
+    ASSERT_NE(sched, nullptr);
     ASSERT_EQ(json_object_array_length(sched), 8u);
     for (size_t d = 0; d < 8; ++d)
-        EXPECT_EQ(json_object_array_length(json_object_object_get(json_object_array_get_idx(sched, d), "plans")),
-                  48u);
-    json_object_put(obj);
+        EXPECT_EQ(json_object_array_length(req_array(json_object_array_get_idx(sched, d), "plans")), 48u);
 }
 
 TEST_F(RecordSchedule, InvalidRequestsGetNoReplyAndChangeNothing) {
@@ -182,13 +180,13 @@ TEST_F(RecordModes, TheListStopsAtMaxCamerasClampedToTheTable) {
         set_param_value(TQDB_FILE, "max_cameras", r.max_cameras);
         cgi_result res = cgi_get(root, "/6042");
         ASSERT_EQ(res.out.rfind(json_reply("{ \"records\": [ { \"id\": 0, \"mode\": 2 }"), 0), 0u) << res.out;
-        json_object* obj = json_tokener_parse(res.out.substr(res.out.find('{')).c_str());
-        ASSERT_NE(obj, nullptr);
-        json_object* list = json_object_object_get(obj, "records");
+        json_ref obj = body_json(res);
+        json_object* list = req_array(obj, "records");
+        ASSERT_NE(list, nullptr);
         EXPECT_EQ(json_object_array_length(list), r.listed) << r.max_cameras;
-        if (r.listed == 64)
-            EXPECT_EQ(json_object_get_int(json_object_object_get(json_object_array_get_idx(list, 63), "mode")), 1);
-        json_object_put(obj);
+        if (r.listed == 64) {
+            EXPECT_EQ(req_int_or(json_object_array_get_idx(list, 63), "mode", -1), 1);
+        }
     }
     EXPECT_TRUE(sent().empty());
 }

@@ -2,6 +2,7 @@
 // in-process fake core, and readers for the messages it received.
 #pragma once
 
+#include "front/json_req.h"
 #include "modules/schedule/schedule_msgs.h"
 #include "platform/oplog_record.h"
 #include "platform/tqdb/tqdb.h"
@@ -49,6 +50,12 @@ protected:
     static coresim::bytes bytes_of(const T& rec) {
         const auto* p = reinterpret_cast<const uint8_t*>(&rec);
         return coresim::bytes(p, p + sizeof rec);
+    }
+
+    // The JSON body of a reply (null when it holds none).
+    static json_ref body_json(const cgi_result& res) {
+        size_t at = res.out.find("\r\n\r\n");
+        return json_parse_text(at == std::string::npos ? nullptr : res.out.c_str() + at + 4);
     }
 
     cgi_result post(const std::string& code, const std::string& body) {

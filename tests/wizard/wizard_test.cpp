@@ -8,7 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstring>
+#include <unistd.h>
 #include <fstream>
 #include <iterator>
 #include <set>
@@ -20,8 +23,13 @@ protected:
     void SetUp() override { ASSERT_TRUE(core.start(root.path())); }
     void TearDown() override { core.stop(); }
 
-    // The messages the core received once webreq has ended.
-    std::vector<coresim::request> sent() { return core.journal(); }
+    // The messages the core received; the daemon's threads may still be
+    // taking in the last ones when webreq has ended, so wait for the count
+    // expected.
+    std::vector<coresim::request> sent(size_t expected = 0) {
+        core.wait_for(expected, 5000);
+        return core.journal();
+    }
 
     int32_t int_at(const coresim::bytes& payload, size_t at) {
         int32_t v = 0;
@@ -43,11 +51,13 @@ TEST_F(Wizard, SshSettingStoresTheFlagKeepsTheOtherPortsAndAnswersBeforeTheNotic
     // What webreq had written when the notice arrived.
     std::string out_file = root.file("/webreq.out");
     std::string written_at_notice;
+    std::atomic<int> notices_seen{0};
     coresim::rule watch;
     watch.id = 1702;
     watch.handler = [&](const coresim::request&, std::vector<coresim::out_msg>&) {
         std::ifstream in(out_file);
         written_at_notice.assign(std::istreambuf_iterator<char>(in), {});
+        ++notices_seen;
     };
     core.add_rule(watch);
 
@@ -56,6 +66,7 @@ TEST_F(Wizard, SshSettingStoresTheFlagKeepsTheOtherPortsAndAnswersBeforeTheNotic
         std::string body;
         int32_t stored;
     } rows[] = {{__LINE__, "{\"sshEnable\": 1}", 1}, {__LINE__, "{}", 0}, {__LINE__, "{\"sshEnable\": \"1\"}", 1}};
+    int expected_notices = 0;
     for (const auto& r : rows) {
         core.clear_journal();
         cgi_request req{.method = "POST", .path_info = "/3300", .content_type = "application/json", .body = r.body};
@@ -67,12 +78,15 @@ TEST_F(Wizard, SshSettingStoresTheFlagKeepsTheOtherPortsAndAnswersBeforeTheNotic
         ASSERT_EQ(read_port(TQDB_FILE, &after), 0);
         EXPECT_EQ(after.enable_ssh, r.stored) << "row at line " << r.line;
         EXPECT_EQ(after.http_port, 8081);
-        auto msgs = sent();
+        auto msgs = sent(1);
         ASSERT_EQ(msgs.size(), 1u) << "row at line " << r.line;
         EXPECT_EQ(msgs[0].id, 1702);
         coresim::bytes more(32, 0);
         std::memcpy(more.data(), "more", 4);
         EXPECT_EQ(msgs[0].payload, more);
+        ++expected_notices;
+        for (int i = 0; i < 500 && notices_seen < expected_notices; ++i) usleep(10000);
+        ASSERT_EQ(notices_seen.load(), expected_notices);
         EXPECT_EQ(written_at_notice, text_reply("OK")) << "row at line " << r.line;
     }
 }
@@ -131,8 +145,13 @@ TEST_F(Wizard, RecordModeGoesToEveryRowThenOneNoticePerChannelInOrder) {
     }
     EXPECT_EQ(rows[5].post_record_duration, 30);
 
-    auto msgs = sent();
+    auto msgs = sent(64);
     ASSERT_EQ(msgs.size(), 64u);
+    // The daemon serves each link on a thread of its own, so its journal may
+    // interleave; the links themselves are numbered in the order they were
+    // opened.
+    std::stable_sort(msgs.begin(), msgs.end(),
+                     [](const coresim::request& a, const coresim::request& b) { return a.conn < b.conn; });
     std::set<int> links;
     for (int chn = 0; chn < 64; ++chn) {
         EXPECT_EQ(msgs[chn].id, 1407);
@@ -167,7 +186,7 @@ TEST_F(Wizard, CameraQuickAddStoresTheCameraAndNotifiesByEnable) {
     EXPECT_STREQ(cam.password, "pw");
     EXPECT_EQ(cam.record_stream, 1);
     EXPECT_STREQ(cam.main_url, "rtsp://keep");
-    auto msgs = sent();
+    auto msgs = sent(1);
     ASSERT_EQ(msgs.size(), 1u);
     EXPECT_EQ(msgs[0].id, 1201);
     EXPECT_EQ(int_at(msgs[0].payload, 0), 7);
@@ -179,7 +198,7 @@ TEST_F(Wizard, CameraQuickAddStoresTheCameraAndNotifiesByEnable) {
     ASSERT_EQ(read_camera(TQDB_FILE, &cam, 0), 0);
     EXPECT_EQ(cam.enable, 0);
     EXPECT_STREQ(cam.ip_addr, "cam.local");
-    msgs = sent();
+    msgs = sent(1);
     ASSERT_EQ(msgs.size(), 1u);
     EXPECT_EQ(msgs[0].id, 1202);
     EXPECT_EQ(int_at(msgs[0].payload, 0), 0);
