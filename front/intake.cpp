@@ -87,9 +87,18 @@ private:
     size_t pos_ = 0, len_ = 0;
 };
 
+// Request texts live until the process ends: handlers and reply writers may
+// keep pointers into them.
+std::vector<std::unique_ptr<char, decltype(&std::free)>> kept_texts;
+
+char* keep_buffer(size_t size) {
+    char* buf = static_cast<char*>(std::calloc(size, 1));
+    if (buf) kept_texts.emplace_back(buf, &std::free);
+    return buf;
+}
+
 char* read_post_body(int fd, long content_length) {
-    // Lives until the process ends: handlers keep pointers into it.
-    char* text = static_cast<char*>(std::calloc(POST_BUFFER_SIZE, 1));
+    char* text = keep_buffer(POST_BUFFER_SIZE);
     if (!text) return nullptr;
     line_source source(fd, content_length);
     size_t len = 0;
@@ -132,7 +141,7 @@ std::string param_suffix(const std::string& query) {
 
 char* keep_text(const std::string& text, size_t max_chars) {
     size_t len = text.size() < max_chars ? text.size() : max_chars;
-    char* out = static_cast<char*>(std::calloc(max_chars + 1, 1));
+    char* out = keep_buffer(max_chars + 1);
     if (out) std::memcpy(out, text.data(), len);
     return out;
 }

@@ -34,8 +34,8 @@ void on_6047(char* text);
 // The module's reply callback (7285, 7286, 8218).
 void schedule_replies(void* ctx, const void* header, const void* payload);
 
-// A channel number given as the whole request text (decimal). False when the
-// text holds no number or the number is outside 0..63.
+// A channel number given as the whole request text (decimal, blanks around
+// it allowed). False for any other text or a number outside 0..63.
 bool text_channel(const char* text, int* chn);
 
 // The channels a set request lists: the first "cnt" elements of "chnid"

@@ -1,20 +1,14 @@
 // Helpers shared by the handlers of the recording-schedule module.
+#include "front/bare_number.h"
 #include "front/json_req.h"
 #include "modules/schedule/schedule.h"
 
-#include <cctype>
-#include <cerrno>
-#include <cstdlib>
 #include <cstring>
 
 bool text_channel(const char* text, int* chn) {
-    if (!text) return false;
-    while (std::isspace(static_cast<unsigned char>(*text))) ++text;
-    char* end = nullptr;
-    errno = 0;
-    long value = std::strtol(text, &end, 10);
-    if (end == text || errno == ERANGE || value < 0 || value > 63) return false;
-    *chn = static_cast<int>(value);
+    int value;
+    if (!parse_bare_int(text, &value) || !chn_ok(value)) return false;
+    *chn = value;
     return true;
 }
 

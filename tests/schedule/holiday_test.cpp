@@ -41,7 +41,7 @@ TEST_F(Holidays, SettingOneHolidayStoresEveryKeyAndListsItInKeyOrder) {
                          "\"endYear\": 0, \"endMon\": 0, \"endMDay\": 0, \"endMWeek\": 0, \"endWDay\": 0 }";
     ASSERT_EQ(res.out.rfind(json_reply("{ \"holidays\": [ " + empty0 + ", "), 0), 0u) << res.out;
     EXPECT_NE(res.out.find(", " + listed + ", "), std::string::npos);
-    json_ref obj = body_json(res);
+    json_ref obj = json_body(res);
     json_object* list = req_array(obj, "holidays");
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(json_object_array_length(list), 32u);

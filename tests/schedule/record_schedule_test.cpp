@@ -130,7 +130,7 @@ TEST_F(RecordSchedule, PlansGoInAsArraysAndComeBackAsObjectsOfAllFortyEightSlots
                         0),
               0u)
         << out.substr(0, 300);
-    json_ref obj = body_json(res);
+    json_ref obj = json_body(res);
     json_object* sched = req_array(obj, "schedule");
     ASSERT_NE(sched, nullptr);
     ASSERT_EQ(json_object_array_length(sched), 8u);
@@ -155,6 +155,7 @@ TEST_F(RecordSchedule, InvalidRequestsGetNoReplyAndChangeNothing) {
         {"/6040", "64", true},
         {"/6040", "-1", true},
         {"/6040", "abc", true},
+        {"/6040", "3abc", true},
         {"/6040", "", true},
         {"/6040", "99999999999999999999", true},
     };
@@ -180,7 +181,7 @@ TEST_F(RecordModes, TheListStopsAtMaxCamerasClampedToTheTable) {
         set_param_value(TQDB_FILE, "max_cameras", r.max_cameras);
         cgi_result res = cgi_get(root, "/6042");
         ASSERT_EQ(res.out.rfind(json_reply("{ \"records\": [ { \"id\": 0, \"mode\": 2 }"), 0), 0u) << res.out;
-        json_ref obj = body_json(res);
+        json_ref obj = json_body(res);
         json_object* list = req_array(obj, "records");
         ASSERT_NE(list, nullptr);
         EXPECT_EQ(json_object_array_length(list), r.listed) << r.max_cameras;
