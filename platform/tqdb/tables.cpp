@@ -23,8 +23,10 @@
 #include "platform/tqdb/rec_action.h"
 #include "platform/tqdb/rec_camera.h"
 #include "platform/tqdb/rec_camera_mask.h"
+#include "platform/tqdb/rec_holiday.h"
 #include "platform/tqdb/rec_network.h"
 #include "platform/tqdb/rec_record.h"
+#include "platform/tqdb/rec_schedule.h"
 #include "platform/tqdb/rec_storage.h"
 #include "platform/tqdb/rec_system.h"
 #include "platform/tqdb/rec_user.h"
@@ -120,6 +122,8 @@ const tqdb_table tqdb_tbl_network =          {"network",          sizeof(network
 const tqdb_table tqdb_tbl_disk =             {"disk",             sizeof(disk_record),             tqdb_key_kind::int_at, offsetof(disk_record, port),           0, disk_record_rows, TQDB_NO_COLUMNS, factory_disk};
 const tqdb_table tqdb_tbl_user =             {"user",             sizeof(user_record),             tqdb_key_kind::int_at, offsetof(user_record, id),             0, 100, TQDB_NO_COLUMNS,             user_factory_row};
 const tqdb_table tqdb_tbl_user_oem =         {"user_oem",         sizeof(oem_user_record),         tqdb_key_kind::int_at, offsetof(oem_user_record, id),         0, 0,  TQDB_NO_COLUMNS,              nullptr};
+const tqdb_table tqdb_tbl_record_schedule =  {"record_schedule",  sizeof(record_schedule),         tqdb_key_kind::int_at, offsetof(record_schedule, chn),        0, 64, TQDB_NO_COLUMNS,              nullptr};
+const tqdb_table tqdb_tbl_holiday =          {"holiday",          sizeof(holiday_record),          tqdb_key_kind::int_at, offsetof(holiday_record, id),          0, 32, TQDB_NO_COLUMNS,              nullptr};
 // clang-format on
 
 // Every table, in any order; names must be unique.
@@ -135,6 +139,8 @@ const tqdb_table* const tqdb_tables[] = {
     &tqdb_tbl_disk,
     &tqdb_tbl_user,
     &tqdb_tbl_user_oem,
+    &tqdb_tbl_record_schedule,
+    &tqdb_tbl_holiday,
 };
 const int tqdb_table_count = sizeof(tqdb_tables) / sizeof(tqdb_tables[0]);
 
