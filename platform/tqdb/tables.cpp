@@ -23,6 +23,7 @@
 #include "platform/tqdb/rec_action.h"
 #include "platform/tqdb/rec_camera.h"
 #include "platform/tqdb/rec_camera_mask.h"
+#include "platform/tqdb/rec_event.h"
 #include "platform/tqdb/rec_record.h"
 #include "platform/tqdb/rec_system.h"
 
@@ -44,6 +45,10 @@ const tqdb_column camera_columns[] = {
 const tqdb_column record_columns[] = {
     {"id", offsetof(record_row, id)},
     {"mode", offsetof(record_row, mode)},
+};
+const tqdb_column video_loss_columns[] = {
+    {"id", offsetof(video_lost_record, cam_id)},
+    {"tri_alarms", offsetof(video_lost_record, tri_alarms)},
 };
 
 // ---- factory records ----------------------------------------------------
@@ -89,6 +94,8 @@ const tqdb_table tqdb_tbl_privacy_mask =     {"privacy_mask",     sizeof(privacy
 const tqdb_table tqdb_tbl_port =             {"port",             sizeof(port_record),             tqdb_key_kind::single, 0,                                     0, 1,  TQDB_NO_COLUMNS,              factory_port};
 const tqdb_table tqdb_tbl_alarm_audio_file = {"alarm_audio_file", sizeof(alarm_audio_file_record), tqdb_key_kind::int_at, offsetof(alarm_audio_file_record, id), 0, 10, TQDB_NO_COLUMNS,              nullptr};
 const tqdb_table tqdb_tbl_record =           {"record",           sizeof(record_row),              tqdb_key_kind::int_at, offsetof(record_row, id),              0, 64, TQDB_COLUMNS(record_columns), nullptr};
+const tqdb_table tqdb_tbl_motion =           {"motion",           sizeof(motion_record),           tqdb_key_kind::int_at, offsetof(motion_record, chnid),        0, 64, TQDB_NO_COLUMNS,              nullptr};
+const tqdb_table tqdb_tbl_video_loss =       {"video_loss",       sizeof(video_lost_record),       tqdb_key_kind::int_at, offsetof(video_lost_record, cam_id),   0, 64, TQDB_COLUMNS(video_loss_columns), nullptr};
 // clang-format on
 
 // Every table, in any order; names must be unique.
@@ -100,6 +107,8 @@ const tqdb_table* const tqdb_tables[] = {
     &tqdb_tbl_port,
     &tqdb_tbl_alarm_audio_file,
     &tqdb_tbl_record,
+    &tqdb_tbl_motion,
+    &tqdb_tbl_video_loss,
 };
 const int tqdb_table_count = sizeof(tqdb_tables) / sizeof(tqdb_tables[0]);
 

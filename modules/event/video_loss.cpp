@@ -1,0 +1,207 @@
+// Video loss: the basic page of a channel, the full action page with its
+// copy to other channels, and the batch pages that set many channels at once.
+//
+// Records are read before they change, and keyed to the channel asked for.
+#include "front/event_action.h"
+#include "front/json_req.h"
+#include "front/sched_json.h"
+#include "front/web_utils.h"
+#include "modules/event/event.h"
+#include "platform/msg_event.h"
+#include "platform/tqdb/rec_action.h"
+#include "platform/tqdb/rec_event.h"
+#include "platform/tqdb/tqdb.h"
+
+#include <cstring>
+
+namespace {
+
+using vr = video_lost_record;
+
+const char* const basic_reply_keys[] = {"camId", "enable", "triAlarms", "interval"};  // "/6014"
+// "/6094": the members of the motion page that video loss has.
+const char* const actions_reply_keys[] = {
+    "chnid",        "enable",       "triAlarms",     "interval",         "email_interval",
+    "ptz_interval", "alarmout_interval", "audible",  "email",            "ptz",
+    "triChnAlarms", "white",        "whiteInfo",     "white_interval",   "audioId",
+    "audioIdMask",  "ptzParams",
+};
+
+const action_field basic_fields[] = {  // "/6016"
+    ACTION_INT(vr, "enable", enable, false),
+    ACTION_INT(vr, "triAlarms", tri_alarms, false),
+    ACTION_INT(vr, "interval", interval, false),
+};
+const action_field enable_field[] = {ACTION_INT(vr, "enable", enable, false)};  // "/6017", batches
+const action_field batch_fields[] = {
+    ACTION_INT(vr, "enable", enable, false),
+    ACTION_INT(vr, "interval", interval, false),
+};
+
+constexpr int oplog_video_loss = 908;
+
+void update_video_loss(int chn, json_object* req, std::span<const action_field> fields) {
+    video_lost_record rec;
+    event_ref ev{video_loss_source, chn};
+    event_record_read(ev, &rec);
+    event_fields_apply(req, &rec, fields, -1);
+    event_record_write(ev, &rec);
+}
+
+// Sets enable and interval of every channel of the request's list and copies
+// the request's schedule to them with copy; 1414 with the list.
+void batch_set(const char* text, int (*copy)(const char*, const week_schedule*, uint64_t)) {
+    json_ref req = json_parse_object(text);
+    if (!req) return;
+    uint64_t mask = channel_mask_from_json(req.get(), "chnid", "cnt");
+    week_schedule sched;
+    if (schedule_from_json(req.get(), "schedule", &sched) == 0) copy(TQDB_FILE, &sched, mask);
+
+    // The stored records by channel; only the ones that change are written.
+    static video_lost_record stored[event_channels], by_chn[event_channels];
+    int count = 0;
+    if (read_video_losts(TQDB_FILE, stored, &count) != 0) count = 0;
+    std::memset(by_chn, 0, sizeof by_chn);
+    for (int ch = 0; ch < event_channels; ++ch) by_chn[ch].cam_id = ch;
+    for (int i = 0; i < count && i < event_channels; ++i)
+        if (chn_ok(stored[i].cam_id)) by_chn[stored[i].cam_id] = stored[i];
+    uint64_t changed = 0;
+    for (int ch = 0; ch < event_channels; ++ch) {
+        if (!(mask >> ch & 1)) continue;
+        video_lost_record before = by_chn[ch];
+        event_fields_apply(req.get(), &by_chn[ch], batch_fields, -1);
+        if (std::memcmp(&before, &by_chn[ch], sizeof before) != 0) changed |= uint64_t{1} << ch;
+    }
+    if (changed) write_video_losts(TQDB_FILE, by_chn, changed);
+    event_notify_mask(MSG_VIDEOLOSS_MASK_CHANGED, mask);
+    cgi_reply(REPLY_TEXT, "OK");
+}
+
+}  // namespace
+
+// ---- reads ------------------------------------------------------------------------------
+
+void vloss_get(char* text) {
+    int chn = text_channel(text);
+    if (chn < 0) return;
+    event_ref ev{video_loss_source, chn};
+    video_lost_record rec;
+    event_record_read(ev, &rec);
+    json_ref reply(json_object_new_object());
+    event_action_json(reply.get(), ev, &rec, basic_reply_keys);
+    cgi_reply_json(reply.get());
+}
+
+void vloss_actions_get(char* text) {
+    json_ref req = json_parse_object(text);
+    int chn;
+    if (!req || !req_channel(req.get(), "chnid", &chn)) {
+        cgi_reply_error(REPLY_JSON);
+        return;
+    }
+    event_ref ev{video_loss_source, chn};
+    video_lost_record rec;
+    event_record_read(ev, &rec);
+    json_ref reply(json_object_new_object());
+    event_action_json(reply.get(), ev, &rec, actions_reply_keys);
+    cgi_reply_json(reply.get());
+}
+
+void vloss_audible_get(char* text) { reply_schedule(text, read_videoloss_audible_schedule); }
+void vloss_email_get(char* text) { reply_schedule(text, read_videoloss_email_schedule); }
+void vloss_ptz_sched_get(char* text) { reply_schedule(text, read_videoloss_ptz_schedule); }
+
+// ---- one channel --------------------------------------------------------------------------
+
+void vloss_set(char* text) {
+    json_ref req = json_parse_object(text);
+    int chn;
+    if (!req || !req_channel(req.get(), "camId", &chn) ||
+        !ints_ok(req.get(), {{"enable", 0, 2, false},
+                             {"triAlarms", 0, INT32_MAX, false},
+                             {"interval", 0, INT32_MAX, false}}))
+        return;
+    update_video_loss(chn, req.get(), basic_fields);
+    event_notify(MSG_VIDEOLOSS_CHANGED, chn);
+    event_oplog(oplog_video_loss, chn);
+    cgi_reply(REPLY_TEXT, "OK");
+}
+
+void vloss_schedule_set(char* text) {
+    json_ref req = json_parse_object(text);
+    if (!req) return;
+    int chn;
+    if (!req_channel(req.get(), "camId", &chn)) {
+        cgi_reply_error(REPLY_TEXT);
+        return;
+    }
+    week_schedule sched;
+    if (schedule_from_json(req.get(), "schedule", &sched) == 0)
+        write_video_loss_schedule(TQDB_FILE, &sched, chn);
+    if (req_member(req, "enable")) update_video_loss(chn, req.get(), enable_field);
+    event_notify(MSG_VIDEOLOSS_CHANGED, chn);
+    cgi_reply(REPLY_TEXT, "OK");
+}
+
+void vloss_copy_set(char* text) {
+    json_ref req = json_parse_object(text);
+    int chn;
+    if (!req || !req_channel(req.get(), "chnid", &chn)) {
+        cgi_reply_error(REPLY_JSON);
+        return;
+    }
+    event_ref ev{video_loss_source, chn};
+    json_object* dialog = req_member(req, "dialog");
+    event_action_apply(ev, json_object_is_type(dialog, json_type_object) ? dialog : nullptr,
+                       action_form::dialog);
+
+    // The copies: every listed channel but the source itself.
+    uint64_t mask = channel_mask_from_json(req.get(), "copyChn", "copyCnt") & ~(uint64_t{1} << chn);
+    if (mask) {
+        video_lost_record rec;
+        event_record_read(ev, &rec);
+        copy_video_losts(TQDB_FILE, &rec, mask);
+        event_action_copy(ev, mask);
+    }
+    event_notify_mask(MSG_VIDEOLOSS_MASK_CHANGED, mask | uint64_t{1} << chn);
+    cgi_reply(REPLY_TEXT, "OK");
+}
+
+// ---- many channels --------------------------------------------------------------------------
+
+void vloss_audible_batch(char* text) { batch_set(text, copy_videoloss_audible_schedules); }
+void vloss_email_batch(char* text) { batch_set(text, copy_videoloss_email_schedules); }
+
+void vloss_alarms_batch(char* text) {
+    json_ref req = json_parse_object(text);
+    if (!req) return;
+    uint64_t mask = channel_mask_from_json(req.get(), "chnid", "cnt");
+    int tri_alarms;
+    if (req_int(req, "triAlarms", &tri_alarms) && mask)
+        copy_table_column_int(TQDB_FILE, "video_loss", "tri_alarms", tri_alarms, mask, "id");
+    event_notify_mask(MSG_VIDEOLOSS_MASK_CHANGED, mask);
+    cgi_reply(REPLY_TEXT, "OK");
+}
+
+void vloss_ptz_copy(char* text) {
+    json_ref req = json_parse_object(text);
+    if (!req) return;
+    int chn;
+    if (!req_channel(req.get(), "camId", &chn)) {
+        cgi_reply_error(REPLY_TEXT);
+        return;
+    }
+    uint64_t mask = channel_mask_from_json(req.get(), "chnid", "cnt");
+    if (mask) {
+        ptz_action rows[action_list_len];
+        std::memset(rows, 0, sizeof rows);
+        int count = 0;
+        read_ptz_params(TQDB_FILE, rows, video_loss_source.ptz_kind, chn, &count);
+        copy_ptz_params_all(TQDB_FILE, rows, video_loss_source.ptz_kind, mask);
+        week_schedule sched;
+        if (schedule_from_json(req.get(), "schedule", &sched) == 0)
+            copy_videoloss_ptz_schedules(TQDB_FILE, &sched, mask);
+    }
+    event_notify_mask(MSG_VIDEOLOSS_MASK_CHANGED, mask);
+    cgi_reply(REPLY_TEXT, "OK");
+}
