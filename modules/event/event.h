@@ -1,5 +1,6 @@
-// The events module (OnVideo): motion detection, video loss, the PTZ action
-// lists of events, and the writers of the core daemon's answers to them.
+// The events module (OnVideo): motion detection, video loss, the alarm-input
+// batch pages, the PTZ action lists of events, and the writers of the core
+// daemon's answers to them.
 //
 // event_table.cpp holds the module's one request table, event_reply.cpp its
 // one reply callback, event_sources.cpp the event sources of the action
@@ -8,11 +9,13 @@
 
 #include "front/event_action.h"
 #include "platform/tqdb/rec_schedule.h"
+#include "platform/tqdb/tqdb.h"
 
 #include <json-c/json.h>
 
 #include <cstdint>
 #include <initializer_list>
+#include <span>
 
 // ---- reply callback (event_reply.cpp) ---------------------------------------
 
@@ -39,23 +42,45 @@ struct int_rule {
     bool required;
 };
 bool ints_ok(json_object* req, std::initializer_list<int_rule> rules);
-// "key" present and a channel 0..63.
-bool req_channel(json_object* req, const char* key, int* chn);
+// Channels are 0..63; alarm inputs, the owners of some pages, 0..15.
+inline constexpr int input_limit = 16;
+
+// "key" present and a channel 0..limit-1.
+bool req_channel(json_object* req, const char* key, int* chn, int limit = 64);
 // The channel of a bare channel text (decimal, as atoi reads it); -1 outside
-// 0..63.
-int text_channel(const char* text);
+// 0..limit-1.
+int text_channel(const char* text, int limit = 64);
 // Answers the stored schedule of a channel text as its JSON form; no reply
-// for a channel outside 0..63.
-void reply_schedule(const char* text, int (*read)(const char*, week_schedule*, int));
+// for a channel outside 0..limit-1.
+void reply_schedule(const char* text, int (*read)(const char*, week_schedule*, int),
+                    int limit = 64);
 // The schedule setter of the basic pages: {"camId", "schedule"}; the
 // schedule (when it parses) is written for the channel, then the notice and
-// "OK". camId missing or outside 0..63: "CGI ERROR"; not JSON: no reply.
+// "OK". camId missing or outside 0..limit-1: "CGI ERROR"; not JSON: no reply.
 void set_schedule(const char* text, int (*write)(const char*, const week_schedule*, int),
-                  int notice_id);
+                  int notice_id, int limit = 64);
+// The PTZ copy pages: {"camId", "schedule", "cnt", "chnid"}: the PTZ list of
+// kind of "camId" and the request's schedule (copy_sched) go to the listed
+// owners below limit, then the notice with their mask. camId missing or out
+// of range: "CGI ERROR"; not JSON: no reply.
+void ptz_copy_page(const char* text, int kind, int limit,
+                   int (*copy_sched)(const char*, const week_schedule*, uint64_t), int notice_id);
+// The mask of the owners a request lists (count_member of array_member),
+// those below limit.
+uint64_t listed_mask(json_object* req, const char* array_member, const char* count_member,
+                     int limit = 64);
+// The batch pages: applies fields of req to the stored record of every key
+// in mask of table t (an int-keyed table of capacity rows, one per key) and
+// writes the records that changed, in one transaction.
+void batch_apply(const tqdb_table& t, int capacity, json_object* req,
+                 std::span<const action_field> fields, int mask_offset, uint64_t mask);
 // The channels of a mask, ascending, into list (64 entries); their count.
 int mask_channels(uint64_t mask, int32_t* list);
-// Sends the operation log entry of a changed event setting (3485).
+// Sends the operation log entry of a changed event setting (3485), channel
+// number chn + 1.
 void event_oplog(int parameter_type, int chn);
+// Sends the entry that the core daemon logs for each channel of mask (3509).
+void event_oplog_mask(int parameter_type, uint64_t mask);
 
 // ---- motion (motion.cpp) -----------------------------------------------------------
 
@@ -92,6 +117,18 @@ void vloss_alarms_batch(char* text);    // "/6123"
 void vloss_email_get(char* text);       // "/6124"
 void vloss_ptz_copy(char* text);        // "/6165"
 void vloss_ptz_sched_get(char* text);   // "/6166"
+
+// ---- alarm inputs (alarm_in.cpp) ----------------------------------------------------
+
+void alarmin_audible_batch(char* text); // "/6125"
+void alarmin_email_batch(char* text);   // "/6126"
+void alarmin_targets_batch(char* text); // "/6127"
+void alarmin_email_get(char* text);     // "/6128"
+void alarmin_audible_get(char* text);   // "/6129"
+void alarmin_ptz_copy(char* text);      // "/6167"
+void alarmin_ptz_sched_get(char* text); // "/6168"
+void alarmin_effective_get(char* text); // "/6169"
+void alarmin_effective_set(char* text); // "/6170"
 
 // ---- PTZ action lists (ptz_actions.cpp) -------------------------------------------
 

@@ -27,6 +27,11 @@ const request_entry event_table[] = {
     {"/6122", vloss_email_batch},
     {"/6123", vloss_alarms_batch},
     {"/6124", vloss_email_get},
+    {"/6125", alarmin_audible_batch},
+    {"/6126", alarmin_email_batch},
+    {"/6127", alarmin_targets_batch},
+    {"/6128", alarmin_email_get},
+    {"/6129", alarmin_audible_get},
     {"/6152", motion_effective_set},
     {"/6153", motion_effective_get},
     {"/6158", motion_ptz_sched_get},
@@ -38,6 +43,10 @@ const request_entry event_table[] = {
     {"/6164", ptz_action_delete_many},
     {"/6165", vloss_ptz_copy},
     {"/6166", vloss_ptz_sched_get},
+    {"/6167", alarmin_ptz_copy},
+    {"/6168", alarmin_ptz_sched_get},
+    {"/6169", alarmin_effective_get},
+    {"/6170", alarmin_effective_set},
 };
 
 }  // namespace

@@ -287,12 +287,7 @@ void motion_copy_set(char* text) {
     copy_motions(TQDB_FILE, &rec, mask);
     event_action_copy(ev, mask);
 
-    oplog_mask_record log;
-    oplog_record_init(&log.rec);
-    log.rec.sub_type = 204;
-    log.rec.parameter_type = oplog_motion;
-    log.mask = mask;
-    core_notify(event_reply, MSG_OPLOG_MASKED, sizeof log, &log);
+    event_oplog_mask(oplog_motion, mask);
 
     core_notify(event_reply, MSG_MOTION_AREA_COPY, sizeof area, &area);
     event_notify_mask(MSG_MOTION_COPIED, mask);

@@ -8,7 +8,6 @@
 #include "front/web_utils.h"
 #include "modules/event/event.h"
 #include "platform/msg_event.h"
-#include "platform/tqdb/rec_action.h"
 #include "platform/tqdb/rec_event.h"
 #include "platform/tqdb/tqdb.h"
 
@@ -57,22 +56,7 @@ void batch_set(const char* text, int (*copy)(const char*, const week_schedule*, 
     week_schedule sched;
     if (schedule_from_json(req.get(), "schedule", &sched) == 0) copy(TQDB_FILE, &sched, mask);
 
-    // The stored records by channel; only the ones that change are written.
-    static video_lost_record stored[event_channels], by_chn[event_channels];
-    int count = 0;
-    if (read_video_losts(TQDB_FILE, stored, &count) != 0) count = 0;
-    std::memset(by_chn, 0, sizeof by_chn);
-    for (int ch = 0; ch < event_channels; ++ch) by_chn[ch].cam_id = ch;
-    for (int i = 0; i < count && i < event_channels; ++i)
-        if (chn_ok(stored[i].cam_id)) by_chn[stored[i].cam_id] = stored[i];
-    uint64_t changed = 0;
-    for (int ch = 0; ch < event_channels; ++ch) {
-        if (!(mask >> ch & 1)) continue;
-        video_lost_record before = by_chn[ch];
-        event_fields_apply(req.get(), &by_chn[ch], batch_fields, -1);
-        if (std::memcmp(&before, &by_chn[ch], sizeof before) != 0) changed |= uint64_t{1} << ch;
-    }
-    if (changed) write_video_losts(TQDB_FILE, by_chn, changed);
+    batch_apply(tqdb_tbl_video_loss, event_channels, req.get(), batch_fields, -1, mask);
     event_notify_mask(MSG_VIDEOLOSS_MASK_CHANGED, mask);
     cgi_reply(REPLY_TEXT, "OK");
 }
@@ -184,24 +168,6 @@ void vloss_alarms_batch(char* text) {
 }
 
 void vloss_ptz_copy(char* text) {
-    json_ref req = json_parse_object(text);
-    if (!req) return;
-    int chn;
-    if (!req_channel(req.get(), "camId", &chn)) {
-        cgi_reply_error(REPLY_TEXT);
-        return;
-    }
-    uint64_t mask = channel_mask_from_json(req.get(), "chnid", "cnt");
-    if (mask) {
-        ptz_action rows[action_list_len];
-        std::memset(rows, 0, sizeof rows);
-        int count = 0;
-        read_ptz_params(TQDB_FILE, rows, video_loss_source.ptz_kind, chn, &count);
-        copy_ptz_params_all(TQDB_FILE, rows, video_loss_source.ptz_kind, mask);
-        week_schedule sched;
-        if (schedule_from_json(req.get(), "schedule", &sched) == 0)
-            copy_videoloss_ptz_schedules(TQDB_FILE, &sched, mask);
-    }
-    event_notify_mask(MSG_VIDEOLOSS_MASK_CHANGED, mask);
-    cgi_reply(REPLY_TEXT, "OK");
+    ptz_copy_page(text, video_loss_source.ptz_kind, event_channels, copy_videoloss_ptz_schedules,
+                  MSG_VIDEOLOSS_MASK_CHANGED);
 }

@@ -21,6 +21,7 @@
 // missing rows (rows already stored are never overwritten).
 #include "platform/tqdb/tqdb.h"
 #include "platform/tqdb/rec_action.h"
+#include "platform/tqdb/rec_alarm.h"
 #include "platform/tqdb/rec_camera.h"
 #include "platform/tqdb/rec_camera_mask.h"
 #include "platform/tqdb/rec_event.h"
@@ -95,6 +96,7 @@ const tqdb_table tqdb_tbl_port =             {"port",             sizeof(port_re
 const tqdb_table tqdb_tbl_alarm_audio_file = {"alarm_audio_file", sizeof(alarm_audio_file_record), tqdb_key_kind::int_at, offsetof(alarm_audio_file_record, id), 0, 10, TQDB_NO_COLUMNS,              nullptr};
 const tqdb_table tqdb_tbl_record =           {"record",           sizeof(record_row),              tqdb_key_kind::int_at, offsetof(record_row, id),              0, 64, TQDB_COLUMNS(record_columns), nullptr};
 const tqdb_table tqdb_tbl_motion =           {"motion",           sizeof(motion_record),           tqdb_key_kind::int_at, offsetof(motion_record, chnid),        0, 64, TQDB_NO_COLUMNS,              nullptr};
+const tqdb_table tqdb_tbl_alarm_in =         {"alarm_in",         sizeof(alarm_in_record),         tqdb_key_kind::int_at, offsetof(alarm_in_record, id),         0, 16, TQDB_NO_COLUMNS,              nullptr};
 const tqdb_table tqdb_tbl_video_loss =       {"video_loss",       sizeof(video_lost_record),       tqdb_key_kind::int_at, offsetof(video_lost_record, cam_id),   0, 64, TQDB_COLUMNS(video_loss_columns), nullptr};
 // clang-format on
 
@@ -109,6 +111,7 @@ const tqdb_table* const tqdb_tables[] = {
     &tqdb_tbl_record,
     &tqdb_tbl_motion,
     &tqdb_tbl_video_loss,
+    &tqdb_tbl_alarm_in,
 };
 const int tqdb_table_count = sizeof(tqdb_tables) / sizeof(tqdb_tables[0]);
 

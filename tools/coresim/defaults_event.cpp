@@ -1,6 +1,6 @@
-// Default replies of motion detection and video loss: the notices of changed
-// settings, and the camera's motion area, which a default camera reports as
-// enabled with the whole picture watched.
+// Default replies of motion detection, video loss and alarm inputs: the
+// notices of changed settings, and the camera's motion area, which a default
+// camera reports as enabled with the whole picture watched.
 #include "platform/msg_event.h"
 #include "tools/coresim/coresim.h"
 
@@ -28,8 +28,10 @@ const coresim::default_reply rows[] = {
     // request, request size, reply record size (-1: no answer), channel offset, builder
     {MSG_VIDEOLOSS_CHANGED, 4, -1},
     {MSG_MOTION_CHANGED, 4, -1},
+    {MSG_ALARMIN_CHANGED, 4, -1},
     {MSG_MOTION_COPIED, 8, -1},
     {MSG_VIDEOLOSS_MASK_CHANGED, 8, -1},
+    {MSG_ALARMIN_MASK_CHANGED, 8, -1},
     {MSG_MOTION_AREA_GET, 4, sizeof(motion_area_record), -1, build_motion_area},
     {MSG_MOTION_AREA_SET, sizeof(motion_area_record), -1},
     {MSG_MOTION_SCHEDULE_SET, sizeof(motion_detect_schedule), -1},
