@@ -148,6 +148,14 @@ bool event_fields_apply(json_object* obj, void* rec, std::span<const action_fiel
     return applied;
 }
 
+bool event_record_update(const event_ref& ev, json_object* obj, std::span<const action_field> fields) {
+    cgi_lock_guard lock;
+    std::vector<unsigned char> rec(ev.src.record_size);
+    event_record_read(ev, rec.data());
+    if (!event_fields_apply(obj, rec.data(), fields, ev.src.mask_offset)) return false;
+    return event_record_write(ev, rec.data()) == 0;
+}
+
 // ---- the action-setting object -------------------------------------------------------
 
 bool event_action_apply(const event_ref& ev, json_object* obj, action_form form) {
@@ -170,6 +178,7 @@ bool event_action_apply(const event_ref& ev, json_object* obj, action_form form)
 
     bool written = false;
     if (obj && src.read) {
+        cgi_lock_guard lock;
         std::vector<unsigned char> rec(src.record_size);
         event_record_read(ev, rec.data());
         std::vector<action_field> action_fields;

@@ -107,6 +107,12 @@ uint32_t tri_channels_mask(const char* text, size_t width);
 bool event_fields_apply(json_object* obj, void* rec, std::span<const action_field> fields,
                         int mask_offset);
 
+// Reads the record of ev, applies the members of obj that fields names, and
+// writes it back when one was present (held under the CGI lock, so that two
+// pages saving the same record at once do not lose each other's fields).
+// True when the record was written.
+bool event_record_update(const event_ref& ev, json_object* obj, std::span<const action_field> fields);
+
 // ---- the action-setting object -----------------------------------------------
 
 enum class action_form {

@@ -92,6 +92,7 @@ void ptz_copy_page(const char* text, int kind, int limit,
 void batch_apply(const tqdb_table& t, int capacity, json_object* req,
                  std::span<const action_field> fields, int mask_offset, uint64_t mask) {
     const size_t size = t.rec_size;
+    cgi_lock_guard lock;
     std::vector<unsigned char> stored(size * capacity), by_key(size * capacity, 0);
     int count = 0;
     if (tqdb_read_all(TQDB_FILE, t, stored.data(), capacity, &count) != 0) count = 0;

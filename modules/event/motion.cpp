@@ -65,13 +65,8 @@ constexpr int oplog_motion = 909;
 
 void reply_ok() { cgi_reply(REPLY_TEXT, "OK"); }
 
-// Reads the channel's record, applies fields, writes it back.
 void update_motion(int chn, json_object* req, std::span<const action_field> fields) {
-    motion_record rec;
-    event_ref ev{motion_source, chn};
-    event_record_read(ev, &rec);
-    event_fields_apply(req, &rec, fields, offsetof(motion_record, tri_channels_mask));
-    event_record_write(ev, &rec);
+    event_record_update({motion_source, chn}, req, fields);
 }
 
 // An all-day detection schedule: days 0..6, each enabled with four periods

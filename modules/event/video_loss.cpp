@@ -40,11 +40,7 @@ const action_field batch_fields[] = {
 constexpr int oplog_video_loss = 908;
 
 void update_video_loss(int chn, json_object* req, std::span<const action_field> fields) {
-    video_lost_record rec;
-    event_ref ev{video_loss_source, chn};
-    event_record_read(ev, &rec);
-    event_fields_apply(req, &rec, fields, -1);
-    event_record_write(ev, &rec);
+    event_record_update({video_loss_source, chn}, req, fields);
 }
 
 // Sets enable and interval of every channel of the request's list and copies
