@@ -42,6 +42,9 @@ struct int_rule {
     bool required;
 };
 bool ints_ok(json_object* req, std::initializer_list<int_rule> rules);
+// The full read of an event's settings: {"chnid"} answered with the members
+// keys lists; not JSON or chnid missing or outside 0..63: the JSON error.
+void reply_event(const char* text, const event_source& src, std::span<const char* const> keys);
 // Channels are 0..63; alarm inputs, the owners of some pages, 0..15.
 inline constexpr int input_limit = 16;
 

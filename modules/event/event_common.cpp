@@ -25,6 +25,21 @@ bool ints_ok(json_object* req, std::initializer_list<int_rule> rules) {
     return true;
 }
 
+void reply_event(const char* text, const event_source& src, std::span<const char* const> keys) {
+    json_ref req = json_parse_object(text);
+    int chn;
+    if (!req || !req_channel(req.get(), "chnid", &chn)) {
+        cgi_reply_error(REPLY_JSON);
+        return;
+    }
+    event_ref ev{src, chn};
+    std::vector<unsigned char> rec(src.record_size);
+    event_record_read(ev, rec.data());
+    json_ref reply(json_object_new_object());
+    event_action_json(reply.get(), ev, rec.data(), keys);
+    cgi_reply_json(reply.get());
+}
+
 bool req_channel(json_object* req, const char* key, int* chn, int limit) {
     return req_int(req, key, chn) && *chn >= 0 && *chn < limit;
 }

@@ -110,20 +110,7 @@ bool stored_channel(json_object* req, int* chn) {
 
 // ---- reads ------------------------------------------------------------------------
 
-void motion_get(char* text) {
-    json_ref req = json_parse_object(text);
-    int chn;
-    if (!req || !req_channel(req.get(), "chnid", &chn)) {
-        cgi_reply_error(REPLY_JSON);
-        return;
-    }
-    event_ref ev{motion_source, chn};
-    motion_record rec;
-    event_record_read(ev, &rec);
-    json_ref reply(json_object_new_object());
-    event_action_json(reply.get(), ev, &rec, motion_reply_keys);
-    cgi_reply_json(reply.get());
-}
+void motion_get(char* text) { reply_event(text, motion_source, motion_reply_keys); }
 
 void motion_audible_get(char* text) { reply_schedule(text, read_motion_audible_schedule); }
 void motion_email_get(char* text) { reply_schedule(text, read_motion_email_schedule); }

@@ -72,20 +72,7 @@ void vloss_get(char* text) {
     cgi_reply_json(reply.get());
 }
 
-void vloss_actions_get(char* text) {
-    json_ref req = json_parse_object(text);
-    int chn;
-    if (!req || !req_channel(req.get(), "chnid", &chn)) {
-        cgi_reply_error(REPLY_JSON);
-        return;
-    }
-    event_ref ev{video_loss_source, chn};
-    video_lost_record rec;
-    event_record_read(ev, &rec);
-    json_ref reply(json_object_new_object());
-    event_action_json(reply.get(), ev, &rec, actions_reply_keys);
-    cgi_reply_json(reply.get());
-}
+void vloss_actions_get(char* text) { reply_event(text, video_loss_source, actions_reply_keys); }
 
 void vloss_audible_get(char* text) { reply_schedule(text, read_videoloss_audible_schedule); }
 void vloss_email_get(char* text) { reply_schedule(text, read_videoloss_email_schedule); }
