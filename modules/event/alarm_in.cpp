@@ -91,5 +91,5 @@ void alarmin_effective_get(char* text) {
     reply_schedule(text, read_alarmin_effective_schedule, input_limit);
 }
 void alarmin_effective_set(char* text) {
-    set_schedule(text, write_alarmin_effective_schedule, MSG_ALARMIN_CHANGED, input_limit);
+    set_schedule(text, {write_alarmin_effective_schedule, MSG_ALARMIN_CHANGED, input_limit});
 }

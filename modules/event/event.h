@@ -57,11 +57,19 @@ int text_channel(const char* text, int limit = 64);
 // for a channel outside 0..limit-1.
 void reply_schedule(const char* text, int (*read)(const char*, week_schedule*, int),
                     int limit = 64);
-// The schedule setter of the basic pages: {"camId", "schedule"}; the
-// schedule (when it parses) is written for the channel, then the notice and
-// "OK". camId missing or outside 0..limit-1: "CGI ERROR"; not JSON: no reply.
-void set_schedule(const char* text, int (*write)(const char*, const week_schedule*, int),
-                  int notice_id, int limit = 64);
+// The schedule setters of the basic pages: {"camId", "schedule", ...}. The
+// schedule (when it parses) is written for the channel, the members that
+// fields names go to the channel's record of src (when given), then the
+// notice with the channel and "OK". camId missing or outside 0..limit-1:
+// "CGI ERROR"; not JSON: no reply.
+struct schedule_page {
+    int (*write)(const char*, const week_schedule*, int);
+    int notice_id;
+    int limit = 64;
+    const event_source* src = nullptr;
+    std::span<const action_field> fields = {};
+};
+void set_schedule(const char* text, const schedule_page& page);
 // The PTZ copy pages: {"camId", "schedule", "cnt", "chnid"}: the PTZ list of
 // kind of "camId" and the request's schedule (copy_sched) go to the listed
 // owners below limit, then the notice with their mask. camId missing or out

@@ -65,18 +65,18 @@ void reply_schedule(const char* text, int (*read)(const char*, week_schedule*, i
     cgi_reply_json(reply.get());
 }
 
-void set_schedule(const char* text, int (*write)(const char*, const week_schedule*, int),
-                  int notice_id, int limit) {
+void set_schedule(const char* text, const schedule_page& page) {
     json_ref req = json_parse_object(text);
     if (!req) return;
     int chn;
-    if (!req_channel(req.get(), "camId", &chn, limit)) {
+    if (!req_channel(req.get(), "camId", &chn, page.limit)) {
         cgi_reply_error(REPLY_TEXT);
         return;
     }
     week_schedule sched;
-    if (schedule_from_json(req.get(), "schedule", &sched) == 0) write(TQDB_FILE, &sched, chn);
-    event_notify(notice_id, chn);
+    if (schedule_from_json(req.get(), "schedule", &sched) == 0) page.write(TQDB_FILE, &sched, chn);
+    if (page.src) event_record_update({*page.src, chn}, req.get(), page.fields);
+    event_notify(page.notice_id, chn);
     cgi_reply(REPLY_TEXT, "OK");
 }
 

@@ -119,11 +119,15 @@ void motion_ptz_sched_get(char* text) { reply_schedule(text, read_motion_ptz_sch
 
 // ---- schedules of the basic pages -------------------------------------------------------
 
-void motion_schedule_set(char* text) { set_schedule(text, write_motion_schedule, MSG_MOTION_CHANGED); }
+void motion_schedule_set(char* text) { set_schedule(text, {write_motion_schedule, MSG_MOTION_CHANGED}); }
 void motion_effective_set(char* text) {
-    set_schedule(text, write_motion_effective_schedule, MSG_MOTION_CHANGED);
+    set_schedule(text, {write_motion_effective_schedule, MSG_MOTION_CHANGED});
 }
-void motion_ptz_sched_set(char* text) { set_schedule(text, write_motion_ptz_schedule, MSG_MOTION_CHANGED); }
+void motion_ptz_sched_set(char* text) { set_schedule(text, {write_motion_ptz_schedule, MSG_MOTION_CHANGED}); }
+void motion_email_set(char* text) {
+    set_schedule(text, {write_motion_email_schedule, MSG_MOTION_CHANGED, event_channels, &motion_source,
+                        email_fields});
+}
 
 // ---- basic settings -----------------------------------------------------------------------
 
@@ -179,22 +183,6 @@ void motion_targets_set(char* text) {
     update_motion(chn, req.get(), target_fields);
     event_notify(MSG_MOTION_CHANGED, chn);
     oplog_send(204, oplog_motion);
-    reply_ok();
-}
-
-void motion_email_set(char* text) {
-    json_ref req = json_parse_object(text);
-    if (!req) return;
-    int chn;
-    if (!req_channel(req.get(), "camId", &chn)) {
-        cgi_reply_error(REPLY_TEXT);
-        return;
-    }
-    update_motion(chn, req.get(), email_fields);
-    week_schedule sched;
-    if (schedule_from_json(req.get(), "schedule", &sched) == 0)
-        write_motion_email_schedule(TQDB_FILE, &sched, chn);
-    event_notify(MSG_MOTION_CHANGED, chn);
     reply_ok();
 }
 

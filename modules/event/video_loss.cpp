@@ -95,19 +95,8 @@ void vloss_set(char* text) {
 }
 
 void vloss_schedule_set(char* text) {
-    json_ref req = json_parse_object(text);
-    if (!req) return;
-    int chn;
-    if (!req_channel(req.get(), "camId", &chn)) {
-        cgi_reply_error(REPLY_TEXT);
-        return;
-    }
-    week_schedule sched;
-    if (schedule_from_json(req.get(), "schedule", &sched) == 0)
-        write_video_loss_schedule(TQDB_FILE, &sched, chn);
-    if (req_member(req, "enable")) update_video_loss(chn, req.get(), enable_field);
-    event_notify(MSG_VIDEOLOSS_CHANGED, chn);
-    cgi_reply(REPLY_TEXT, "OK");
+    set_schedule(text, {write_video_loss_schedule, MSG_VIDEOLOSS_CHANGED, event_channels,
+                        &video_loss_source, enable_field});
 }
 
 void vloss_copy_set(char* text) {
