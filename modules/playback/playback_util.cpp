@@ -1,0 +1,67 @@
+// Small helpers of the playback handlers.
+#include "modules/playback/playback.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+#include "front/web_utils.h"
+#include "platform/tqdb/tqdb.h"
+
+namespace playback {
+
+bool text_int(const char* text, int* out) {
+    if (!text) return false;
+    errno = 0;
+    char* end = nullptr;
+    long value = std::strtol(text, &end, 10);
+    if (end == text || errno == ERANGE || value < INT_MIN || value > INT_MAX) return false;
+    while (*end == ' ' || *end == '\t' || *end == '\r' || *end == '\n') ++end;
+    if (*end != '\0') return false;
+    *out = static_cast<int>(value);
+    return true;
+}
+
+namespace {
+
+bool element_int(json_object* element, int32_t* out) {
+    if (!element) return false;
+    switch (json_object_get_type(element)) {
+    case json_type_int:
+    case json_type_double:
+        *out = json_object_get_int(element);
+        return true;
+    case json_type_string:
+        return text_int(json_object_get_string(element), out);
+    default:
+        return false;
+    }
+}
+
+}  // namespace
+
+int take_ints(json_object* array, int limit, int32_t* out, int cap) {
+    if (!array || !json_object_is_type(array, json_type_array)) return 0;
+    int n = static_cast<int>(json_object_array_length(array));
+    if (limit < n) n = limit;
+    if (cap < n) n = cap;
+    int taken = 0;
+    for (; taken < n; ++taken) {
+        int value = 0;
+        if (!element_int(json_object_array_get_idx(array, taken), &value)) break;
+        out[taken] = value;
+    }
+    return taken;
+}
+
+void reply_failed() {
+    if (core_reply_claim()) cgi_reply_error(REPLY_JSON);
+}
+
+int camera_count() {
+    return std::clamp(get_param_int(TQDB_FILE, "max_cameras", 32), 1, 64);
+}
+
+}  // namespace playback
