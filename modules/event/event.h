@@ -50,8 +50,8 @@ inline constexpr int input_limit = 16;
 
 // "key" present and a channel 0..limit-1.
 bool req_channel(json_object* req, const char* key, int* chn, int limit = 64);
-// The channel of a bare channel text (decimal, as atoi reads it); -1 outside
-// 0..limit-1.
+// The channel of a bare channel text (one decimal number); -1 for any other
+// text or a channel outside 0..limit-1.
 int text_channel(const char* text, int limit = 64);
 // Answers the stored schedule of a channel text as its JSON form; no reply
 // for a channel outside 0..limit-1.

@@ -1,5 +1,6 @@
 // Request helpers that the event pages share: channel checks, the schedule
 // getters and setters of the basic pages, channel lists and the log entry.
+#include "front/bare_number.h"
 #include "front/core_link.h"
 #include "front/json_req.h"
 #include "front/sched_json.h"
@@ -9,7 +10,6 @@
 #include "platform/tqdb/rec_action.h"
 #include "platform/tqdb/tqdb.h"
 
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -45,8 +45,8 @@ bool req_channel(json_object* req, const char* key, int* chn, int limit) {
 }
 
 int text_channel(const char* text, int limit) {
-    long chn = text ? std::strtol(text, nullptr, 10) : -1;
-    return chn >= 0 && chn < limit ? static_cast<int>(chn) : -1;
+    int chn = -1;
+    return parse_bare_int(text, &chn) && chn >= 0 && chn < limit ? chn : -1;
 }
 
 uint64_t listed_mask(json_object* req, const char* array_member, const char* count_member,

@@ -7,6 +7,7 @@
 #include "platform/tqdb/rec_event.h"
 #include "platform/tqdb/tqdb.h"
 #include "tests/harness/cgi_harness.h"
+#include "tests/harness/core_case.h"
 #include "tools/coresim/coresim.h"
 
 #include <gtest/gtest.h>
@@ -21,12 +22,6 @@
 namespace evtest {
 
 using coresim::bytes;
-
-inline int32_t int_at(const bytes& b, size_t at) {
-    int32_t v = 0;
-    if (b.size() >= at + 4) std::memcpy(&v, b.data() + at, 4);
-    return v;
-}
 
 inline void put_int(bytes& b, size_t at, int32_t v) { std::memcpy(b.data() + at, &v, 4); }
 inline void put_text(bytes& b, size_t at, const std::string& s) {
@@ -122,20 +117,12 @@ void set_text(char (&field)[N], const std::string& text) {
     std::memcpy(field, text.data(), std::min(text.size(), N - 1));
 }
 
-class EventTest : public ::testing::Test {
+class EventTest : public core_case {
 protected:
-    void SetUp() override { ASSERT_TRUE(core.start(root.path())); }
-    void TearDown() override { core.stop(); }
-
-    // The messages the core received, in the order they were sent (each goes
-    // on a link of its own), once expected of them have arrived and every
-    // link is closed; the journal is then cleared.
+    // The messages the core received in send order (core_case::sent); the
+    // journal is then cleared for the next case.
     std::vector<coresim::request> sent(size_t expected) {
-        core.wait_for(expected);
-        core.wait_for_closed(core.connections());
-        auto msgs = core.journal();
-        std::stable_sort(msgs.begin(), msgs.end(),
-                         [](const coresim::request& a, const coresim::request& b) { return a.conn < b.conn; });
+        auto msgs = core_case::sent(expected);
         core.clear_journal();
         return msgs;
     }
@@ -206,9 +193,6 @@ protected:
         EXPECT_EQ(write_video_lost(TQDB_FILE, &v), 0);
         return v;
     }
-
-    test_root root;
-    coresim_server core;
 };
 
 // The log entry of a changed setting (3485): main type 4, sub type 204.

@@ -242,6 +242,8 @@ TEST_F(Motion, ScheduleSettersStoreWhatTheirGettersAnswer) {
             EXPECT_EQ(cgi_get(root, r.getter, "13").out, json_reply(schedule_json())) << r.line;
             EXPECT_EQ(cgi_get(root, r.getter, "64").out, "") << r.line;
             EXPECT_EQ(cgi_get(root, r.getter, "-1").out, "") << r.line;
+            EXPECT_EQ(cgi_get(root, r.getter, "12x").out, "") << r.line;
+            EXPECT_EQ(cgi_get(root, r.getter, "").out, "") << r.line;
         }
         week_schedule s;
         ASSERT_EQ(r.read(TQDB_FILE, &s, 12), 0) << r.line;
