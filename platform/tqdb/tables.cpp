@@ -21,8 +21,10 @@
 // missing rows (rows already stored are never overwritten).
 #include "platform/tqdb/tqdb.h"
 #include "platform/tqdb/rec_action.h"
+#include "platform/tqdb/rec_alarm.h"
 #include "platform/tqdb/rec_camera.h"
 #include "platform/tqdb/rec_camera_mask.h"
+#include "platform/tqdb/rec_event.h"
 #include "platform/tqdb/rec_holiday.h"
 #include "platform/tqdb/rec_network.h"
 #include "platform/tqdb/rec_record.h"
@@ -49,6 +51,10 @@ const tqdb_column camera_columns[] = {
 const tqdb_column record_columns[] = {
     {"id", offsetof(record_row, id)},
     {"mode", offsetof(record_row, mode)},
+};
+const tqdb_column video_loss_columns[] = {
+    {"id", offsetof(video_lost_record, cam_id)},
+    {"tri_alarms", offsetof(video_lost_record, tri_alarms)},
 };
 
 // ---- factory records ----------------------------------------------------
@@ -118,6 +124,9 @@ const tqdb_table tqdb_tbl_privacy_mask =     {"privacy_mask",     sizeof(privacy
 const tqdb_table tqdb_tbl_port =             {"port",             sizeof(port_record),             tqdb_key_kind::single, 0,                                     0, 1,  TQDB_NO_COLUMNS,              factory_port};
 const tqdb_table tqdb_tbl_alarm_audio_file = {"alarm_audio_file", sizeof(alarm_audio_file_record), tqdb_key_kind::int_at, offsetof(alarm_audio_file_record, id), 0, 10, TQDB_NO_COLUMNS,              nullptr};
 const tqdb_table tqdb_tbl_record =           {"record",           sizeof(record_row),              tqdb_key_kind::int_at, offsetof(record_row, id),              0, 64, TQDB_COLUMNS(record_columns), nullptr};
+const tqdb_table tqdb_tbl_motion =           {"motion",           sizeof(motion_record),           tqdb_key_kind::int_at, offsetof(motion_record, chnid),        0, 64, TQDB_NO_COLUMNS,              nullptr};
+const tqdb_table tqdb_tbl_alarm_in =         {"alarm_in",         sizeof(alarm_in_record),         tqdb_key_kind::int_at, offsetof(alarm_in_record, id),         0, 16, TQDB_NO_COLUMNS,              nullptr};
+const tqdb_table tqdb_tbl_video_loss =       {"video_loss",       sizeof(video_lost_record),       tqdb_key_kind::int_at, offsetof(video_lost_record, cam_id),   0, 64, TQDB_COLUMNS(video_loss_columns), nullptr};
 const tqdb_table tqdb_tbl_network =          {"network",          sizeof(network_record),          tqdb_key_kind::single, 0,                                     0, 1,  TQDB_NO_COLUMNS,              factory_network};
 const tqdb_table tqdb_tbl_disk =             {"disk",             sizeof(disk_record),             tqdb_key_kind::int_at, offsetof(disk_record, port),           0, disk_record_rows, TQDB_NO_COLUMNS, factory_disk};
 const tqdb_table tqdb_tbl_user =             {"user",             sizeof(user_record),             tqdb_key_kind::int_at, offsetof(user_record, id),             0, 100, TQDB_NO_COLUMNS,             user_factory_row};
@@ -135,6 +144,9 @@ const tqdb_table* const tqdb_tables[] = {
     &tqdb_tbl_port,
     &tqdb_tbl_alarm_audio_file,
     &tqdb_tbl_record,
+    &tqdb_tbl_motion,
+    &tqdb_tbl_video_loss,
+    &tqdb_tbl_alarm_in,
     &tqdb_tbl_network,
     &tqdb_tbl_disk,
     &tqdb_tbl_user,
