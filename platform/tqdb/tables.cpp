@@ -23,6 +23,7 @@
 #include "platform/tqdb/rec_action.h"
 #include "platform/tqdb/rec_camera.h"
 #include "platform/tqdb/rec_camera_mask.h"
+#include "platform/tqdb/rec_ptz.h"
 #include "platform/tqdb/rec_record.h"
 #include "platform/tqdb/rec_system.h"
 
@@ -78,6 +79,23 @@ void factory_port(void* rec, int) {
     port->pos_port = 9010;
 }
 
+// 9600 baud, 8 data bits, 1 stop bit, no parity, address 1.
+void factory_ptz_port(void* rec, int) {
+    auto* port = static_cast<ptz_port_record*>(rec);
+    port->baud_rate = 9600;
+    port->data_bits = 8;
+    port->stop_bits = 1;
+    port->address = 1;
+}
+
+void factory_ptz_speed(void* rec, int) {
+    auto* speed = static_cast<ptz_speed_record*>(rec);
+    speed->pan_speed = 5;
+    speed->tilt_speed = 5;
+    speed->zoom_speed = 5;
+    speed->focus_speed = 5;
+}
+
 }  // namespace
 
 // ---- tables -------------------------------------------------------------
@@ -89,6 +107,8 @@ const tqdb_table tqdb_tbl_privacy_mask =     {"privacy_mask",     sizeof(privacy
 const tqdb_table tqdb_tbl_port =             {"port",             sizeof(port_record),             tqdb_key_kind::single, 0,                                     0, 1,  TQDB_NO_COLUMNS,              factory_port};
 const tqdb_table tqdb_tbl_alarm_audio_file = {"alarm_audio_file", sizeof(alarm_audio_file_record), tqdb_key_kind::int_at, offsetof(alarm_audio_file_record, id), 0, 10, TQDB_NO_COLUMNS,              nullptr};
 const tqdb_table tqdb_tbl_record =           {"record",           sizeof(record_row),              tqdb_key_kind::int_at, offsetof(record_row, id),              0, 64, TQDB_COLUMNS(record_columns), nullptr};
+const tqdb_table tqdb_tbl_ptz_port =         {"ptz_port",         sizeof(ptz_port_record),         tqdb_key_kind::int_at, offsetof(ptz_port_record, cam_id),     0, 64, TQDB_NO_COLUMNS,              factory_ptz_port};
+const tqdb_table tqdb_tbl_ptz_speed =        {"ptz_speed",        sizeof(ptz_speed_record),        tqdb_key_kind::int_at, offsetof(ptz_speed_record, cam_id),    0, 64, TQDB_NO_COLUMNS,              factory_ptz_speed};
 // clang-format on
 
 // Every table, in any order; names must be unique.
@@ -100,6 +120,8 @@ const tqdb_table* const tqdb_tables[] = {
     &tqdb_tbl_port,
     &tqdb_tbl_alarm_audio_file,
     &tqdb_tbl_record,
+    &tqdb_tbl_ptz_port,
+    &tqdb_tbl_ptz_speed,
 };
 const int tqdb_table_count = sizeof(tqdb_tables) / sizeof(tqdb_tables[0]);
 
