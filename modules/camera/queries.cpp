@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <cstring>
 #include <ctime>
+#include <iterator>
 
 namespace {
 

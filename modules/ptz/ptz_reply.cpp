@@ -76,7 +76,7 @@ void write_overview(const void* payload, uint32_t size) {
         finish(obj);
         return;
     }
-    // 15604 bytes: too large for the receiving thread's stack to copy.
+    // Read piece by piece: the answer need not be aligned for a record.
     const auto* ov = static_cast<const unsigned char*>(payload);
     auto preset_at = [ov](int i) {
         return record_of<ptz_preset_entry>(ov + offsetof(ptz_overview, presets) + i * sizeof(ptz_preset_entry));
