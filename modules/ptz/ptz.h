@@ -29,9 +29,6 @@ void ptz_camera_param(int chn, const char* key, const char* value);
 // The camera's "ptzspeed" parameter for a speed of the page's scale.
 void ptz_camera_speed(int chn, int speed);
 
-// The number of channels offered ("max_cameras", default 32), kept to 1..64.
-int ptz_channel_limit();
-
 // An integer member that must be present and within [min, max].
 struct ptz_rule {
     const char* key;

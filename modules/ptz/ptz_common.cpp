@@ -5,9 +5,7 @@
 #include "front/web_utils.h"
 #include "modules/ptz/ptz.h"
 #include "platform/msg_camera_query.h"
-#include "platform/tqdb/tqdb.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -39,8 +37,6 @@ void ptz_camera_speed(int chn, int speed) {
     std::snprintf(value, sizeof value, "%d", speed < 1 ? 1 : speed - 1);
     ptz_camera_param(chn, "ptzspeed", value);
 }
-
-int ptz_channel_limit() { return std::clamp(get_param_int(TQDB_FILE, "max_cameras", 32), 1, 64); }
 
 bool ptz_ints_ok(json_object* req, std::initializer_list<ptz_rule> rules) {
     for (const ptz_rule& r : rules) {

@@ -83,7 +83,7 @@ void ptz_move(char* text) {
     json_ref req = json_parse_object(text);
     int chn = -1;
     int action = -1;
-    if (!req_int(req, "channelId", &chn) || chn < 0 || chn >= ptz_channel_limit() ||
+    if (!req_int(req, "channelId", &chn) || chn < 0 || chn >= max_channels() ||
         !req_int(req, "action", &action) || action < 0)
         return;
     ptz_command cmd = command_from(req.get(), chn, action);
@@ -101,7 +101,7 @@ void ptz_preset(char* text) {
     int chn = -1;
     int action = -1;
     int preset = -1;
-    if (!req_int(req, "channelId", &chn) || chn < 0 || chn >= ptz_channel_limit() ||
+    if (!req_int(req, "channelId", &chn) || chn < 0 || chn >= max_channels() ||
         !req_int(req, "action", &action) || action < 0 || !req_int(req, "presetId", &preset) ||
         preset < 0 || preset > ptz_presets ||
         !ptz_ints_ok(req.get(), {{"panSpeed", 0, INT32_MAX},

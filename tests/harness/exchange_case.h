@@ -1,15 +1,11 @@
-// A fixture for requests that talk to the core daemon: a fresh root, the
-// in-process fake core, webreq run as a CGI process, and byte-level helpers
-// that build the expected message payloads from offsets (independently of
-// the modules' own record structs).
+// core_case with the pieces that table-driven exchange tests share: a JSON
+// POST, expected messages compared in order with their bytes, payloads
+// built by offset (independently of the modules' own record structs), the
+// operation-log record, and the two failure replies.
 #pragma once
 
-#include "tests/harness/cgi_harness.h"
-#include "tools/coresim/coresim.h"
+#include "tests/harness/core_case.h"
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -43,22 +39,6 @@ private:
     bytes data_;
 };
 
-inline int32_t int_at(const bytes& payload, size_t at) {
-    int32_t v = 0;
-    if (payload.size() >= at + 4) std::memcpy(&v, payload.data() + at, 4);
-    return v;
-}
-
-inline bytes ints(std::initializer_list<int32_t> values) {
-    bytes b;
-    for (int32_t v : values) {
-        uint8_t raw[4];
-        std::memcpy(raw, &v, 4);
-        b.insert(b.end(), raw, raw + 4);
-    }
-    return b;
-}
-
 // The operation-log record (672 bytes) a request sends: main type 4, the
 // sub type, the parameter, remote 1, the channel number and the client.
 inline bytes oplog(int64_t sub_type, int32_t parameter, int32_t chan_no) {
@@ -74,24 +54,11 @@ struct msg {
 };
 inline msg any_payload(int32_t id) { return {id, {}, false}; }
 
-// A text as json-c writes it inside a string ('/' escaped as "\/").
-inline std::string json_text(const std::string& s) {
-    std::string out;
-    for (char c : s) {
-        if (c == '/') out += '\\';
-        out += c;
-    }
-    return out;
-}
-
 inline std::string json_failure() { return json_reply("{status:\"CGI ERROR\"}"); }
 inline std::string text_failure() { return text_reply("CGI ERROR"); }
 
-class exchange_case : public ::testing::Test {
+class exchange_case : public core_case {
 protected:
-    void SetUp() override { ASSERT_TRUE(core.start(root.path())); }
-    void TearDown() override { core.stop(); }
-
     cgi_result post(const std::string& code, const std::string& body) {
         cgi_request req;
         req.method = "POST";
@@ -101,34 +68,13 @@ protected:
         return run_webreq(root, req);
     }
 
-    // Starts the next row of a table: earlier links closed, no script, an
-    // empty journal.
-    void fresh_case() {
-        core.wait_for_closed(core.connections(), 5000);
-        core.clear_rules();
-        core.clear_journal();
-    }
-
-    // The messages received, in the order webreq sent them: each link is a
-    // connection of its own, numbered in the order it was opened, and each
-    // is served by a thread of its own. Waits until expected messages came
-    // and every link closed.
-    std::vector<coresim::request> sent(size_t expected = 0) {
-        if (expected) core.wait_for(expected, 5000);
-        core.wait_for_closed(core.connections(), 5000);
-        std::vector<coresim::request> all = core.journal();
-        std::stable_sort(all.begin(), all.end(),
-                         [](const coresim::request& a, const coresim::request& b) { return a.conn < b.conn; });
-        return all;
-    }
-
     static std::string ids_text(const std::vector<coresim::request>& msgs) {
         std::string s;
-        for (const auto& m : msgs) s += std::to_string(m.id) + " ";
+        for (int32_t id : ids_of(msgs)) s += std::to_string(id) + " ";
         return s;
     }
 
-    // Checks the messages against want, in order.
+    // Checks the messages against want, in the order they were sent.
     void expect_sent(const std::vector<msg>& want, int line) {
         auto got = sent(want.size());
         ASSERT_EQ(got.size(), want.size()) << "row at line " << line << ": " << ids_text(got);
@@ -145,17 +91,6 @@ protected:
     void answer(int32_t request_id, const bytes& payload, int32_t reply_id = 0) {
         core.add_reply(request_id, reply_id, payload);
     }
-    void answer_nothing(int32_t request_id) {
-        coresim::rule r;
-        r.id = request_id;
-        coresim::reply_spec spec;
-        spec.mode = coresim::fault::no_answer;
-        r.replies.push_back(spec);
-        core.add_rule(r);
-    }
-
-    test_root root;
-    coresim_server core;
 };
 
 }  // namespace xcase

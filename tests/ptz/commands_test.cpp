@@ -72,8 +72,8 @@ TEST_F(PtzCommands, CommandsSendTheirMessagesThenLog) {
         {__LINE__, "/5004", R"({"chn":1,"action":4,"tourid":2})", {{1254, ptz_cmd({.chn = 1, .action = 40, .preset = 2})}, ptz_log(904, 1)}},
         {__LINE__, "/5004", R"({"chn":1,"action":5,"tourid":2})", {{1254, ptz_cmd({.chn = 1, .preset = 2})}, ptz_log(904, 1)}},
         {__LINE__, "/5004", R"({"chn":1,"action":-1,"tourid":2})", {{1254, ptz_cmd({.chn = 1, .preset = 2})}, ptz_log(904, 1)}},
-        {__LINE__, "/5006", R"({"channelId":9,"action":14})", {{1266, ints({9, 14})}, ptz_log(900, 9)}},
-        {__LINE__, "/5007", R"({"camId":10,"Zoom":-3,"ZoomSpeed":6})", {{1267, ints({10, -3, 6})}, ptz_log(900, 10)}},
+        {__LINE__, "/5006", R"({"channelId":9,"action":14})", {{1266, int_bytes({9, 14})}, ptz_log(900, 9)}},
+        {__LINE__, "/5007", R"({"camId":10,"Zoom":-3,"ZoomSpeed":6})", {{1267, int_bytes({10, -3, 6})}, ptz_log(900, 10)}},
     };
     for (const auto& r : rows) {
         fresh_case();
@@ -83,7 +83,7 @@ TEST_F(PtzCommands, CommandsSendTheirMessagesThenLog) {
 }
 
 TEST_F(PtzCommands, TheCameraSpeedAnswerIsOkWhateverItsResult) {
-    answer(3226, ints({-1}));
+    answer(3226, int_bytes({-1}));
     EXPECT_EQ(post("/5008", R"({"chn":1,"Speed":2})").out, text_reply("OK"));
     fresh_case();
     answer_nothing(3226);

@@ -64,14 +64,14 @@ TEST_F(PtzQueries, TheOverviewListsPresetsToursPatternsAndStates) {
                        R"("autoscan_status": [ 0, 0, 0, 0, 3 ], "tour_status": [ )" + zeros(8) + ", " + zeros(8) + ", " +
                        zeros(8) + ", " + zeros(8) + ", [ 0, 0, 0, 0, 0, 0, 0, 9 ] ] }";
     EXPECT_EQ(post("/5005", R"({"chn":12,"fisheyeType":0,"streamId":1})").out, json_reply(want));
-    expect_sent({{1265, ints({12})}}, __LINE__);
+    expect_sent({{1265, int_bytes({12})}}, __LINE__);
 
     // A fisheye stream has an overview of its own.
     fresh_case();
     answer(1268, record(overview_size));
     cgi_result fish = post("/5005", R"({"chn":12,"fisheyeType":2,"streamId":1})");
     EXPECT_EQ(fish.out.rfind(json_reply(R"({ "status": "OK", "PRESET": [ { "enable": 0, "name": "" })"), 0), 0u);
-    expect_sent({{1268, ints({12, 1})}}, __LINE__);
+    expect_sent({{1268, int_bytes({12, 1})}}, __LINE__);
 }
 
 TEST_F(PtzQueries, RepliesRenderTheAnswer) {
@@ -103,15 +103,15 @@ TEST_F(PtzQueries, RepliesRenderTheAnswer) {
         bytes answer;
         std::string out;
     } rows[] = {
-        {__LINE__, "/5009", R"({"chnid":3,"ptzCmd":77})", {{3361, ints({3, 77})}, ptz_log(904, 3)}, 3361, ints({-4}),
+        {__LINE__, "/5009", R"({"chnid":3,"ptzCmd":77})", {{3361, int_bytes({3, 77})}, ptz_log(904, 3)}, 3361, int_bytes({-4}),
          json_reply(R"({ "res": -4 })")},
-        {__LINE__, "/5010", R"({"chnid":63})", {{3363, ints({63})}}, 3363, ints({63, 2}),
+        {__LINE__, "/5010", R"({"chnid":63})", {{3363, int_bytes({63})}}, 3363, int_bytes({63, 2}),
          json_reply(R"({ "chnid": 63, "status": 2 })")},
-        {__LINE__, "/5011", R"({"chnId":1})", {{1270, ints({1})}}, 1270, status, json_reply(status_json)},
-        {__LINE__, "/5012", set_body, {{1271, set_payload}, ptz_log(904, 5)}, 1271, ints({-2}),
+        {__LINE__, "/5011", R"({"chnId":1})", {{1270, int_bytes({1})}}, 1270, status, json_reply(status_json)},
+        {__LINE__, "/5012", set_body, {{1271, set_payload}, ptz_log(904, 5)}, 1271, int_bytes({-2}),
          json_reply(R"({ "status": -2 })")},
-        {__LINE__, "/6052", R"({"camId":4})", {{1262, ints({4})}}, 1262, ints({-1}), text_reply("-1")},
-        {__LINE__, "/6052", R"({"camId":4})", {{1262, ints({4})}}, 1262, ints({1}), text_reply("0")},
+        {__LINE__, "/6052", R"({"camId":4})", {{1262, int_bytes({4})}}, 1262, int_bytes({-1}), text_reply("-1")},
+        {__LINE__, "/6052", R"({"camId":4})", {{1262, int_bytes({4})}}, 1262, int_bytes({1}), text_reply("0")},
     };
     for (const auto& r : rows) {
         fresh_case();

@@ -56,7 +56,7 @@ TEST_F(PtzSettings, SerialPortIsStoredForEachListedChannel) {
     EXPECT_EQ(post("/6051", body).out, text_reply("OK"));
     // Channels outside 0..63 (and non-numbers) are skipped; the count stops
     // the list before 41.
-    expect_sent({{1252, ints({9})}, ptz_log(904, 9), {1252, ints({40})}, ptz_log(904, 40)}, __LINE__);
+    expect_sent({{1252, int_bytes({9})}, ptz_log(904, 9), {1252, int_bytes({40})}, ptz_log(904, 40)}, __LINE__);
     for (int chn : {9, 40}) {
         ptz_port_record p = port(chn);
         EXPECT_EQ(p.cam_id, chn);
