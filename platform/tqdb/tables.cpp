@@ -27,6 +27,7 @@
 #include "platform/tqdb/rec_event.h"
 #include "platform/tqdb/rec_holiday.h"
 #include "platform/tqdb/rec_network.h"
+#include "platform/tqdb/rec_ptz.h"
 #include "platform/tqdb/rec_record.h"
 #include "platform/tqdb/rec_schedule.h"
 #include "platform/tqdb/rec_storage.h"
@@ -113,6 +114,23 @@ void factory_network(void* rec, int) {
 
 void factory_disk(void* rec, int key) { disk_record_reset(static_cast<disk_record*>(rec), key); }
 
+// 9600 baud, 8 data bits, 1 stop bit, no parity, address 1.
+void factory_ptz_port(void* rec, int) {
+    auto* port = static_cast<ptz_port_record*>(rec);
+    port->baud_rate = 9600;
+    port->data_bits = 8;
+    port->stop_bits = 1;
+    port->address = 1;
+}
+
+void factory_ptz_speed(void* rec, int) {
+    auto* speed = static_cast<ptz_speed_record*>(rec);
+    speed->pan_speed = 5;
+    speed->tilt_speed = 5;
+    speed->zoom_speed = 5;
+    speed->focus_speed = 5;
+}
+
 }  // namespace
 
 // ---- tables -------------------------------------------------------------
@@ -133,6 +151,8 @@ const tqdb_table tqdb_tbl_user =             {"user",             sizeof(user_re
 const tqdb_table tqdb_tbl_user_oem =         {"user_oem",         sizeof(oem_user_record),         tqdb_key_kind::int_at, offsetof(oem_user_record, id),         0, 0,  TQDB_NO_COLUMNS,              nullptr};
 const tqdb_table tqdb_tbl_record_schedule =  {"record_schedule",  sizeof(record_schedule),         tqdb_key_kind::int_at, offsetof(record_schedule, chn),        0, 64, TQDB_NO_COLUMNS,              nullptr};
 const tqdb_table tqdb_tbl_holiday =          {"holiday",          sizeof(holiday_record),          tqdb_key_kind::int_at, offsetof(holiday_record, id),          0, 32, TQDB_NO_COLUMNS,              nullptr};
+const tqdb_table tqdb_tbl_ptz_port =         {"ptz_port",         sizeof(ptz_port_record),         tqdb_key_kind::int_at, offsetof(ptz_port_record, cam_id),     0, 64, TQDB_NO_COLUMNS,              factory_ptz_port};
+const tqdb_table tqdb_tbl_ptz_speed =        {"ptz_speed",        sizeof(ptz_speed_record),        tqdb_key_kind::int_at, offsetof(ptz_speed_record, cam_id),    0, 64, TQDB_NO_COLUMNS,              factory_ptz_speed};
 // clang-format on
 
 // Every table, in any order; names must be unique.
@@ -153,6 +173,8 @@ const tqdb_table* const tqdb_tables[] = {
     &tqdb_tbl_user_oem,
     &tqdb_tbl_record_schedule,
     &tqdb_tbl_holiday,
+    &tqdb_tbl_ptz_port,
+    &tqdb_tbl_ptz_speed,
 };
 const int tqdb_table_count = sizeof(tqdb_tables) / sizeof(tqdb_tables[0]);
 
