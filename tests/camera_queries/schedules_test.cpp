@@ -143,3 +143,23 @@ TEST_F(EventSchedules, ChannelsOutsideTheRecorderAreRefused) {
 
 }  // namespace
 }  // namespace xcase
+
+namespace xcase {
+namespace {
+
+TEST_F(EventSchedules, TheMotionPagesScheduleIsTheOneTheOverviewShowsAndStores) {
+    // Stored by the motion page, shown by the overview.
+    std::string week = R"([[["06:00","07:00",4]],[],[],[],[],[],[],[]])";
+    ASSERT_EQ(post("/6152", R"({"camId": 9, "schedule": )" + week + "}").out, text_reply("OK"));
+    cgi_result res = post("/2035", R"({"channel":9})");
+    std::string slot = R"({ "startTime": "06:00", "endTime": "07:00", "actionType": 4 })";
+    EXPECT_NE(res.out.find("\"schedule_motion\": [ [ " + slot), std::string::npos) << res.out;
+
+    // Stored by the overview, answered by the motion page's getter.
+    ASSERT_EQ(post("/2036", R"({"channel":10,"start":0,"end":0,"schedule_motion":)" + week + "}").out,
+              text_reply("OK"));
+    EXPECT_NE(cgi_get(root, "/6153", "10").out.find(slot), std::string::npos);
+}
+
+}  // namespace
+}  // namespace xcase
