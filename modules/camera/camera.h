@@ -31,8 +31,6 @@ void cam_set_transport(char* text);     // "/2031" transport and time sync
 
 void write_channel_list(const void* payload, uint32_t size);  // answer 8201
 
-// The number of channels offered ("max_cameras", default 32), kept to 1..64.
-int cam_max_channels();
 
 // ---- queries (queries.cpp) ------------------------------------------------
 

@@ -254,10 +254,6 @@ int request_channel(const char* text) {
 
 }  // namespace
 
-int cam_max_channels() {
-    return std::clamp(get_param_int(TQDB_FILE, "max_cameras", 32), 1, 64);
-}
-
 // ---- the live list ("/2001", "/2007") ---------------------------------------------
 
 void cam_channel_list(char*) {
@@ -304,7 +300,7 @@ void write_channel_list(const void* payload, uint32_t size) {
         jadd_field(o, "ddns", e.ddns, sizeof e.ddns);
         json_object_array_add(list, o);
     }
-    jadd_int(reply.get(), "maxIPCNums", cam_max_channels());
+    jadd_int(reply.get(), "maxIPCNums", max_channels());
     cgi_reply_json(reply.get());
     core_reply_done(1);
 }
@@ -356,7 +352,7 @@ void cam_channel_names(char*) {
     json_ref reply(json_object_new_object());
     json_object* list = json_object_new_array();
     json_object_object_add(reply.get(), "IPC", list);
-    for (int chn = 0, n = cam_max_channels(); chn < n; ++chn) {
+    for (int chn = 0, n = max_channels(); chn < n; ++chn) {
         osd_record osd;
         load_osd(chn, &osd);
         json_object* o = json_object_new_object();

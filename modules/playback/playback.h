@@ -56,8 +56,6 @@ inline int query(int msg_id, const T& payload) {
 // no reply was written yet.
 void reply_failed();
 
-// Number of cameras of the device, 1..64.
-int camera_count();
 
 // ---- request handlers (one file per topic) ------------------------------------
 

@@ -16,7 +16,7 @@ void on_search(char* text) {
         return;
 
     search_req msg{};
-    const int cameras = camera_count();
+    const int cameras = max_channels();
     for (int i = 0; i < cameras; ++i) msg.channel_mask[i] = i == channel ? '1' : '0';
     msg.main_flag = 1;
     msg.sub_stream = stream_type == 1 ? 1 : 0;

@@ -46,8 +46,4 @@ void reply_failed() {
     if (core_reply_claim()) cgi_reply_error(REPLY_JSON);
 }
 
-int camera_count() {
-    return std::clamp(get_param_int(TQDB_FILE, "max_cameras", 32), 1, 64);
-}
-
 }  // namespace playback

@@ -16,9 +16,7 @@ bool mode_entry_ok(json_object* entry, int* mode) {
 }  // namespace
 
 void on_6042(char*) {
-    int max_cameras = get_param_int(TQDB_FILE, "max_cameras", 32);
-    if (max_cameras < 1) max_cameras = 1;
-    if (max_cameras > 64) max_cameras = 64;
+    int max_cameras = max_channels();
     record_row rows[64] = {};
     int count = 0;
     read_records(TQDB_FILE, rows, &count);
