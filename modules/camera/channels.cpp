@@ -92,29 +92,15 @@ void take_fields(json_object* req, camera_record* cam, std::span<const cam_field
 }
 
 // An integer member that must be present and within [min, max].
-struct int_rule {
-    const char* key;
-    int min;
-    int max;
-};
-
-bool ints_in_range(json_object* req, std::initializer_list<int_rule> rules) {
-    for (const int_rule& r : rules) {
-        int value = 0;
-        if (!req_int(req, r.key, &value) || value < r.min || value > r.max) return false;
-    }
-    return true;
-}
-
 // The checks of an add or edit request.
 bool camera_request_ok(json_object* req) {
-    if (!ints_in_range(req, {{"id", 0, 63}, {"enable", 0, 1}, {"camProtocol", 0, 7},
+    if (!req_ints_in_range(req, {{"id", 0, 63}, {"enable", 0, 1}, {"camProtocol", 0, 7},
                              {"transmitProtocol", 0, 2}}) ||
         !req_member(req, "name"))
         return false;
     if (req_int_or(req, "camProtocol", -1) == protocol_no_addr) return true;
     const char* addr = req_str(req, "ipAddr");
-    return addr && *addr && ints_in_range(req, {{"managePort", 0, INT32_MAX}});
+    return addr && *addr && req_ints_in_range(req, {{"managePort", 0, INT32_MAX}});
 }
 
 // ---- records ------------------------------------------------------------------

@@ -30,13 +30,6 @@ void ptz_camera_param(int chn, const char* key, const char* value);
 void ptz_camera_speed(int chn, int speed);
 
 // An integer member that must be present and within [min, max].
-struct ptz_rule {
-    const char* key;
-    int min;
-    int max;
-};
-bool ptz_ints_ok(json_object* req, std::initializer_list<ptz_rule> rules);
-
 // ---- live commands and queries (ptz_control.cpp) -------------------------------
 
 void ptz_move(char* text);             // "/5000"
@@ -66,7 +59,6 @@ void ptz_speeds_set(char* text);       // "/6054"
 void ptz_tour_save(char* text);        // "/6055"
 void ptz_tour_send_path(char* text);   // "/6056"
 void ptz_tour_clear(char* text);       // "/6057"
-
 
 // Fills a PTZ status record from a "/5012" request: the channel, the sixteen
 // status members (a missing one reads 0) and the 64-character channel mask.

@@ -38,10 +38,3 @@ void ptz_camera_speed(int chn, int speed) {
     ptz_camera_param(chn, "ptzspeed", value);
 }
 
-bool ptz_ints_ok(json_object* req, std::initializer_list<ptz_rule> rules) {
-    for (const ptz_rule& r : rules) {
-        int value = 0;
-        if (!req_int(req, r.key, &value) || value < r.min || value > r.max) return false;
-    }
-    return true;
-}

@@ -104,7 +104,7 @@ void ptz_preset(char* text) {
     if (!req_int(req, "channelId", &chn) || chn < 0 || chn >= max_channels() ||
         !req_int(req, "action", &action) || action < 0 || !req_int(req, "presetId", &preset) ||
         preset < 0 || preset > ptz_presets ||
-        !ptz_ints_ok(req.get(), {{"panSpeed", 0, INT32_MAX},
+        !req_ints_in_range(req.get(), {{"panSpeed", 0, INT32_MAX},
                                  {"tiltSpeed", 0, INT32_MAX},
                                  {"zoomSpeed", 0, INT32_MAX},
                                  {"focusSpeed", 0, INT32_MAX}}))

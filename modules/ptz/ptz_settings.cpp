@@ -35,7 +35,7 @@ ptz_speed_record load_speed(int chn) {
 // The serial settings a "/6051" request must give, with their ranges.
 bool port_request_ok(json_object* req) {
     return req_member(req, "cnt") && req_member(req, "chnid") &&
-           ptz_ints_ok(req, {{"connectType", 0, 1},
+           req_ints_in_range(req, {{"connectType", 0, 1},
                              {"baudRate", 0, INT_MAX},
                              {"dataBits", 5, 8},
                              {"stopBits", 0, INT_MAX},

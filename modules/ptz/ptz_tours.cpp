@@ -31,14 +31,14 @@ struct tour_request {
 bool take_tour_request(const char* text, bool with_path, tour_request* t) {
     t->req = json_parse_object(text);
     json_object* req = t->req.get();
-    if (!req || !ptz_ints_ok(req, {{"chn", 0, 63}, {"tourid", 1, ptz_tours}})) return false;
+    if (!req || !req_ints_in_range(req, {{"chn", 0, 63}, {"tourid", 1, ptz_tours}})) return false;
     t->chn = req_int_or(req, "chn", -1);
     t->tour = req_int_or(req, "tourid", 0);
     if (!with_path) return true;
     t->path = req_array(req, "path");
     if (!t->path) return false;
     int limit = std::min<int>(ptz_tour_points, static_cast<int>(json_object_array_length(t->path)));
-    if (!ptz_ints_ok(req, {{"rowsize", 0, limit}})) return false;
+    if (!req_ints_in_range(req, {{"rowsize", 0, limit}})) return false;
     t->rows = req_int_or(req, "rowsize", 0);
     return true;
 }
