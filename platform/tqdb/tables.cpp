@@ -21,6 +21,7 @@
 // missing rows (rows already stored are never overwritten).
 #include "platform/tqdb/tqdb.h"
 #include "platform/tqdb/rec_action.h"
+#include "platform/tqdb/rec_alarm.h"
 #include "platform/tqdb/rec_camera.h"
 #include "platform/tqdb/rec_camera_mask.h"
 #include "platform/tqdb/rec_network.h"
@@ -46,6 +47,10 @@ const tqdb_column camera_columns[] = {
 const tqdb_column record_columns[] = {
     {"id", offsetof(record_row, id)},
     {"mode", offsetof(record_row, mode)},
+};
+const tqdb_column alarm_chn_out_name_columns[] = {
+    {"chnid", offsetof(alarm_chn_out_name, chnid)},
+    {"delay_time", offsetof(alarm_chn_out_name, delay_time)},
 };
 
 // ---- factory records ----------------------------------------------------
@@ -104,6 +109,13 @@ void factory_network(void* rec, int) {
 
 void factory_disk(void* rec, int key) { disk_record_reset(static_cast<disk_record*>(rec), key); }
 
+// The per-camera alarm stores keep one table per contact index; each row
+// carries its index.
+template <typename Rec, int Index>
+void factory_cam_alarm(void* rec, int) {
+    static_cast<Rec*>(rec)->alarm_id = Index;
+}
+
 }  // namespace
 
 // ---- tables -------------------------------------------------------------
@@ -117,6 +129,21 @@ const tqdb_table tqdb_tbl_alarm_audio_file = {"alarm_audio_file", sizeof(alarm_a
 const tqdb_table tqdb_tbl_record =           {"record",           sizeof(record_row),              tqdb_key_kind::int_at, offsetof(record_row, id),              0, 64, TQDB_COLUMNS(record_columns), nullptr};
 const tqdb_table tqdb_tbl_network =          {"network",          sizeof(network_record),          tqdb_key_kind::single, 0,                                     0, 1,  TQDB_NO_COLUMNS,              factory_network};
 const tqdb_table tqdb_tbl_disk =             {"disk",             sizeof(disk_record),             tqdb_key_kind::int_at, offsetof(disk_record, port),           0, disk_record_rows, TQDB_NO_COLUMNS, factory_disk};
+const tqdb_table tqdb_tbl_group =            {"disk_group",       sizeof(group_record),            tqdb_key_kind::int_at, offsetof(group_record, id),            0, group_record_rows, TQDB_NO_COLUMNS, nullptr};
+const tqdb_table tqdb_tbl_alarm_in =         {"alarm_in",         sizeof(alarm_in_record),         tqdb_key_kind::int_at, offsetof(alarm_in_record, id),         0, alarm_in_count,  TQDB_NO_COLUMNS, nullptr};
+const tqdb_table tqdb_tbl_alarm_out =        {"alarm_out",        sizeof(alarm_out_record),        tqdb_key_kind::int_at, offsetof(alarm_out_record, id),        0, alarm_out_count, TQDB_NO_COLUMNS, nullptr};
+const tqdb_table tqdb_tbl_alarm_chn_in[cam_alarm_count] = {
+    {"alarm_chn_in0", sizeof(alarm_chn_in_record), tqdb_key_kind::int_at, offsetof(alarm_chn_in_record, chnid), 0, alarm_channels, TQDB_NO_COLUMNS, factory_cam_alarm<alarm_chn_in_record, 0>},
+    {"alarm_chn_in1", sizeof(alarm_chn_in_record), tqdb_key_kind::int_at, offsetof(alarm_chn_in_record, chnid), 0, alarm_channels, TQDB_NO_COLUMNS, factory_cam_alarm<alarm_chn_in_record, 1>},
+};
+const tqdb_table tqdb_tbl_alarm_chn_in_name[cam_alarm_count] = {
+    {"alarm_chn_in_name0", sizeof(alarm_chn_in_name), tqdb_key_kind::int_at, offsetof(alarm_chn_in_name, chnid), 0, alarm_channels, TQDB_NO_COLUMNS, factory_cam_alarm<alarm_chn_in_name, 0>},
+    {"alarm_chn_in_name1", sizeof(alarm_chn_in_name), tqdb_key_kind::int_at, offsetof(alarm_chn_in_name, chnid), 0, alarm_channels, TQDB_NO_COLUMNS, factory_cam_alarm<alarm_chn_in_name, 1>},
+};
+const tqdb_table tqdb_tbl_alarm_chn_out_name[cam_alarm_count] = {
+    {"alarm_chn_out_name0", sizeof(alarm_chn_out_name), tqdb_key_kind::int_at, offsetof(alarm_chn_out_name, chnid), 0, alarm_channels, TQDB_COLUMNS(alarm_chn_out_name_columns), factory_cam_alarm<alarm_chn_out_name, 0>},
+    {"alarm_chn_out_name1", sizeof(alarm_chn_out_name), tqdb_key_kind::int_at, offsetof(alarm_chn_out_name, chnid), 0, alarm_channels, TQDB_COLUMNS(alarm_chn_out_name_columns), factory_cam_alarm<alarm_chn_out_name, 1>},
+};
 // clang-format on
 
 // Every table, in any order; names must be unique.
@@ -130,6 +157,15 @@ const tqdb_table* const tqdb_tables[] = {
     &tqdb_tbl_record,
     &tqdb_tbl_network,
     &tqdb_tbl_disk,
+    &tqdb_tbl_group,
+    &tqdb_tbl_alarm_in,
+    &tqdb_tbl_alarm_out,
+    &tqdb_tbl_alarm_chn_in[0],
+    &tqdb_tbl_alarm_chn_in[1],
+    &tqdb_tbl_alarm_chn_in_name[0],
+    &tqdb_tbl_alarm_chn_in_name[1],
+    &tqdb_tbl_alarm_chn_out_name[0],
+    &tqdb_tbl_alarm_chn_out_name[1],
 };
 const int tqdb_table_count = sizeof(tqdb_tables) / sizeof(tqdb_tables[0]);
 
