@@ -1,6 +1,7 @@
 #include "front/intake.h"
 
 #include "front/cgi_env.h"
+#include "front/input_buffer.h"
 #include "front/multipart.h"
 #include "platform/nvr_env.h"
 
@@ -48,14 +49,13 @@ cgi_vars capture_env() {
 // a server that keeps the input open cannot hold the process.
 class line_source {
 public:
-    line_source(int fd, long limit) : fd_(fd), left_(limit > 0 ? limit : -1) {}
+    line_source(int fd, long limit) : in_(fd, limit > 0 ? limit : -1) {}
 
     // Appends one line (up to and including '\n') of at most max bytes.
     size_t read_line(char* dst, size_t max) {
         size_t n = 0;
-        while (n < max) {
-            if (pos_ == len_ && !fill()) break;
-            char c = buf_[pos_++];
+        while (n < max && in_.fill()) {
+            char c = in_.next();
             dst[n++] = c;
             if (c == '\n') break;
         }
@@ -63,28 +63,7 @@ public:
     }
 
 private:
-    bool fill() {
-        if (left_ == 0) return false;
-        size_t want = sizeof buf_;
-        if (left_ > 0 && static_cast<long>(want) > left_) want = static_cast<size_t>(left_);
-        ssize_t got;
-        do {
-            got = read(fd_, buf_, want);
-        } while (got < 0 && errno == EINTR);
-        if (got <= 0) {
-            left_ = 0;
-            return false;
-        }
-        if (left_ > 0) left_ -= got;
-        pos_ = 0;
-        len_ = static_cast<size_t>(got);
-        return true;
-    }
-
-    int fd_;
-    long left_;  // -1: until the end of input
-    char buf_[8192];
-    size_t pos_ = 0, len_ = 0;
+    input_buffer in_;
 };
 
 // Request texts live until the process ends: handlers and reply writers may

@@ -24,10 +24,13 @@
 #include "platform/tqdb/rec_alarm.h"
 #include "platform/tqdb/rec_camera.h"
 #include "platform/tqdb/rec_camera_mask.h"
+#include "platform/tqdb/rec_holiday.h"
 #include "platform/tqdb/rec_network.h"
 #include "platform/tqdb/rec_record.h"
+#include "platform/tqdb/rec_schedule.h"
 #include "platform/tqdb/rec_storage.h"
 #include "platform/tqdb/rec_system.h"
+#include "platform/tqdb/rec_user.h"
 
 #include <cstdio>
 #include <cstring>
@@ -129,6 +132,10 @@ const tqdb_table tqdb_tbl_alarm_audio_file = {"alarm_audio_file", sizeof(alarm_a
 const tqdb_table tqdb_tbl_record =           {"record",           sizeof(record_row),              tqdb_key_kind::int_at, offsetof(record_row, id),              0, 64, TQDB_COLUMNS(record_columns), nullptr};
 const tqdb_table tqdb_tbl_network =          {"network",          sizeof(network_record),          tqdb_key_kind::single, 0,                                     0, 1,  TQDB_NO_COLUMNS,              factory_network};
 const tqdb_table tqdb_tbl_disk =             {"disk",             sizeof(disk_record),             tqdb_key_kind::int_at, offsetof(disk_record, port),           0, disk_record_rows, TQDB_NO_COLUMNS, factory_disk};
+const tqdb_table tqdb_tbl_user =             {"user",             sizeof(user_record),             tqdb_key_kind::int_at, offsetof(user_record, id),             0, 100, TQDB_NO_COLUMNS,             user_factory_row};
+const tqdb_table tqdb_tbl_user_oem =         {"user_oem",         sizeof(oem_user_record),         tqdb_key_kind::int_at, offsetof(oem_user_record, id),         0, 0,  TQDB_NO_COLUMNS,              nullptr};
+const tqdb_table tqdb_tbl_record_schedule =  {"record_schedule",  sizeof(record_schedule),         tqdb_key_kind::int_at, offsetof(record_schedule, chn),        0, 64, TQDB_NO_COLUMNS,              nullptr};
+const tqdb_table tqdb_tbl_holiday =          {"holiday",          sizeof(holiday_record),          tqdb_key_kind::int_at, offsetof(holiday_record, id),          0, 32, TQDB_NO_COLUMNS,              nullptr};
 const tqdb_table tqdb_tbl_group =            {"disk_group",       sizeof(group_record),            tqdb_key_kind::int_at, offsetof(group_record, id),            0, group_record_rows, TQDB_NO_COLUMNS, nullptr};
 const tqdb_table tqdb_tbl_alarm_in =         {"alarm_in",         sizeof(alarm_in_record),         tqdb_key_kind::int_at, offsetof(alarm_in_record, id),         0, alarm_in_count,  TQDB_NO_COLUMNS, nullptr};
 const tqdb_table tqdb_tbl_alarm_out =        {"alarm_out",        sizeof(alarm_out_record),        tqdb_key_kind::int_at, offsetof(alarm_out_record, id),        0, alarm_out_count, TQDB_NO_COLUMNS, nullptr};
@@ -157,6 +164,10 @@ const tqdb_table* const tqdb_tables[] = {
     &tqdb_tbl_record,
     &tqdb_tbl_network,
     &tqdb_tbl_disk,
+    &tqdb_tbl_user,
+    &tqdb_tbl_user_oem,
+    &tqdb_tbl_record_schedule,
+    &tqdb_tbl_holiday,
     &tqdb_tbl_group,
     &tqdb_tbl_alarm_in,
     &tqdb_tbl_alarm_out,

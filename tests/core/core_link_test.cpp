@@ -204,6 +204,7 @@ TEST_F(CoreLink, NoticeKeepsTryingUntilTheDaemonAppears) {
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     ASSERT_TRUE(core.start(root.path()));
     sender.join();
+    ASSERT_TRUE(core.wait_for(1));
     auto journal = core.journal();
     ASSERT_EQ(journal.size(), 1u);
     EXPECT_EQ(journal[0].id, 1403);
