@@ -149,19 +149,6 @@ json_object* camera_events_json(const status_events& ev, int n,
     return o;
 }
 
-// The recorder's records of a kind in id order: rows[id] (zeros for an id
-// without a row).
-template <typename Rec, int Count>
-void read_by_id(const tqdb_table& table, Rec (&rows)[Count]) {
-    Rec all[Count];
-    std::memset(all, 0, sizeof all);
-    std::memset(rows, 0, sizeof rows);
-    int count = 0;
-    tqdb_read_all(TQDB_FILE, table, all, Count, &count);
-    for (int i = 0; i < count; ++i)
-        if (all[i].id >= 0 && all[i].id < Count) rows[all[i].id] = all[i];
-}
-
 }  // namespace
 
 void write_events(const void* payload, uint32_t) {
@@ -179,7 +166,8 @@ void write_events(const void* payload, uint32_t) {
         json_object_array_add(cameras.get(), camera_events_json(ev, n, in_names[n], out_names[n]));
 
     alarm_in_record in_rows[alarm_in_count];
-    read_by_id(tqdb_tbl_alarm_in, in_rows);
+    std::memset(in_rows, 0, sizeof in_rows);
+    read_alarm_rows(TQDB_FILE, tqdb_tbl_alarm_in, in_rows);
     json_ref alarm_in(json_object_new_array());
     int in_count = std::clamp(get_param_int(TQDB_FILE, "alarm_in", alarm_in_count), 0, alarm_in_count);
     for (int id = 0; id < in_count; ++id) {
@@ -192,7 +180,8 @@ void write_events(const void* payload, uint32_t) {
     }
 
     alarm_out_record out_rows[alarm_out_count];
-    read_by_id(tqdb_tbl_alarm_out, out_rows);
+    std::memset(out_rows, 0, sizeof out_rows);
+    read_alarm_rows(TQDB_FILE, tqdb_tbl_alarm_out, out_rows);
     json_ref alarm_out(json_object_new_array());
     int out_count = std::clamp(get_param_int(TQDB_FILE, "alarm_out", alarm_out_count), 0, alarm_out_count);
     for (int id = 0; id < out_count; ++id) {

@@ -17,34 +17,29 @@ inline bool alarm_in_ok(int id) { return id >= 0 && id < alarm_in_count; }
 inline bool alarm_out_ok(int id) { return id >= 0 && id < alarm_out_count; }
 inline bool cam_alarm_ok(int index) { return index >= 0 && index < cam_alarm_count; }
 
-// A recorder alarm input and the actions it triggers (key: id).
+// One per input 0..15 (key: id).
 struct alarm_in_record {
     int32_t id;
-    int32_t enable;              // 0, 1, or 2 once set by the full action page
-    char name[256];              // at most 255 characters
+    int32_t enable;              // 0, 1, or 2 (set by the full action page)
+    char name[256];
     int32_t type;                // 0 or 1
     uint32_t tri_channels_mask;  // bit p for a '1' at position p < 32 of tri_channels
-    int32_t tri_alarms;          // recorder alarm outputs, bit mask
+    int32_t tri_alarms;
     int32_t interval;
     char tri_channels[65];       // '0'/'1' per channel
-    uint8_t pad0[3];
-    char tri_snapshot[65];       // '0'/'1' per channel: snapshots taken
-    uint8_t pad1[3];
-    char tri_chn_alarms[2][65];  // string k: cameras whose alarm output k is driven
-    uint8_t pad2[2];
-    int32_t email_mode;          // e-mail interval mode (2 once set by the full page)
+    char tri_snapshot[65];
+    char tri_chn_alarms[2][65];
+    int32_t email_mode;          // e-mail on/off (2: set by the full action page)
     int32_t email_interval;
     int32_t ptz_interval;
     int32_t alarmout_interval;
     int32_t white_interval;
     int32_t email_pic_enable;
-    char tri_channels_pic[65];   // channels whose snapshot the e-mail carries
-    uint8_t pad3[3];
-    int32_t audio_id;            // alarm sound slot 0..9
-    int32_t email_enable;
+    char tri_channels_pic[65];
+    uint8_t pad0[3];
+    int32_t audio_id;
 };
-static_assert(sizeof(alarm_in_record) == 648);
-static_assert(offsetof(alarm_in_record, id) == 0);
+static_assert(sizeof(alarm_in_record) == 636);
 static_assert(offsetof(alarm_in_record, enable) == 4);
 static_assert(offsetof(alarm_in_record, name) == 8);
 static_assert(offsetof(alarm_in_record, type) == 264);
@@ -52,17 +47,16 @@ static_assert(offsetof(alarm_in_record, tri_channels_mask) == 268);
 static_assert(offsetof(alarm_in_record, tri_alarms) == 272);
 static_assert(offsetof(alarm_in_record, interval) == 276);
 static_assert(offsetof(alarm_in_record, tri_channels) == 280);
-static_assert(offsetof(alarm_in_record, tri_snapshot) == 348);
-static_assert(offsetof(alarm_in_record, tri_chn_alarms) == 416);
-static_assert(offsetof(alarm_in_record, email_mode) == 548);
-static_assert(offsetof(alarm_in_record, email_interval) == 552);
-static_assert(offsetof(alarm_in_record, ptz_interval) == 556);
-static_assert(offsetof(alarm_in_record, alarmout_interval) == 560);
-static_assert(offsetof(alarm_in_record, white_interval) == 564);
-static_assert(offsetof(alarm_in_record, email_pic_enable) == 568);
-static_assert(offsetof(alarm_in_record, tri_channels_pic) == 572);
-static_assert(offsetof(alarm_in_record, audio_id) == 640);
-static_assert(offsetof(alarm_in_record, email_enable) == 644);
+static_assert(offsetof(alarm_in_record, tri_snapshot) == 345);
+static_assert(offsetof(alarm_in_record, tri_chn_alarms) == 410);
+static_assert(offsetof(alarm_in_record, email_mode) == 540);
+static_assert(offsetof(alarm_in_record, email_interval) == 544);
+static_assert(offsetof(alarm_in_record, ptz_interval) == 548);
+static_assert(offsetof(alarm_in_record, alarmout_interval) == 552);
+static_assert(offsetof(alarm_in_record, white_interval) == 556);
+static_assert(offsetof(alarm_in_record, email_pic_enable) == 560);
+static_assert(offsetof(alarm_in_record, tri_channels_pic) == 564);
+static_assert(offsetof(alarm_in_record, audio_id) == 632);
 
 // A recorder alarm output (key: id).
 struct alarm_out_record {
@@ -167,6 +161,19 @@ inline int read_alarm_outs(const char* path, alarm_out_record* arr, int* count) 
 }
 inline int write_alarm_outs(const char* path, const alarm_out_record* arr, uint64_t mask) {
     return tqdb_write_masked(path, tqdb_tbl_alarm_out, arr, alarm_out_count, mask);
+}
+
+// Reads the recorder's inputs or outputs into rows[id] by each row's own id;
+// ids outside the table are skipped and an id without a row keeps what
+// rows[id] held.
+template <typename Rec, int Count>
+int read_alarm_rows(const char* path, const tqdb_table& table, Rec (&rows)[Count]) {
+    Rec all[Count];
+    int count = 0;
+    int rc = tqdb_read_all(path, table, all, Count, &count);
+    for (int i = 0; i < count; ++i)
+        if (all[i].id >= 0 && all[i].id < Count) rows[all[i].id] = all[i];
+    return rc;
 }
 
 // ---- camera alarm inputs and outputs ----------------------------------------------
