@@ -35,9 +35,6 @@ void kept_play_time(char out[32]);
 
 // ---- helpers shared by the handlers (playback_util.cpp) ---------------------
 
-// The request text as a whole decimal number (blanks around it allowed).
-bool text_int(const char* text, int* out);
-
 // Integer elements of a JSON array, in order, at most cap and at most limit
 // of them. The list ends at the array's end or at the first element that is
 // not a number (a missing or null element never reads as 0). Returns the

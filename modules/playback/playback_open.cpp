@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "front/bare_number.h"
 #include "front/json_req.h"
 #include "front/web_utils.h"
 #include "modules/playback/playback.h"
@@ -80,7 +81,7 @@ void on_open_masks(char* text) {
 
 void on_play_time(char* text) {
     int sid = 0;
-    if (!text_int(text, &sid) || sid < 0) return;
+    if (!parse_bare_int(text, &sid) || sid < 0) return;
     query(1153, static_cast<int32_t>(sid));
 }
 

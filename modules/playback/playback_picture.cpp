@@ -3,6 +3,7 @@
 // /4017, /4024).
 #include <cmath>
 
+#include "front/bare_number.h"
 #include "front/json_req.h"
 #include "front/web_utils.h"
 #include "modules/playback/playback.h"
@@ -28,7 +29,7 @@ bool byte_value(json_object* req, const char* key, int32_t* out) {
 
 // A channel number 0..63 as the whole request text.
 bool channel_text(const char* text, int* channel) {
-    return text_int(text, channel) && chn_ok(*channel);
+    return parse_bare_int(text, channel) && chn_ok(*channel);
 }
 
 }  // namespace

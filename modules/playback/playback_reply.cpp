@@ -368,8 +368,9 @@ void playback_reply(void*, const void* header, const void* payload) {
     const uint32_t size = core_header_size(header);
     for (const writer_row& w : writers) {
         if (w.reply_id != id) continue;
-        if (!payload) return;
-        const int count = static_cast<int>(size / w.record_size);
+        // A reply without payload arrives with a null pointer: it holds no
+        // record, which for a list (a search without matches) is an answer.
+        const int count = payload ? static_cast<int>(size / w.record_size) : 0;
         if (count == 0 && w.need == needs::one) return;
         if (count == 0 && w.need == needs::one_or_fail) {
             fail_now();

@@ -2,27 +2,13 @@
 #include "modules/playback/playback.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <climits>
-#include <cstdlib>
 #include <cstring>
 
+#include "front/bare_number.h"
 #include "front/web_utils.h"
 #include "platform/tqdb/tqdb.h"
 
 namespace playback {
-
-bool text_int(const char* text, int* out) {
-    if (!text) return false;
-    errno = 0;
-    char* end = nullptr;
-    long value = std::strtol(text, &end, 10);
-    if (end == text || errno == ERANGE || value < INT_MIN || value > INT_MAX) return false;
-    while (*end == ' ' || *end == '\t' || *end == '\r' || *end == '\n') ++end;
-    if (*end != '\0') return false;
-    *out = static_cast<int>(value);
-    return true;
-}
 
 namespace {
 
@@ -34,7 +20,7 @@ bool element_int(json_object* element, int32_t* out) {
         *out = json_object_get_int(element);
         return true;
     case json_type_string:
-        return text_int(json_object_get_string(element), out);
+        return parse_bare_int(json_object_get_string(element), out);
     default:
         return false;
     }

@@ -46,7 +46,7 @@ void on_6043(char* text) {
         return;
     }
     record_row rows[64];
-    read_record_rows(rows);
+    read_records_by_channel(TQDB_FILE, rows);
     uint64_t mask = 0;
     for (size_t i = 0; i < count; ++i) {
         int mode;

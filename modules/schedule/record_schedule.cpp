@@ -35,7 +35,7 @@ void on_6041(char* text) {
     record_plan_from_json(days, &sched.week);
 
     record_row rows[64];
-    read_record_rows(rows);
+    read_records_by_channel(TQDB_FILE, rows);
     uint64_t mode_mask = 0;
     for (int i = 0; i < chns.count; ++i)
         if (rows[chns.chn[i]].mode != plan_mode) mode_mask |= uint64_t{1} << chns.chn[i];

@@ -90,7 +90,7 @@ void on_6045(char* text) {
     if (!req || !chn_list_from_json(req.get(), &chns) || !settings_from_json(req.get(), &set)) return;
 
     record_row rows[64];
-    read_record_rows(rows);
+    read_records_by_channel(TQDB_FILE, rows);
     auto cams = std::make_unique<camera_record[]>(64);
     read_camera_rows(cams.get());
 

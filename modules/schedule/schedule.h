@@ -49,10 +49,6 @@ struct chn_list {
 // False when "cnt" is missing or "chnid" is not an array.
 bool chn_list_from_json(json_object* req, chn_list* out);
 
-// All recording rows, row n holding channel n whatever the store returned
-// (a missing row reads as zeros with its channel set).
-void read_record_rows(record_row rows[64]);
-
 // The 48-slot recording-schedule codec. The request form is 8 day objects
 // whose plans are arrays [start, end, action]; the reply form lists every
 // plan as an object. from_json zero-fills out first; a missing or malformed

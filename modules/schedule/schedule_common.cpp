@@ -33,12 +33,3 @@ bool chn_list_from_json(json_object* req, chn_list* out) {
     return true;
 }
 
-void read_record_rows(record_row rows[64]) {
-    record_row stored[64] = {};
-    int count = 0;
-    read_records(TQDB_FILE, stored, &count);
-    std::memset(rows, 0, 64 * sizeof(record_row));
-    for (int ch = 0; ch < 64; ++ch) rows[ch].id = ch;
-    for (int i = 0; i < count && i < 64; ++i)
-        if (chn_ok(stored[i].id)) rows[stored[i].id] = stored[i];
-}

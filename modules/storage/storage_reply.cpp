@@ -53,7 +53,7 @@ const reply_row replies[] = {
     {8434, 4, false, write_format_result},
     {8439, 4, false, write_ok_error},
     {8440, 4, false, write_nas_dirs},
-    {8475, 0, false, write_status_ok},
+    {8475, 0, true, write_status_ok},
     {8496, 4, false, write_ok_error},
     {8507, 4, false, write_ok_error},
     {8508, 4, false, write_ok_error},

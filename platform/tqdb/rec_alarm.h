@@ -3,6 +3,7 @@
 // 2 alarm outputs (names and delay).
 #pragma once
 
+#include "platform/tqdb/sched_store.h"
 #include "platform/tqdb/tqdb.h"
 
 #include <cstddef>
@@ -196,3 +197,39 @@ int read_alarm_chnIn_event_names(const char* path, alarm_chn_in_name (*names)[ca
 int read_alarm_chnOut_event_names(const char* path, alarm_chn_out_name (*names)[cam_alarm_count]);
 // Sets the delay of output index of every channel of mask.
 int copy_alarm_chnOut_delay(const char* path, int index, int32_t delay_time, uint64_t mask);
+
+// ---- schedule stores ------------------------------------------------------------
+// Recorder inputs and outputs are keyed by id; camera contacts by (channel,
+// index) through tqdb_sched_read/write/copy with the index as sub-index.
+#define SCHED_ALARMIN_EFFECTIVE "alarmin_effective_schedule"
+#define SCHED_ALARMIN_AUDIBLE "alarmin_audible_schedule"
+#define SCHED_ALARMIN_EMAIL "alarmin_email_schedule"
+#define SCHED_ALARMIN_PTZ "alarmin_ptz_schedule"
+#define SCHED_ALARMIN_BASIC "alarm_in_schedule"
+#define SCHED_ALARMOUT "alarm_out_schedule"
+#define SCHED_CHN_ALARMIN_EFFECTIVE "alarm_chnIn_effective_schedule"
+#define SCHED_CHN_ALARMIN_AUDIBLE "alarm_chnIn_audible_schedule"
+#define SCHED_CHN_ALARMIN_MAIL "alarm_chnIn_mail_schedule"
+#define SCHED_CHN_ALARMIN_PTZ "alarm_chnIn_ptz_schedule"
+#define SCHED_CHN_ALARMOUT_EFFECTIVE "alarm_chnOut_effective_schedule"
+
+TQDB_SCHEDULE(alarmin_effective_schedule, SCHED_ALARMIN_EFFECTIVE)
+TQDB_SCHEDULE(alarmin_audible_schedule, SCHED_ALARMIN_AUDIBLE)
+TQDB_SCHEDULE(alarmin_email_schedule, SCHED_ALARMIN_EMAIL)
+TQDB_SCHEDULE(alarmin_ptz_schedule, SCHED_ALARMIN_PTZ)
+// The basic schedule of the input pages.
+TQDB_SCHEDULE(alarm_in_schedule, SCHED_ALARMIN_BASIC)
+// The schedule of a recorder output.
+TQDB_SCHEDULE(alarm_out_schedule, SCHED_ALARMOUT)
+
+inline int read_alarm_chnOut_effective_schedule(const char* path, week_schedule* sched, int chn, int index) {
+    return tqdb_sched_read(path, SCHED_CHN_ALARMOUT_EFFECTIVE, chn, index, sched);
+}
+inline int write_alarm_chnOut_effective_schedule(const char* path, const week_schedule* sched, int chn,
+                                                 int index) {
+    return tqdb_sched_write(path, SCHED_CHN_ALARMOUT_EFFECTIVE, chn, index, sched);
+}
+inline int copy_alarm_chnOut_effective_schedules(const char* path, const week_schedule* sched, int index,
+                                                 uint64_t mask) {
+    return tqdb_sched_copy(path, SCHED_CHN_ALARMOUT_EFFECTIVE, index, sched, mask);
+}

@@ -24,6 +24,7 @@
 #include "platform/tqdb/rec_alarm.h"
 #include "platform/tqdb/rec_camera.h"
 #include "platform/tqdb/rec_camera_mask.h"
+#include "platform/tqdb/rec_event.h"
 #include "platform/tqdb/rec_holiday.h"
 #include "platform/tqdb/rec_network.h"
 #include "platform/tqdb/rec_record.h"
@@ -54,6 +55,10 @@ const tqdb_column record_columns[] = {
 const tqdb_column alarm_chn_out_name_columns[] = {
     {"chnid", offsetof(alarm_chn_out_name, chnid)},
     {"delay_time", offsetof(alarm_chn_out_name, delay_time)},
+};
+const tqdb_column video_loss_columns[] = {
+    {"id", offsetof(video_lost_record, cam_id)},
+    {"tri_alarms", offsetof(video_lost_record, tri_alarms)},
 };
 
 // ---- factory records ----------------------------------------------------
@@ -130,6 +135,9 @@ const tqdb_table tqdb_tbl_privacy_mask =     {"privacy_mask",     sizeof(privacy
 const tqdb_table tqdb_tbl_port =             {"port",             sizeof(port_record),             tqdb_key_kind::single, 0,                                     0, 1,  TQDB_NO_COLUMNS,              factory_port};
 const tqdb_table tqdb_tbl_alarm_audio_file = {"alarm_audio_file", sizeof(alarm_audio_file_record), tqdb_key_kind::int_at, offsetof(alarm_audio_file_record, id), 0, 10, TQDB_NO_COLUMNS,              nullptr};
 const tqdb_table tqdb_tbl_record =           {"record",           sizeof(record_row),              tqdb_key_kind::int_at, offsetof(record_row, id),              0, 64, TQDB_COLUMNS(record_columns), nullptr};
+const tqdb_table tqdb_tbl_motion =           {"motion",           sizeof(motion_record),           tqdb_key_kind::int_at, offsetof(motion_record, chnid),        0, 64, TQDB_NO_COLUMNS,              nullptr};
+const tqdb_table tqdb_tbl_alarm_in =         {"alarm_in",         sizeof(alarm_in_record),         tqdb_key_kind::int_at, offsetof(alarm_in_record, id),         0, 16, TQDB_NO_COLUMNS,              nullptr};
+const tqdb_table tqdb_tbl_video_loss =       {"video_loss",       sizeof(video_lost_record),       tqdb_key_kind::int_at, offsetof(video_lost_record, cam_id),   0, 64, TQDB_COLUMNS(video_loss_columns), nullptr};
 const tqdb_table tqdb_tbl_network =          {"network",          sizeof(network_record),          tqdb_key_kind::single, 0,                                     0, 1,  TQDB_NO_COLUMNS,              factory_network};
 const tqdb_table tqdb_tbl_disk =             {"disk",             sizeof(disk_record),             tqdb_key_kind::int_at, offsetof(disk_record, port),           0, disk_record_rows, TQDB_NO_COLUMNS, factory_disk};
 const tqdb_table tqdb_tbl_user =             {"user",             sizeof(user_record),             tqdb_key_kind::int_at, offsetof(user_record, id),             0, 100, TQDB_NO_COLUMNS,             user_factory_row};
@@ -137,7 +145,6 @@ const tqdb_table tqdb_tbl_user_oem =         {"user_oem",         sizeof(oem_use
 const tqdb_table tqdb_tbl_record_schedule =  {"record_schedule",  sizeof(record_schedule),         tqdb_key_kind::int_at, offsetof(record_schedule, chn),        0, 64, TQDB_NO_COLUMNS,              nullptr};
 const tqdb_table tqdb_tbl_holiday =          {"holiday",          sizeof(holiday_record),          tqdb_key_kind::int_at, offsetof(holiday_record, id),          0, 32, TQDB_NO_COLUMNS,              nullptr};
 const tqdb_table tqdb_tbl_group =            {"disk_group",       sizeof(group_record),            tqdb_key_kind::int_at, offsetof(group_record, id),            0, group_record_rows, TQDB_NO_COLUMNS, nullptr};
-const tqdb_table tqdb_tbl_alarm_in =         {"alarm_in",         sizeof(alarm_in_record),         tqdb_key_kind::int_at, offsetof(alarm_in_record, id),         0, alarm_in_count,  TQDB_NO_COLUMNS, nullptr};
 const tqdb_table tqdb_tbl_alarm_out =        {"alarm_out",        sizeof(alarm_out_record),        tqdb_key_kind::int_at, offsetof(alarm_out_record, id),        0, alarm_out_count, TQDB_NO_COLUMNS, nullptr};
 const tqdb_table tqdb_tbl_alarm_chn_in[cam_alarm_count] = {
     {"alarm_chn_in0", sizeof(alarm_chn_in_record), tqdb_key_kind::int_at, offsetof(alarm_chn_in_record, chnid), 0, alarm_channels, TQDB_NO_COLUMNS, factory_cam_alarm<alarm_chn_in_record, 0>},
@@ -162,6 +169,9 @@ const tqdb_table* const tqdb_tables[] = {
     &tqdb_tbl_port,
     &tqdb_tbl_alarm_audio_file,
     &tqdb_tbl_record,
+    &tqdb_tbl_motion,
+    &tqdb_tbl_video_loss,
+    &tqdb_tbl_alarm_in,
     &tqdb_tbl_network,
     &tqdb_tbl_disk,
     &tqdb_tbl_user,
@@ -169,7 +179,6 @@ const tqdb_table* const tqdb_tables[] = {
     &tqdb_tbl_record_schedule,
     &tqdb_tbl_holiday,
     &tqdb_tbl_group,
-    &tqdb_tbl_alarm_in,
     &tqdb_tbl_alarm_out,
     &tqdb_tbl_alarm_chn_in[0],
     &tqdb_tbl_alarm_chn_in[1],

@@ -123,5 +123,31 @@ TEST_F(Playback, SearchResultIsRenderedFromTheSectionsThePayloadHolds) {
     expect_sent({{1161, record(8).i32(0, 41).i32(4, 2)}, {1161, record(8)}}, __LINE__);
 }
 
+// A reply without payload reaches the module with no payload at all: for the
+// replies that list records it is a list of none, not a missing answer.
+TEST_F(Playback, RepliesWithoutPayloadAreListsOfNoRecords) {
+    const std::string search = R"({"channelId":3,"sid":-1,"streamType":0,"time":"a","endTime":"b"})";
+    struct row {
+        int line;
+        std::string code, body;
+        int32_t request_id, reply_id;
+        std::string out;
+    } rows[] = {
+        {__LINE__, "/4000", search, 1159, 6159, json_reply(R"({ "status": "NO MATCHES" })")},
+        {__LINE__, "/4023", R"({"sid":41,"page":2})", 1161, 6161, json_reply(R"({ "status": "NO MATCHES" })")},
+        {__LINE__, "/4018", "", 3503, 8503, json_reply(R"({ "rtspaddr": [ ] })")},
+        {__LINE__, "/4002", "12", 1153, 8116, json_reply(R"({ "status": "OK", "curPlayTime": [ ] })")},
+        {__LINE__, "/4002", "12", 1153, 8115, json_reply(R"({ "status": "OK", "JumpTime": [ ] })")},
+        // A reply that must hold a time is still a failure without it.
+        {__LINE__, "/4002", "12", 1153, 6153, failed_reply()},
+    };
+    for (const auto& r : rows) {
+        reset_core();
+        core.use_defaults(false);
+        core.add_reply(r.request_id, r.reply_id, {});
+        EXPECT_EQ(post(r.code, r.body).out, r.out) << "row at line " << r.line;
+    }
+}
+
 }  // namespace
 }  // namespace pbtest

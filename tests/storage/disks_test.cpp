@@ -327,6 +327,9 @@ TEST_F(Disks, EsataModeIsSentAndShown) {
         {__LINE__, "/6204", "{\"mode\": 1, \"esata\": 2}", [](Disks& f) { f.answer_int(3475, -5); },
          json_reply("{ \"status\": \"OK\" }"), 3475, int_bytes({1, 2})},
         {__LINE__, "/6204", "{}", [](Disks&) {}, json_reply("{ \"status\": \"OK\" }"), 3475, int_bytes({0, 0})},
+        // The answer's payload is not looked at, so an empty one is an answer too.
+        {__LINE__, "/6204", "{\"esata\": 3}", [](Disks& f) { f.core.add_reply(3475, 0, {}); },
+         json_reply("{ \"status\": \"OK\" }"), 3475, int_bytes({0, 3})},
         {__LINE__, "/6204", "{\"mode\": 1}", [](Disks& f) { f.answer_nothing(3475); }, error, 3475,
          int_bytes({1, 0})},
         {__LINE__, "/6204", "mode=1", [](Disks&) {}, "", 0, {}},
