@@ -11,8 +11,8 @@
 #define MSG_ALARMOUT_SWITCH 1409         // alarm_out_switch
 #define MSG_CAM_ALARMIN_CHANGED 1417     // 8 bytes: channel mask
 #define MSG_CAM_ALARMOUT_CHANGED 1418    // 8 bytes: channel mask
-#define MSG_CAM_ALARMOUT_SET 3324        // cam_alarm_out_set
-#define MSG_CAM_ALARMIN_SET 3325         // cam_alarm_in_set
+#define MSG_CAM_ALARMOUT_SET 3324        // cam_alarm_out_msg
+#define MSG_CAM_ALARMIN_SET 3325         // cam_alarm_in_msg
 #define MSG_CAM_ALARMOUT_SWITCH 3352     // cam_alarm_out_switch
 
 // ---- waiting requests (4 bytes: channel) -----------------------------------------
@@ -38,7 +38,7 @@ static_assert(sizeof(cam_alarm_out_switch) == 12);
 
 // The camera's alarm inputs as set (3325): entries below alarm_cnt (at most
 // 2) filled, for the channels of mask.
-struct cam_alarm_in_set {
+struct cam_alarm_in_msg {
     struct entry {
         int32_t zero;
         int32_t alarm_enable;
@@ -49,13 +49,13 @@ struct cam_alarm_in_set {
     uint8_t zero[4];
     uint64_t mask;
 };
-static_assert(sizeof(cam_alarm_in_set::entry) == 16);
-static_assert(sizeof(cam_alarm_in_set) == 48);
-static_assert(offsetof(cam_alarm_in_set, alarm_cnt) == 32);
-static_assert(offsetof(cam_alarm_in_set, mask) == 40);
+static_assert(sizeof(cam_alarm_in_msg::entry) == 16);
+static_assert(sizeof(cam_alarm_in_msg) == 48);
+static_assert(offsetof(cam_alarm_in_msg, alarm_cnt) == 32);
+static_assert(offsetof(cam_alarm_in_msg, mask) == 40);
 
 // The camera's alarm outputs as set (3324).
-struct cam_alarm_out_set {
+struct cam_alarm_out_msg {
     struct entry {
         int32_t zero;
         int32_t index;
@@ -65,10 +65,10 @@ struct cam_alarm_out_set {
     uint8_t zero[4];
     uint64_t mask;
 };
-static_assert(sizeof(cam_alarm_out_set::entry) == 12);
-static_assert(sizeof(cam_alarm_out_set) == 40);
-static_assert(offsetof(cam_alarm_out_set, alarm_cnt) == 24);
-static_assert(offsetof(cam_alarm_out_set, mask) == 32);
+static_assert(sizeof(cam_alarm_out_msg::entry) == 12);
+static_assert(sizeof(cam_alarm_out_msg) == 40);
+static_assert(offsetof(cam_alarm_out_msg, alarm_cnt) == 24);
+static_assert(offsetof(cam_alarm_out_msg, mask) == 32);
 
 // A camera's alarm inputs as the camera reports them (answer 8298).
 struct cam_alarm_in_state {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/msg_alarm.h"
+#include "platform/tqdb/rec_action.h"
 #include "platform/tqdb/rec_alarm.h"
 #include "tests/harness/core_case.h"
 
@@ -71,4 +72,73 @@ inline void expect_contact_log(const coresim::request& msg, int parameter_type, 
 
 inline bool same_bytes(const alarm_in_record& a, const alarm_in_record& b) {
     return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// ---- schedules -----------------------------------------------------------------
+
+// A slot set in a schedule: day, slot index, texts and action type.
+struct sched_slot_set {
+    int day, index;
+    std::string start, end;
+    int action;
+};
+
+// The request form: [8 days][12 slots] of [start, end, action], empty but
+// for the given slots.
+inline std::string schedule_request(std::initializer_list<sched_slot_set> set) {
+    std::string out = "[";
+    for (int d = 0; d < 8; ++d) {
+        out += d ? ",[" : "[";
+        for (int s = 0; s < 12; ++s) {
+            sched_slot_set v{d, s, "", "", 0};
+            for (const auto& x : set)
+                if (x.day == d && x.index == s) v = x;
+            out += (s ? ",[\"" : "[\"") + v.start + "\",\"" + v.end + "\"," + std::to_string(v.action) + "]";
+        }
+        out += "]";
+    }
+    return out + "]";
+}
+
+// The stored schedule with the given slots (day flags 0).
+inline week_schedule schedule_with(std::initializer_list<sched_slot_set> set) {
+    week_schedule w;
+    std::memset(&w, 0, sizeof w);
+    for (const auto& x : set) {
+        sched_slot& slot = w.days[x.day].slots[x.index];
+        set_text(slot.start_time, x.start.c_str());
+        set_text(slot.end_time, x.end.c_str());
+        slot.action_type = x.action;
+    }
+    return w;
+}
+
+inline bool same_schedule(const week_schedule& a, const week_schedule& b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// A stored schedule of a store keyed (channel, sub); zeros when none.
+inline week_schedule stored_schedule(const char* store, int channel, int sub = 0) {
+    week_schedule w;
+    std::memset(&w, 0, sizeof w);
+    tqdb_sched_read(TQDB_FILE, store, channel, sub, &w);
+    return w;
+}
+
+// The schedule of a JSON reply member, as the texts and action types of
+// each day's first slot ("start-end/action"), for comparisons.
+inline std::string first_slots(json_object* sched) {
+    std::string out;
+    for (size_t d = 0; d < json_object_array_length(sched); ++d) {
+        json_object* slot = json_object_array_get_idx(json_object_array_get_idx(sched, d), 0);
+        out += std::string(d ? " " : "") + req_str(slot, "startTime") + "-" + req_str(slot, "endTime") + "/" +
+               std::to_string(req_int_or(slot, "actionType", -1));
+    }
+    return out;
+}
+
+inline coresim::bytes mask_bytes(uint64_t mask) {
+    coresim::bytes b(8);
+    std::memcpy(b.data(), &mask, 8);
+    return b;
 }
