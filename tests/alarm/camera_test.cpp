@@ -250,4 +250,15 @@ TEST_F(Cameras, OutputEditSetsDelaysAndSchedulesAndCopies) {
     EXPECT_EQ(msgs[1].payload, mask_bytes(mask));
 }
 
+TEST_F(Cameras, ReadsFromTheSimulatedCoresDefaults) {
+    json_ref in = json_body(cgi_post_json(root, "/6024", R"({"chnid": 12})"));
+    ASSERT_TRUE(in);
+    EXPECT_EQ(req_int_or(in, "chnid", -1), 12);
+    EXPECT_EQ(json_object_array_length(req_member(in, "alarm")), 2u);
+    json_ref out = json_body(cgi_post_json(root, "/6028", R"({"chnid": 63})"));
+    ASSERT_TRUE(out);
+    EXPECT_EQ(req_int_or(out, "chnid", -1), 63);
+    EXPECT_EQ(json_object_array_length(req_member(out, "alarm")), 2u);
+}
+
 }  // namespace
