@@ -338,6 +338,11 @@ int write_whole_file(const char* path, const void* data, size_t length) {
 
 // ---- lookups ---------------------------------------------------------------------------
 
+int max_channels() {
+    int n = get_param_int(TQDB_FILE, "max_cameras", 32);
+    return n < 1 ? 1 : n > 64 ? 64 : n;
+}
+
 int alarm_audio_file_mask() {
     alarm_audio_file_record files[alarm_audio_file_slots];
     std::memset(files, 0, sizeof files);

@@ -23,16 +23,16 @@ void status_page(char*) {
 
 // Reply writers: the payload (null only for an empty answer) and its size;
 // called with the reply claimed.
-void write_netifs(const void* payload, uint32_t size);     // 8301
-void write_traffic(const void* payload, uint32_t size);    // 8302
-void write_storage(const void* payload, uint32_t size);    // 8306
-void write_support(const void* payload, uint32_t size);    // 8263
-void write_users(const void* payload, uint32_t size);      // 6719
+void status_write_netifs(const void* payload, uint32_t size);     // 8301
+void status_write_traffic(const void* payload, uint32_t size);    // 8302
+void status_write_storage(const void* payload, uint32_t size);    // 8306
+void status_write_support(const void* payload, uint32_t size);    // 8263
+void status_write_users(const void* payload, uint32_t size);      // 6719
 
 // ---- channels (status_channels.cpp) ------------------------------------------
 
-void write_cameras(const void* payload, uint32_t size);    // 8300
-void write_events(const void* payload, uint32_t size);     // 8305
+void status_write_cameras(const void* payload, uint32_t size);    // 8300
+void status_write_events(const void* payload, uint32_t size);     // 8305
 
 // The channels offered ("max_cameras", default 32), kept to 1..64.
 int status_max_channels();

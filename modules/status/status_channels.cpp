@@ -58,7 +58,7 @@ int status_max_channels() { return std::clamp(get_param_int(TQDB_FILE, "max_came
 // The answer lists cameras in ascending order; records of a camera already
 // passed (out of order or repeated) are skipped rather than holding up the
 // cameras after them.
-void write_cameras(const void* payload, uint32_t size) {
+void status_write_cameras(const void* payload, uint32_t size) {
     uint32_t count = payload ? size / sizeof(status_camera) : 0;
     uint32_t next = 0;
     json_ref list(json_object_new_array());
@@ -151,7 +151,7 @@ json_object* camera_events_json(const status_events& ev, int n,
 
 }  // namespace
 
-void write_events(const void* payload, uint32_t) {
+void status_write_events(const void* payload, uint32_t) {
     status_events ev;
     std::memcpy(&ev, payload, sizeof ev);
 

@@ -35,13 +35,13 @@ struct reply_row {
 };
 
 const reply_row replies[] = {
-    {6719, 0, true, write_users},
-    {8263, 0, false, write_support},
-    {8300, 0, true, write_cameras},
-    {8301, 0, true, write_netifs},
-    {8302, 0, true, write_traffic},
-    {8305, sizeof(status_events), false, write_events},
-    {8306, sizeof(status_storage), false, write_storage},
+    {6719, 0, true, status_write_users},
+    {8263, 0, false, status_write_support},
+    {8300, 0, true, status_write_cameras},
+    {8301, 0, true, status_write_netifs},
+    {8302, 0, true, status_write_traffic},
+    {8305, sizeof(status_events), false, status_write_events},
+    {8306, sizeof(status_storage), false, status_write_storage},
 };
 
 void status_callback(void*, const void* header, const void* payload) {
@@ -118,19 +118,19 @@ void user_json(json_object* o, const status_user& u) {
 
 void status_query(int msg_id) { core_query(status_callback, msg_id, 0, nullptr, REPLY_JSON); }
 
-void write_netifs(const void* payload, uint32_t size) {
+void status_write_netifs(const void* payload, uint32_t size) {
     write_list<status_netif>(payload, size, "netif", netif_json);
 }
 
-void write_traffic(const void* payload, uint32_t size) {
+void status_write_traffic(const void* payload, uint32_t size) {
     write_list<status_traffic>(payload, size, "netif", traffic_json);
 }
 
-void write_users(const void* payload, uint32_t size) {
+void status_write_users(const void* payload, uint32_t size) {
     write_list<status_user>(payload, size, nullptr, user_json);
 }
 
-void write_storage(const void* payload, uint32_t) {
+void status_write_storage(const void* payload, uint32_t) {
     auto s = record_at<status_storage>(payload, 0);
     json_ref obj(json_object_new_object());
     jadd_int(obj.get(), "total", s.total);
@@ -140,7 +140,7 @@ void write_storage(const void* payload, uint32_t) {
 }
 
 // One character per channel; a channel whose record the answer lacks shows "0".
-void write_support(const void* payload, uint32_t size) {
+void status_write_support(const void* payload, uint32_t size) {
     char support[status_support_channels + 1];
     char type[status_support_channels + 1];
     uint32_t count = record_count<status_support>(payload, size);

@@ -27,6 +27,7 @@
 #include "platform/tqdb/rec_event.h"
 #include "platform/tqdb/rec_holiday.h"
 #include "platform/tqdb/rec_network.h"
+#include "platform/tqdb/rec_ptz.h"
 #include "platform/tqdb/rec_record.h"
 #include "platform/tqdb/rec_schedule.h"
 #include "platform/tqdb/rec_storage.h"
@@ -124,6 +125,23 @@ void factory_cam_alarm(void* rec, int) {
     static_cast<Rec*>(rec)->alarm_id = Index;
 }
 
+// 9600 baud, 8 data bits, 1 stop bit, no parity, address 1.
+void factory_ptz_port(void* rec, int) {
+    auto* port = static_cast<ptz_port_record*>(rec);
+    port->baud_rate = 9600;
+    port->data_bits = 8;
+    port->stop_bits = 1;
+    port->address = 1;
+}
+
+void factory_ptz_speed(void* rec, int) {
+    auto* speed = static_cast<ptz_speed_record*>(rec);
+    speed->pan_speed = 5;
+    speed->tilt_speed = 5;
+    speed->zoom_speed = 5;
+    speed->focus_speed = 5;
+}
+
 }  // namespace
 
 // ---- tables -------------------------------------------------------------
@@ -158,6 +176,8 @@ const tqdb_table tqdb_tbl_alarm_chn_out_name[cam_alarm_count] = {
     {"alarm_chn_out_name0", sizeof(alarm_chn_out_name), tqdb_key_kind::int_at, offsetof(alarm_chn_out_name, chnid), 0, alarm_channels, TQDB_COLUMNS(alarm_chn_out_name_columns), factory_cam_alarm<alarm_chn_out_name, 0>},
     {"alarm_chn_out_name1", sizeof(alarm_chn_out_name), tqdb_key_kind::int_at, offsetof(alarm_chn_out_name, chnid), 0, alarm_channels, TQDB_COLUMNS(alarm_chn_out_name_columns), factory_cam_alarm<alarm_chn_out_name, 1>},
 };
+const tqdb_table tqdb_tbl_ptz_port =         {"ptz_port",         sizeof(ptz_port_record),         tqdb_key_kind::int_at, offsetof(ptz_port_record, cam_id),     0, 64, TQDB_NO_COLUMNS,              factory_ptz_port};
+const tqdb_table tqdb_tbl_ptz_speed =        {"ptz_speed",        sizeof(ptz_speed_record),        tqdb_key_kind::int_at, offsetof(ptz_speed_record, cam_id),    0, 64, TQDB_NO_COLUMNS,              factory_ptz_speed};
 // clang-format on
 
 // Every table, in any order; names must be unique.
@@ -186,6 +206,8 @@ const tqdb_table* const tqdb_tables[] = {
     &tqdb_tbl_alarm_chn_in_name[1],
     &tqdb_tbl_alarm_chn_out_name[0],
     &tqdb_tbl_alarm_chn_out_name[1],
+    &tqdb_tbl_ptz_port,
+    &tqdb_tbl_ptz_speed,
 };
 const int tqdb_table_count = sizeof(tqdb_tables) / sizeof(tqdb_tables[0]);
 
