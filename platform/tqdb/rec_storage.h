@@ -47,3 +47,21 @@ inline void disk_record_reset(disk_record* rec, int port) {
     rec->port = port;
     rec->property = 1;
 }
+
+// A disk group: the channels recorded to the disks of the group (key: id).
+// The core daemon changes groups; the web side only reads them.
+struct group_record {
+    int32_t id;                // 0..15
+    char channel[65];          // '0'/'1' per channel
+    uint8_t pad[3];
+};
+static_assert(sizeof(group_record) == 72);
+static_assert(offsetof(group_record, id) == 0);
+static_assert(offsetof(group_record, channel) == 4);
+
+inline constexpr int group_record_rows = 16;
+
+extern const tqdb_table tqdb_tbl_group;  // "disk_group", 16 rows, key id
+
+// read_groups(path, arr /*16*/, &count), write_groups(path, arr, count)
+TQDB_ALL(groups, group_record, tqdb_tbl_group, group_record_rows)

@@ -53,6 +53,10 @@ const tqdb_column record_columns[] = {
     {"id", offsetof(record_row, id)},
     {"mode", offsetof(record_row, mode)},
 };
+const tqdb_column alarm_chn_out_name_columns[] = {
+    {"chnid", offsetof(alarm_chn_out_name, chnid)},
+    {"delay_time", offsetof(alarm_chn_out_name, delay_time)},
+};
 const tqdb_column video_loss_columns[] = {
     {"id", offsetof(video_lost_record, cam_id)},
     {"tri_alarms", offsetof(video_lost_record, tri_alarms)},
@@ -114,6 +118,13 @@ void factory_network(void* rec, int) {
 
 void factory_disk(void* rec, int key) { disk_record_reset(static_cast<disk_record*>(rec), key); }
 
+// The per-camera alarm stores keep one table per contact index; each row
+// carries its index.
+template <typename Rec, int Index>
+void factory_cam_alarm(void* rec, int) {
+    static_cast<Rec*>(rec)->alarm_id = Index;
+}
+
 // 9600 baud, 8 data bits, 1 stop bit, no parity, address 1.
 void factory_ptz_port(void* rec, int) {
     auto* port = static_cast<ptz_port_record*>(rec);
@@ -151,6 +162,20 @@ const tqdb_table tqdb_tbl_user =             {"user",             sizeof(user_re
 const tqdb_table tqdb_tbl_user_oem =         {"user_oem",         sizeof(oem_user_record),         tqdb_key_kind::int_at, offsetof(oem_user_record, id),         0, 0,  TQDB_NO_COLUMNS,              nullptr};
 const tqdb_table tqdb_tbl_record_schedule =  {"record_schedule",  sizeof(record_schedule),         tqdb_key_kind::int_at, offsetof(record_schedule, chn),        0, 64, TQDB_NO_COLUMNS,              nullptr};
 const tqdb_table tqdb_tbl_holiday =          {"holiday",          sizeof(holiday_record),          tqdb_key_kind::int_at, offsetof(holiday_record, id),          0, 32, TQDB_NO_COLUMNS,              nullptr};
+const tqdb_table tqdb_tbl_group =            {"disk_group",       sizeof(group_record),            tqdb_key_kind::int_at, offsetof(group_record, id),            0, group_record_rows, TQDB_NO_COLUMNS, nullptr};
+const tqdb_table tqdb_tbl_alarm_out =        {"alarm_out",        sizeof(alarm_out_record),        tqdb_key_kind::int_at, offsetof(alarm_out_record, id),        0, alarm_out_count, TQDB_NO_COLUMNS, nullptr};
+const tqdb_table tqdb_tbl_alarm_chn_in[cam_alarm_count] = {
+    {"alarm_chn_in0", sizeof(alarm_chn_in_record), tqdb_key_kind::int_at, offsetof(alarm_chn_in_record, chnid), 0, alarm_channels, TQDB_NO_COLUMNS, factory_cam_alarm<alarm_chn_in_record, 0>},
+    {"alarm_chn_in1", sizeof(alarm_chn_in_record), tqdb_key_kind::int_at, offsetof(alarm_chn_in_record, chnid), 0, alarm_channels, TQDB_NO_COLUMNS, factory_cam_alarm<alarm_chn_in_record, 1>},
+};
+const tqdb_table tqdb_tbl_alarm_chn_in_name[cam_alarm_count] = {
+    {"alarm_chn_in_name0", sizeof(alarm_chn_in_name), tqdb_key_kind::int_at, offsetof(alarm_chn_in_name, chnid), 0, alarm_channels, TQDB_NO_COLUMNS, factory_cam_alarm<alarm_chn_in_name, 0>},
+    {"alarm_chn_in_name1", sizeof(alarm_chn_in_name), tqdb_key_kind::int_at, offsetof(alarm_chn_in_name, chnid), 0, alarm_channels, TQDB_NO_COLUMNS, factory_cam_alarm<alarm_chn_in_name, 1>},
+};
+const tqdb_table tqdb_tbl_alarm_chn_out_name[cam_alarm_count] = {
+    {"alarm_chn_out_name0", sizeof(alarm_chn_out_name), tqdb_key_kind::int_at, offsetof(alarm_chn_out_name, chnid), 0, alarm_channels, TQDB_COLUMNS(alarm_chn_out_name_columns), factory_cam_alarm<alarm_chn_out_name, 0>},
+    {"alarm_chn_out_name1", sizeof(alarm_chn_out_name), tqdb_key_kind::int_at, offsetof(alarm_chn_out_name, chnid), 0, alarm_channels, TQDB_COLUMNS(alarm_chn_out_name_columns), factory_cam_alarm<alarm_chn_out_name, 1>},
+};
 const tqdb_table tqdb_tbl_ptz_port =         {"ptz_port",         sizeof(ptz_port_record),         tqdb_key_kind::int_at, offsetof(ptz_port_record, cam_id),     0, 64, TQDB_NO_COLUMNS,              factory_ptz_port};
 const tqdb_table tqdb_tbl_ptz_speed =        {"ptz_speed",        sizeof(ptz_speed_record),        tqdb_key_kind::int_at, offsetof(ptz_speed_record, cam_id),    0, 64, TQDB_NO_COLUMNS,              factory_ptz_speed};
 // clang-format on
@@ -173,6 +198,14 @@ const tqdb_table* const tqdb_tables[] = {
     &tqdb_tbl_user_oem,
     &tqdb_tbl_record_schedule,
     &tqdb_tbl_holiday,
+    &tqdb_tbl_group,
+    &tqdb_tbl_alarm_out,
+    &tqdb_tbl_alarm_chn_in[0],
+    &tqdb_tbl_alarm_chn_in[1],
+    &tqdb_tbl_alarm_chn_in_name[0],
+    &tqdb_tbl_alarm_chn_in_name[1],
+    &tqdb_tbl_alarm_chn_out_name[0],
+    &tqdb_tbl_alarm_chn_out_name[1],
     &tqdb_tbl_ptz_port,
     &tqdb_tbl_ptz_speed,
 };
