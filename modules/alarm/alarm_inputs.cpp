@@ -123,8 +123,6 @@ constexpr uint64_t all_inputs = (uint64_t{1} << alarm_in_count) - 1;
 
 void alarm_in_list(char*) {
     alarm_in_record rows[alarm_in_count];
-    std::memset(rows, 0, sizeof rows);
-    for (int id = 0; id < alarm_in_count; ++id) rows[id].id = id;
     read_alarm_rows(TQDB_FILE, tqdb_tbl_alarm_in, rows);
     json_ref list(json_object_new_array());
     for (const alarm_in_record& in : rows) {
@@ -234,8 +232,6 @@ void alarm_in_actions_set(char* text) {
     if (mask) {
         cgi_lock_guard lock;
         alarm_in_record rows[alarm_in_count];
-        std::memset(rows, 0, sizeof rows);
-        for (int k = 0; k < alarm_in_count; ++k) rows[k].id = k;
         read_alarm_rows(TQDB_FILE, tqdb_tbl_alarm_in, rows);
         for (int k = 0; k < alarm_in_count; ++k)
             if (mask >> k & 1) copy_actions(rows[id], rows[k]);

@@ -16,7 +16,6 @@ json_object* text_json(const char* field, size_t width) {
 template <typename Rec, int Count>
 json_object* recorder_names(const tqdb_table& table) {
     Rec rows[Count];
-    std::memset(rows, 0, sizeof rows);
     read_alarm_rows(TQDB_FILE, table, rows);
     json_object* list = json_object_new_array();
     for (const Rec& r : rows) json_object_array_add(list, text_json(r.name, sizeof r.name));

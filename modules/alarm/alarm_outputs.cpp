@@ -50,8 +50,6 @@ void output_json(json_object* o, const alarm_out_record& out) {
 
 void alarm_out_list(char*) {
     alarm_out_record rows[alarm_out_count];
-    std::memset(rows, 0, sizeof rows);
-    for (int id = 0; id < alarm_out_count; ++id) rows[id].id = id;
     read_alarm_rows(TQDB_FILE, tqdb_tbl_alarm_out, rows);
     json_ref list(json_object_new_array());
     for (const alarm_out_record& out : rows) {
@@ -116,8 +114,6 @@ void alarm_out_set(char* text) {
         {
             cgi_lock_guard lock;
             alarm_out_record rows[alarm_out_count];
-            std::memset(rows, 0, sizeof rows);
-            for (int k = 0; k < alarm_out_count; ++k) rows[k].id = k;
             read_alarm_rows(TQDB_FILE, tqdb_tbl_alarm_out, rows);
             for (int k = 0; k < alarm_out_count; ++k) {
                 if (!(mask >> k & 1)) continue;

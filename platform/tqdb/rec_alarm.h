@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 inline constexpr int alarm_in_count = 16;   // recorder inputs 0..15
 inline constexpr int alarm_out_count = 4;   // recorder outputs 0..3
@@ -165,10 +166,12 @@ inline int write_alarm_outs(const char* path, const alarm_out_record* arr, uint6
 }
 
 // Reads the recorder's inputs or outputs into rows[id] by each row's own id;
-// ids outside the table are skipped and an id without a row keeps what
-// rows[id] held.
+// ids outside the table are skipped and an id without a row is all zeros
+// but for its id.
 template <typename Rec, int Count>
 int read_alarm_rows(const char* path, const tqdb_table& table, Rec (&rows)[Count]) {
+    std::memset(rows, 0, sizeof rows);
+    for (int id = 0; id < Count; ++id) rows[id].id = id;
     Rec all[Count];
     int count = 0;
     int rc = tqdb_read_all(path, table, all, Count, &count);
