@@ -61,8 +61,9 @@ int status_max_channels() { return std::clamp(get_param_int(TQDB_FILE, "max_came
 void status_write_cameras(const void* payload, uint32_t size) {
     uint32_t count = payload ? size / sizeof(status_camera) : 0;
     uint32_t next = 0;
+    const int channels = status_max_channels();
     json_ref list(json_object_new_array());
-    for (int i = 0; i < status_max_channels(); ++i) {
+    for (int i = 0; i < channels; ++i) {
         status_camera rec{};
         bool listed = false;
         while (next < count) {
@@ -162,11 +163,11 @@ void status_write_events(const void* payload, uint32_t) {
     read_alarm_chnIn_event_names(TQDB_FILE, in_names);
     read_alarm_chnOut_event_names(TQDB_FILE, out_names);
     json_ref cameras(json_object_new_array());
-    for (int n = 0; n < status_max_channels(); ++n)
+    const int channels = status_max_channels();
+    for (int n = 0; n < channels; ++n)
         json_object_array_add(cameras.get(), camera_events_json(ev, n, in_names[n], out_names[n]));
 
     alarm_in_record in_rows[alarm_in_count];
-    std::memset(in_rows, 0, sizeof in_rows);
     read_alarm_rows(TQDB_FILE, tqdb_tbl_alarm_in, in_rows);
     json_ref alarm_in(json_object_new_array());
     int in_count = std::clamp(get_param_int(TQDB_FILE, "alarm_in", alarm_in_count), 0, alarm_in_count);
@@ -180,7 +181,6 @@ void status_write_events(const void* payload, uint32_t) {
     }
 
     alarm_out_record out_rows[alarm_out_count];
-    std::memset(out_rows, 0, sizeof out_rows);
     read_alarm_rows(TQDB_FILE, tqdb_tbl_alarm_out, out_rows);
     json_ref alarm_out(json_object_new_array());
     int out_count = std::clamp(get_param_int(TQDB_FILE, "alarm_out", alarm_out_count), 0, alarm_out_count);
