@@ -3,7 +3,7 @@
 // switching, copies to other contacts).
 //
 // alarm_table.cpp holds the module's one request table; alarm_reply.cpp its
-// reply callback, notices and log entries; alarm_sources.cpp the alarm inputs
+// reply callback, waiting query and log entries; alarm_sources.cpp the alarm inputs
 // as sources of the shared event action model. Handlers live in one file per
 // kind of contact.
 #pragma once
@@ -56,9 +56,6 @@ void alarm_reply(void* ctx, const void* header, const void* payload);
 // Sends msg_id with the channel and waits; without an answer the page is the
 // JSON error.
 void alarm_query(int msg_id, int32_t chn);
-// Notices without answer.
-void alarm_notify(int msg_id, int32_t value);
-void alarm_notify_mask(int msg_id, uint64_t mask);
 // The operation-log entry of a changed contact: sub type 204, parameter type
 // 910 (inputs) or 911 (outputs), channel number id + 1.
 inline constexpr int64_t oplog_sub_alarm = 204;

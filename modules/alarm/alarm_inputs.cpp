@@ -86,7 +86,7 @@ bool basic_ok(json_object* alarm) {
 
 // Tells the core, logs the change and answers.
 void input_changed(int id) {
-    alarm_notify(MSG_ALARMIN_CHANGED, id);
+    event_notify(MSG_ALARMIN_CHANGED, id);
     alarm_oplog(oplog_param_alarm_in, id);
     cgi_reply(REPLY_TEXT, "OK");
 }
@@ -167,7 +167,7 @@ void alarm_in_basic_schedule_set(char* text) {
     }
     week_schedule sched;
     if (basic_schedule_from_json(req.get(), &sched) == 0) write_alarm_in_schedule(TQDB_FILE, &sched, id);
-    alarm_notify(MSG_ALARMIN_CHANGED, id);
+    event_notify(MSG_ALARMIN_CHANGED, id);
     // This page's log entry carries only its types: no channel, user or address.
     oplog_record log;
     std::memset(&log, 0, sizeof log);
@@ -238,6 +238,6 @@ void alarm_in_actions_set(char* text) {
         write_alarm_ins(TQDB_FILE, rows, mask);
     }
     event_action_copy(ev, mask);
-    alarm_notify_mask(MSG_ALARMIN_MASK_CHANGED, mask | uint64_t{1} << id);
+    event_notify_mask(MSG_ALARMIN_MASK_CHANGED, mask | uint64_t{1} << id);
     cgi_reply(REPLY_TEXT, "OK");
 }

@@ -107,7 +107,7 @@ void alarm_out_set(char* text) {
         alarm_out_record out = output(id);
         if (apply_fields(req.get(), out)) write_alarm_out(TQDB_FILE, &out);
     }
-    alarm_notify(MSG_ALARMOUT_CHANGED, id);
+    event_notify(MSG_ALARMOUT_CHANGED, id);
 
     uint64_t mask = channel_mask_from_json(req.get(), "copyChn", "copyCnt") & all_outputs & ~(uint64_t{1} << id);
     if (mask) {
@@ -127,7 +127,7 @@ void alarm_out_set(char* text) {
         read_alarm_out_schedule(TQDB_FILE, &sched, id);
         copy_alarm_out_schedules(TQDB_FILE, &sched, mask);
         for (int k = 0; k < alarm_out_count; ++k)
-            if (mask >> k & 1) alarm_notify(MSG_ALARMOUT_CHANGED, k);
+            if (mask >> k & 1) event_notify(MSG_ALARMOUT_CHANGED, k);
     }
     mask |= uint64_t{1} << id;
     oplog_mask_record log;

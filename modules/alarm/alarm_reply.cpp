@@ -1,4 +1,4 @@
-// The alarm module's reply callback, notices and operation-log entries.
+// The alarm module's reply callback, its waiting query and operation-log entries.
 #include "front/core_link.h"
 #include "front/web_utils.h"
 #include "modules/alarm/alarm.h"
@@ -34,9 +34,5 @@ void alarm_reply(void*, const void* header, const void* payload) {
 }
 
 void alarm_query(int msg_id, int32_t chn) { core_query(alarm_reply, msg_id, sizeof chn, &chn, REPLY_JSON); }
-
-void alarm_notify(int msg_id, int32_t value) { core_notify(alarm_reply, msg_id, sizeof value, &value); }
-
-void alarm_notify_mask(int msg_id, uint64_t mask) { core_notify(alarm_reply, msg_id, sizeof mask, &mask); }
 
 void alarm_oplog(int parameter_type, int id) { oplog_send(oplog_sub_alarm, parameter_type, id + 1); }

@@ -173,7 +173,7 @@ void cam_alarm_in_set(char* text) {
         msg.mask = mask;
         core_notify(alarm_reply, MSG_CAM_ALARMIN_SET, sizeof msg, &msg);
     }
-    alarm_notify_mask(MSG_CAM_ALARMIN_CHANGED, mask);
+    event_notify_mask(MSG_CAM_ALARMIN_CHANGED, mask);
     cgi_reply(REPLY_TEXT, "OK");
 }
 
@@ -221,7 +221,7 @@ void cam_alarm_out_set(char* text) {
         msg.mask = mask;
         core_notify(alarm_reply, MSG_CAM_ALARMOUT_SET, sizeof msg, &msg);
     }
-    alarm_notify_mask(MSG_CAM_ALARMOUT_CHANGED, mask);
+    event_notify_mask(MSG_CAM_ALARMOUT_CHANGED, mask);
     cgi_reply(REPLY_TEXT, "OK");
 }
 
