@@ -109,11 +109,7 @@ void ptz_tour_clear(char* text) {
     write_ptz_tour(TQDB_FILE, &table, t.chn);
 
     ptz_tour_command cmd;
-    std::memset(&cmd, 0, sizeof cmd);
-    cmd.channel = t.chn;
-    cmd.tour = t.tour;
-    cmd.fisheye_type = req_int_or(t.req, "fisheyeType", 0);
-    cmd.stream_id = req_int_or(t.req, "streamId", 0);
+    ptz_tour_command_from(t.req.get(), t.chn, t.tour, &cmd);
     core_notify(ptz_reply, MSG_PTZ_TOUR_CLEAR, sizeof cmd, &cmd);
     done(t.chn);
 }
