@@ -7,6 +7,8 @@
 // and speed settings).
 #pragma once
 
+#include "front/json_req.h"
+
 #include <json-c/json.h>
 
 #include <cstdint>
@@ -29,7 +31,15 @@ void ptz_camera_param(int chn, const char* key, const char* value);
 // The camera's "ptzspeed" parameter for a speed of the page's scale.
 void ptz_camera_speed(int chn, int speed);
 
-// An integer member that must be present and within [min, max].
+// The parsed request when its member key is a channel 0..63, else null;
+// with json_error a refused request gets the JSON failure reply.
+json_ref ptz_channel_request(const char* text, const char* key, int* chn, bool json_error);
+
+// The tour command of "/5002", "/5003" and "/6057": channel, tour and the
+// request's "fisheyeType" and "streamId".
+struct ptz_tour_command;
+void ptz_tour_command_from(json_object* req, int chn, int tour, ptz_tour_command* cmd);
+
 // ---- live commands and queries (ptz_control.cpp) -------------------------------
 
 void ptz_move(char* text);             // "/5000"

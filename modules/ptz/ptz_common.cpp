@@ -1,10 +1,11 @@
 // Helpers shared by the PTZ handlers: the operation log, the camera's PTZ
-// settings page, the channel limit and request checks.
+// settings page, the channel of a request and the tour command.
 #include "front/core_link.h"
 #include "front/json_req.h"
 #include "front/web_utils.h"
 #include "modules/ptz/ptz.h"
 #include "platform/msg_camera_query.h"
+#include "platform/msg_ptz.h"
 
 #include <cstdio>
 #include <cstring>
@@ -38,3 +39,20 @@ void ptz_camera_speed(int chn, int speed) {
     ptz_camera_param(chn, "ptzspeed", value);
 }
 
+
+json_ref ptz_channel_request(const char* text, const char* key, int* chn, bool json_error) {
+    json_ref req = json_parse_object(text);
+    if (!req_int(req, key, chn) || !chn_ok(*chn)) {
+        if (json_error) cgi_reply_error(REPLY_JSON);
+        return nullptr;
+    }
+    return req;
+}
+
+void ptz_tour_command_from(json_object* req, int chn, int tour, ptz_tour_command* cmd) {
+    std::memset(cmd, 0, sizeof *cmd);
+    cmd->channel = chn;
+    cmd->tour = tour;
+    cmd->fisheye_type = req_int_or(req, "fisheyeType", 0);
+    cmd->stream_id = req_int_or(req, "streamId", 0);
+}

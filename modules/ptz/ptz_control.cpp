@@ -45,17 +45,6 @@ ptz_command command_from(json_object* req, int chn, int action) {
     return cmd;
 }
 
-// A channel member that must be a channel 0..63; the parsed request, or
-// null (after the JSON failure reply when json_error is set).
-json_ref channel_request(const char* text, const char* key, int* chn, bool json_error) {
-    json_ref req = json_parse_object(text);
-    if (!req_int(req, key, chn) || !chn_ok(*chn)) {
-        if (json_error) cgi_reply_error(REPLY_JSON);
-        return nullptr;
-    }
-    return req;
-}
-
 template <typename T>
 void notify(int msg_id, const T& payload) {
     core_notify(ptz_reply, msg_id, sizeof payload, &payload);
@@ -64,14 +53,10 @@ void notify(int msg_id, const T& payload) {
 // "/5002", "/5003": a tour command that only the message identifier tells apart.
 void tour_command(const char* text, int msg_id) {
     int chn = -1;
-    json_ref req = channel_request(text, "chn", &chn, false);
+    json_ref req = ptz_channel_request(text, "chn", &chn, false);
     if (!req) return;
     ptz_tour_command cmd;
-    std::memset(&cmd, 0, sizeof cmd);
-    cmd.channel = chn;
-    cmd.tour = req_int_or(req, "tourid", 0);
-    cmd.fisheye_type = req_int_or(req, "fisheyeType", 0);
-    cmd.stream_id = req_int_or(req, "streamId", 0);
+    ptz_tour_command_from(req.get(), chn, req_int_or(req, "tourid", 0), &cmd);
     notify(msg_id, cmd);
     cgi_reply(REPLY_TEXT, "OK");
     ptz_log(ptz_log_move, chn);
@@ -132,7 +117,7 @@ void ptz_tour_b(char* text) { tour_command(text, MSG_PTZ_TOUR_B); }
 
 void ptz_tour_run(char* text) {
     int chn = -1;
-    json_ref req = channel_request(text, "chn", &chn, false);
+    json_ref req = ptz_channel_request(text, "chn", &chn, false);
     if (!req) return;
     int run = req_int_or(req, "action", -1);
     ptz_command cmd;
@@ -147,7 +132,7 @@ void ptz_tour_run(char* text) {
 
 void ptz_overview_get(char* text) {
     int chn = -1;
-    json_ref req = channel_request(text, "chn", &chn, false);
+    json_ref req = ptz_channel_request(text, "chn", &chn, false);
     if (!req) return;
     if (req_int_or(req, "fisheyeType", 0) != 0) {
         ptz_overview_fish_req q = {chn, req_int_or(req, "streamId", 0)};
@@ -160,7 +145,7 @@ void ptz_overview_get(char* text) {
 
 void ptz_channel_act(char* text) {
     int chn = -1;
-    json_ref req = channel_request(text, "channelId", &chn, false);
+    json_ref req = ptz_channel_request(text, "channelId", &chn, false);
     if (!req) return;
     notify(MSG_PTZ_CHANNEL_ACTION, ptz_channel_action{chn, req_int_or(req, "action", 0)});
     cgi_reply(REPLY_TEXT, "OK");
@@ -169,7 +154,7 @@ void ptz_channel_act(char* text) {
 
 void ptz_zoom_set(char* text) {
     int chn = -1;
-    json_ref req = channel_request(text, "camId", &chn, false);
+    json_ref req = ptz_channel_request(text, "camId", &chn, false);
     if (!req) return;
     notify(MSG_PTZ_ZOOM, ptz_zoom{chn, req_int_or(req, "Zoom", 0), req_int_or(req, "ZoomSpeed", 0)});
     cgi_reply(REPLY_TEXT, "OK");
@@ -178,7 +163,7 @@ void ptz_zoom_set(char* text) {
 
 void ptz_speed_param(char* text) {
     int chn = -1;
-    json_ref req = channel_request(text, "chn", &chn, false);
+    json_ref req = ptz_channel_request(text, "chn", &chn, false);
     if (!req) return;
     ptz_camera_speed(chn, req_int_or(req, "Speed", 0));
     ptz_log(ptz_log_setting, chn);
@@ -186,7 +171,7 @@ void ptz_speed_param(char* text) {
 
 void ptz_command_word(char* text) {
     int chn = -1;
-    json_ref req = channel_request(text, "chnid", &chn, true);
+    json_ref req = ptz_channel_request(text, "chnid", &chn, true);
     if (!req) return;
     ptz_cmd_word q = {chn, req_int_or(req, "ptzCmd", 0)};
     core_query(ptz_reply, MSG_PTZ_CMD_WORD, sizeof q, &q, REPLY_JSON);
@@ -195,21 +180,21 @@ void ptz_command_word(char* text) {
 
 void ptz_state_get(char* text) {
     int chn = -1;
-    if (!channel_request(text, "chnid", &chn, true)) return;
+    if (!ptz_channel_request(text, "chnid", &chn, true)) return;
     int32_t q = chn;
     core_query(ptz_reply, MSG_PTZ_STATE, sizeof q, &q, REPLY_JSON);
 }
 
 void ptz_status_get(char* text) {
     int chn = -1;
-    if (!channel_request(text, "chnId", &chn, true)) return;
+    if (!ptz_channel_request(text, "chnId", &chn, true)) return;
     int32_t q = chn;
     core_query(ptz_reply, MSG_PTZ_STATUS, sizeof q, &q, REPLY_JSON);
 }
 
 void ptz_status_set(char* text) {
     int chn = -1;
-    json_ref req = channel_request(text, "chnId", &chn, true);
+    json_ref req = ptz_channel_request(text, "chnId", &chn, true);
     if (!req) return;
     ptz_status st;
     ptz_status_from_json(req.get(), &st);
@@ -219,7 +204,7 @@ void ptz_status_set(char* text) {
 
 void ptz_probe(char* text) {
     int chn = -1;
-    if (!channel_request(text, "camId", &chn, false)) return;
+    if (!ptz_channel_request(text, "camId", &chn, false)) return;
     int32_t q = chn;
     core_query(ptz_reply, MSG_CAM_SUPPORT, sizeof q, &q, REPLY_TEXT);
 }

@@ -67,7 +67,7 @@ void write_param_done(const void*, uint32_t) {
 }
 
 // 6265, 6268: presets, tours, patterns and run states; an answer without a
-// whole overview gives {"status": "Error"}.
+// whole overview (an empty one included) gives {"status": "Error"}.
 void write_overview(const void* payload, uint32_t size) {
     if (!core_reply_claim()) return;
     json_ref obj(json_object_new_object());
@@ -200,10 +200,13 @@ const writer_row writers[] = {
 
 }  // namespace
 
+// An empty answer (the library hands a null payload for it) is still an
+// answer: writers that need no bytes render it (the overview's "Error", the
+// camera's "OK"), the others write their failure reply at once.
 void ptz_reply(void*, const void* header, const void* payload) {
-    if (!header || !payload) return;
+    if (!header) return;
     const int32_t id = core_header_id(header);
-    const uint32_t size = core_header_size(header);
+    const uint32_t size = payload ? core_header_size(header) : 0;
     for (const writer_row& w : writers) {
         if (w.reply_id != id) continue;
         if (size < w.need) {

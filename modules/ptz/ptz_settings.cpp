@@ -54,21 +54,11 @@ void take_port(json_object* req, ptz_port_record* port) {
     port->address = req_int_or(req, "address", 0);
 }
 
-// The channel named by key, 0..63; -1 when missing or out of range.
-int request_channel(const json_ref& req, const char* key) {
-    int chn = -1;
-    return req_int(req, key, &chn) && chn_ok(chn) ? chn : -1;
-}
-
 }  // namespace
 
 void ptz_port_get(char* text) {
-    json_ref req = json_parse_object(text);
-    int chn = request_channel(req, "chnid");
-    if (chn < 0) {
-        cgi_reply_error(REPLY_JSON);
-        return;
-    }
+    int chn = -1;
+    if (!ptz_channel_request(text, "chnid", &chn, true)) return;
     ptz_port_record port = load_port(chn);
     json_ref obj(json_object_new_object());
     jadd_int(obj.get(), "camId", port.cam_id);
@@ -105,9 +95,8 @@ void ptz_port_set(char* text) {
 }
 
 void ptz_speeds_get(char* text) {
-    json_ref req = json_parse_object(text);
-    int chn = request_channel(req, "camId");
-    if (chn < 0) return;
+    int chn = -1;
+    if (!ptz_channel_request(text, "camId", &chn, false)) return;
     ptz_speed_record speed = load_speed(chn);
     json_ref obj(json_object_new_object());
     jadd_int(obj.get(), "pan_speed", speed.pan_speed);
@@ -119,9 +108,9 @@ void ptz_speeds_get(char* text) {
 }
 
 void ptz_speeds_set(char* text) {
-    json_ref req = json_parse_object(text);
-    int chn = request_channel(req, "camId");
-    if (chn < 0) return;
+    int chn = -1;
+    json_ref req = ptz_channel_request(text, "camId", &chn, false);
+    if (!req) return;
     ptz_speed_record speed = load_speed(chn);
     // A speed the request leaves out keeps its stored value.
     speed.pan_speed = req_int_or(req, "pan_speed", speed.pan_speed);

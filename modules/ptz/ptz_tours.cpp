@@ -5,6 +5,10 @@
 // 0..63, whose tour is not 1..8, or whose row count exceeds 48 or the points
 // it carries gets no reply and sends nothing: the count indexes the tour and
 // the messages, so it is checked before anything is filled.
+//
+// Storing and clearing change one tour of a table that holds all eight, so
+// each reads, changes and writes the table under the CGI lock: two requests
+// for different tours of a channel must not undo each other.
 #include "front/core_link.h"
 #include "front/json_req.h"
 #include "front/web_utils.h"
@@ -67,10 +71,14 @@ void done(int chn) {
 void ptz_tour_save(char* text) {
     tour_request t;
     if (!take_tour_request(text, true, &t)) return;
-    ptz_tour_table table = load_tours(t.chn);
+    ptz_tour_table table;
     ptz_tour_point* points = table.tours[t.tour - 1];
-    for (int p = 0; p < t.rows; ++p) points[p] = path_point(t, p);
-    write_ptz_tour(TQDB_FILE, &table, t.chn);
+    {
+        cgi_lock_guard lock;
+        table = load_tours(t.chn);
+        for (int p = 0; p < t.rows; ++p) points[p] = path_point(t, p);
+        write_ptz_tour(TQDB_FILE, &table, t.chn);
+    }
 
     ptz_tour_store msg;
     std::memset(&msg, 0, sizeof msg);
@@ -104,16 +112,15 @@ void ptz_tour_send_path(char* text) {
 void ptz_tour_clear(char* text) {
     tour_request t;
     if (!take_tour_request(text, false, &t)) return;
-    ptz_tour_table table = load_tours(t.chn);
-    for (ptz_tour_point& point : table.tours[t.tour - 1]) point.preset = 0;
-    write_ptz_tour(TQDB_FILE, &table, t.chn);
+    {
+        cgi_lock_guard lock;
+        ptz_tour_table table = load_tours(t.chn);
+        for (ptz_tour_point& point : table.tours[t.tour - 1]) point.preset = 0;
+        write_ptz_tour(TQDB_FILE, &table, t.chn);
+    }
 
     ptz_tour_command cmd;
-    std::memset(&cmd, 0, sizeof cmd);
-    cmd.channel = t.chn;
-    cmd.tour = t.tour;
-    cmd.fisheye_type = req_int_or(t.req, "fisheyeType", 0);
-    cmd.stream_id = req_int_or(t.req, "streamId", 0);
+    ptz_tour_command_from(t.req.get(), t.chn, t.tour, &cmd);
     core_notify(ptz_reply, MSG_PTZ_TOUR_CLEAR, sizeof cmd, &cmd);
     done(t.chn);
 }

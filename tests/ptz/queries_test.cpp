@@ -132,6 +132,11 @@ TEST_F(PtzQueries, MissingShortAndRefusedExchanges) {
     } rows[] = {
         {__LINE__, "/5005", R"({"chn":1})", 1265, true, {}, json_failure()},
         {__LINE__, "/5005", R"({"chn":1})", 1265, false, record(15603), json_reply(R"({ "status": "Error" })")},
+        // An empty answer is an answer: the overview's own error, at once.
+        {__LINE__, "/5005", R"({"chn":1})", 1265, false, {}, json_reply(R"({ "status": "Error" })")},
+        {__LINE__, "/5005", R"({"chn":1,"fisheyeType":1})", 1268, false, {}, json_reply(R"({ "status": "Error" })")},
+        {__LINE__, "/5008", R"({"chn":1,"Speed":2})", 3226, false, {}, text_reply("OK")},
+        {__LINE__, "/5011", R"({"chnId":1})", 1270, false, {}, json_failure()},
         {__LINE__, "/5009", R"({"chnid":1})", 3361, true, {}, json_failure()},
         {__LINE__, "/5010", R"({"chnid":1})", 3363, true, {}, json_failure()},
         {__LINE__, "/5010", R"({"chnid":1})", 3363, false, record(4), json_failure()},

@@ -5,6 +5,15 @@
 #include "platform/tqdb/tqdb.h"
 #include "tests/ptz/ptz_bytes.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <thread>
+
 namespace xcase {
 namespace {
 
@@ -147,6 +156,66 @@ TEST_F(PtzTours, PathPointsThatAreNotObjectsReadAsEmpty) {
     EXPECT_EQ(t.tours[0][1].preset, 0);
     EXPECT_EQ(t.tours[0][2].speed, 0);
     EXPECT_EQ(t.tours[0][3].preset, 4);
+}
+
+
+// True when /proc/locks shows a process waiting for a lock on inode ino.
+bool lock_waiter_on(ino_t ino) {
+    std::ifstream locks("/proc/locks");
+    const std::string needle = ":" + std::to_string(ino) + " ";
+    for (std::string line; std::getline(locks, line);)
+        if (line.find("->") != std::string::npos && line.find(needle) != std::string::npos) return true;
+    return false;
+}
+
+// Storing and clearing wait for the CGI lock before they read the table, so
+// a request for another tour of the channel cannot overwrite their change.
+TEST_F(PtzTours, TourTablesChangeOnlyUnderTheCgiLock) {
+    const std::string path = root.file("/tmp/cgilockfile");
+    struct row {
+        int line;
+        std::string code, body;
+        int32_t msg_id;
+    } rows[] = {
+        {__LINE__, "/6057", R"({"chn":6,"tourid":2})", 1257},
+        {__LINE__, "/6055", R"({"chn":6,"tourid":3,"rowsize":1,"path":[{"preset":9,"speed":1,"time":2}]})", 1264},
+    };
+    for (const auto& r : rows) {
+        fresh_case();
+        ptz_tour_table before = seed(6);
+        int fd = open(path.c_str(), O_RDWR | O_CREAT, 0644);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(lockf(fd, F_LOCK, 0), 0);
+        struct stat st;
+        ASSERT_EQ(fstat(fd, &st), 0);
+
+        pid_t child = fork();
+        if (child == 0) _exit(post(r.code, r.body).out == text_reply("OK") ? 0 : 1);
+        ASSERT_GT(child, 0);
+        // Wait until the request blocks on the lock (or ends without it).
+        bool blocked = false;
+        bool reaped = false;
+        int status = 0;
+        for (int i = 0; i < 3000 && !blocked && !reaped; ++i) {
+            reaped = waitpid(child, &status, WNOHANG) == child;
+            if (reaped) break;
+            blocked = lock_waiter_on(st.st_ino);
+            if (!blocked) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        EXPECT_TRUE(blocked) << "row at line " << r.line;
+        if (blocked) {
+            EXPECT_TRUE(same(tours(6), before)) << "row at line " << r.line;
+            EXPECT_TRUE(sent().empty()) << "row at line " << r.line;
+        }
+        ASSERT_EQ(lockf(fd, F_ULOCK, 0), 0);
+        close(fd);
+        if (!reaped) {
+            ASSERT_EQ(waitpid(child, &status, 0), child);
+        }
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "row at line " << r.line;
+        EXPECT_FALSE(same(tours(6), before)) << "row at line " << r.line;
+        expect_sent({any_payload(r.msg_id), ptz_log(904, 6)}, r.line);
+    }
 }
 
 }  // namespace
