@@ -25,7 +25,7 @@ public:
     // Starts a case: the previous requests' links have closed, nothing is
     // journaled, no script.
     void fresh_case() {
-        core.wait_for_closed(core.connections(), 5000);
+        core.wait_idle(5000);
         core.clear_journal();
         core.clear_rules();
     }
@@ -35,7 +35,7 @@ public:
     // the order they were opened.
     std::vector<coresim::request> sent(size_t count = 0) {
         core.wait_for(count, 5000);
-        core.wait_for_closed(core.connections(), 5000);
+        core.wait_idle(5000);
         std::vector<coresim::request> msgs = core.journal();
         std::stable_sort(msgs.begin(), msgs.end(),
                          [](const coresim::request& a, const coresim::request& b) { return a.conn < b.conn; });

@@ -28,6 +28,7 @@ protected:
     // expected.
     std::vector<coresim::request> sent(size_t expected = 0) {
         core.wait_for(expected, 5000);
+        core.wait_idle(5000);
         return core.journal();
     }
 

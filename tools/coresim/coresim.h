@@ -191,6 +191,10 @@ public:
     int closed_connections() const;
     // Waits until at least count connections have closed.
     bool wait_for_closed(int count, int timeout_ms = 10000) const;
+    // Waits until no connection is open, being accepted or waiting to be
+    // accepted: once a client process has ended, everything it sent is in the
+    // journal.
+    bool wait_idle(int timeout_ms = 10000) const;
     const std::string& socket_path() const { return socket_path_; }
 
 private:
@@ -217,6 +221,7 @@ private:
     std::thread acceptor_;
     std::atomic<bool> running_{false};
     std::atomic<bool> stopping_{false};
+    bool accepting_ = false;  // guarded by mu_; set from before accept to the count
     double start_time_ = 0;
 
     mutable std::mutex mu_;

@@ -197,6 +197,23 @@ bool coresim_server::wait_for_closed(int count, int timeout_ms) const {
                         [&] { return closed_count_ >= count; });
 }
 
+bool coresim_server::wait_idle(int timeout_ms) const {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+    for (;;) {
+        // A connection queued before this poll is either still queued (the
+        // socket is readable) or taken by the acceptor, which then counts it
+        // or is marked accepting while it does.
+        pollfd fd = {listen_fd_, POLLIN, 0};
+        bool queued = listen_fd_ >= 0 && poll(&fd, 1, 0) > 0;
+        {
+            std::lock_guard<std::mutex> lock(mu_);
+            if (!queued && !accepting_ && closed_count_ >= conn_count_) return true;
+        }
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+}
+
 // Joins the threads of connections that have ended (mu_ held).
 void coresim_server::reap_locked() {
     for (auto it = conns_.begin(); it != conns_.end();) {
@@ -217,9 +234,14 @@ void coresim_server::accept_loop() {
             return;
         }
         if (fds[1].revents || stopping_.load()) return;
+        {
+            std::lock_guard<std::mutex> lock(mu_);
+            accepting_ = true;
+        }
         int fd = accept4(listen_fd_, nullptr, nullptr, SOCK_CLOEXEC);
-        if (fd < 0) continue;
         std::lock_guard<std::mutex> lock(mu_);
+        accepting_ = false;
+        if (fd < 0) continue;
         reap_locked();
         conns_.emplace_back();
         conn_entry& c = conns_.back();
