@@ -116,7 +116,7 @@ protected:
     // next case.
     std::vector<coresim::request> sent(size_t expected) {
         core.wait_for(expected);
-        core.wait_for_closed(core.connections());
+        core.wait_idle();
         auto msgs = core.journal();
         core.clear_journal();
         std::stable_sort(msgs.begin(), msgs.end(),
