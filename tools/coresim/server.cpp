@@ -132,6 +132,11 @@ void coresim_server::clear_rules() {
     rule_uses_.clear();
 }
 
+void coresim_server::set_fallback(fallback_fn fn) {
+    std::lock_guard<std::mutex> lock(mu_);
+    fallback_ = std::move(fn);
+}
+
 void coresim_server::use_defaults(bool on) {
     std::lock_guard<std::mutex> lock(mu_);
     defaults_ = on;
@@ -294,6 +299,8 @@ std::vector<out_msg> coresim_server::answer(const request& req) {
                     coresim::build_reply(spec, req, root_, out);
             return out;
         }
+        if (fallback_ && fallback_(req, out)) return out;
+        out.clear();
     }
     if (defaults) {
         coresim::request_view view{req.id, req.payload.data(), req.payload.size(), root_};
