@@ -22,6 +22,7 @@
 #include "platform/tqdb/tqdb.h"
 #include "platform/tqdb/rec_action.h"
 #include "platform/tqdb/rec_camera.h"
+#include "platform/tqdb/rec_camera_mask.h"
 #include "platform/tqdb/rec_record.h"
 #include "platform/tqdb/rec_system.h"
 
@@ -60,6 +61,12 @@ void factory_ipc_model(void* rec, int key) {
     model->default_model = 1;
 }
 
+// Areas numbered 0..23, all off.
+void factory_privacy_mask(void* rec, int) {
+    auto* mask = static_cast<privacy_mask_record*>(rec);
+    for (int k = 0; k < PRIVACY_MASK_AREAS; ++k) mask->areas[k].area_id = k;
+}
+
 void factory_port(void* rec, int) {
     auto* port = static_cast<port_record*>(rec);
     port->enable_ssh = 0;
@@ -78,6 +85,7 @@ void factory_port(void* rec, int) {
 const tqdb_table tqdb_tbl_camera =           {"camera",           sizeof(camera_record),           tqdb_key_kind::int_at, offsetof(camera_record, id),           0, 64, TQDB_COLUMNS(camera_columns), nullptr};
 const tqdb_table tqdb_tbl_osd =              {"osd",              sizeof(osd_record),              tqdb_key_kind::int_at, offsetof(osd_record, cam_id),          0, 64, TQDB_NO_COLUMNS,              factory_osd};
 const tqdb_table tqdb_tbl_ipc_model =        {"ipc_model",        sizeof(ipc_model_record),        tqdb_key_kind::int_at, offsetof(ipc_model_record, id),        0, 2,  TQDB_NO_COLUMNS,              factory_ipc_model};
+const tqdb_table tqdb_tbl_privacy_mask =     {"privacy_mask",     sizeof(privacy_mask_record),     tqdb_key_kind::int_at, offsetof(privacy_mask_record, id),     0, 64, TQDB_NO_COLUMNS,              factory_privacy_mask};
 const tqdb_table tqdb_tbl_port =             {"port",             sizeof(port_record),             tqdb_key_kind::single, 0,                                     0, 1,  TQDB_NO_COLUMNS,              factory_port};
 const tqdb_table tqdb_tbl_alarm_audio_file = {"alarm_audio_file", sizeof(alarm_audio_file_record), tqdb_key_kind::int_at, offsetof(alarm_audio_file_record, id), 0, 10, TQDB_NO_COLUMNS,              nullptr};
 const tqdb_table tqdb_tbl_record =           {"record",           sizeof(record_row),              tqdb_key_kind::int_at, offsetof(record_row, id),              0, 64, TQDB_COLUMNS(record_columns), nullptr};
@@ -88,6 +96,7 @@ const tqdb_table* const tqdb_tables[] = {
     &tqdb_tbl_camera,
     &tqdb_tbl_osd,
     &tqdb_tbl_ipc_model,
+    &tqdb_tbl_privacy_mask,
     &tqdb_tbl_port,
     &tqdb_tbl_alarm_audio_file,
     &tqdb_tbl_record,

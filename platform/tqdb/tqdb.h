@@ -7,8 +7,16 @@
 //
 // Storage: one SQLite file per database path with a small fixed schema (a
 // key/value table for the parameters, one table of records keyed by
-// (store name, key) holding each record as its fixed bytes). A database
-// without the schema gets it, with the factory defaults, on first open.
+// (store name, key) holding each record as its fixed bytes, one table of
+// per-owner lists). The main and plate databases are created on first access
+// in a directory that exists (the main one with the factory parameters and
+// rows of tables.cpp); every other file, the factory account file included,
+// must exist already: calls on a missing one fail and create nothing
+// (tqdb_create makes one on purpose). A missing directory fails the call.
+//
+// Several processes may use a file at once; calls never fail because another
+// process holds the file (they wait up to 10 s). Within a process the calls
+// are thread-safe.
 //
 // Typed calls (read_camera, write_camera, read_cameras, ...) are thin
 // functions over the generic engine below, produced from the table
@@ -24,14 +32,19 @@
 
 // ---- parameters ---------------------------------------------------------
 
+// Values are stored as text. The stored number (leading decimal digits of
+// the text, clamped to int), or def when the key is missing or its text does
+// not start with a number.
 int get_param_int(const char* path, const char* key, int def);
 // Copies the stored text (or def) into buf, cut to size - 1 and terminated.
+// 0 when the key was found, non-zero when def was used.
 int get_param_value(const char* path, const char* key, char* buf, int size, const char* def);
 // Store under the key (created when missing).
 int set_param_int(const char* path, const char* key, int value);
 int set_param_value(const char* path, const char* key, const char* value);
 // Non-zero when the key is missing.
 int check_param_key(const char* path, const char* key);
+// Creates the key; non-zero (the stored value kept) when it exists.
 int add_param_value(const char* path, const char* key, const char* value);
 
 // ---- table descriptors --------------------------------------------------
@@ -80,6 +93,10 @@ int tqdb_write_masked(const char* path, const tqdb_table& t, const void* arr, in
 // each copy keeping its own channel as key.
 int tqdb_copy(const char* path, const tqdb_table& t, const void* src, uint64_t mask);
 int tqdb_delete_text(const char* path, const tqdb_table& t, const char* key);
+// Overwrites len bytes at offset of the row of key, the rest of the row as
+// stored, in one transaction. Non-zero when the row is missing.
+int tqdb_update_field(const char* path, const tqdb_table& t, int64_t key, uint32_t offset,
+                      const void* data, uint32_t len);
 // Number of rows stored.
 int tqdb_count(const char* path, const tqdb_table& t);
 
@@ -102,6 +119,11 @@ int tqdb_blob_edit(const char* path, const char* store, int64_t key, size_t cap,
 // has its bit set in mask.
 int copy_table_column_int(const char* path, const char* table, const char* column, int value,
                           uint64_t mask, const char* key_column);
+
+// Runs fn(ctx) in one write transaction of the file: every call fn makes on
+// the same path joins it. Commits when fn returns 0; otherwise rolls back and
+// returns fn's result. Other threads of the process wait meanwhile.
+int tqdb_transaction(const char* path, int (*fn)(void* ctx), void* ctx);
 
 // Closes the cached connections (tests that remove a root call it).
 void tqdb_close_all();
