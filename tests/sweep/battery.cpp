@@ -126,10 +126,15 @@ std::set<std::string> source_literals(const std::string& text) {
 
 std::vector<std::string> keys_for_code(const std::string& code,
                                        const std::map<std::string, std::string>& sources) {
-    std::set<std::string> keys;
+    // A module may spread over several files of its folder: the folder of
+    // the file that names the code gives the keys.
+    auto folder = [](const std::string& name) { return name.substr(0, name.find('/')); };
+    std::set<std::string> folders, keys;
     const std::string quoted = "\"" + code + "\"";
     for (const auto& [name, text] : sources)
-        if (text.find(quoted) != std::string::npos) keys.merge(source_literals(text));
+        if (text.find(quoted) != std::string::npos) folders.insert(folder(name));
+    for (const auto& [name, text] : sources)
+        if (folders.count(folder(name))) keys.merge(source_literals(text));
     if (keys.empty())
         for (const auto& [name, text] : sources) keys.merge(source_literals(text));
     if (keys.empty()) keys = {"id", "chn", "channel", "enable", "type", "name"};
@@ -198,14 +203,14 @@ std::vector<request_case> battery(const std::vector<std::string>& keys, const ta
 
     // Requests a handler accepts, with every kind of core answer: these reach
     // the reply decoders. Every code gets all of these.
-    always = true;
     for (int m = 0; m < core_mode_count; ++m) {
         core_mode mode = static_cast<core_mode>(m);
+        always = true;
         get("", "empty query", mode);
         post("application/json", all_keys("0"), "every member 0", mode);
+        always = false;
         post("application/json", all_keys("1"), "every member 1", mode);
     }
-    always = false;
 
     // Texts of the wrong shape.
     const std::pair<const char*, std::string> get_texts[] = {

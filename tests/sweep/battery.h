@@ -47,8 +47,8 @@ struct targets {
 };
 
 // The member names a handler may read: the identifier-like string literals
-// of the module source file that registers the code (all modules' literals
-// when no file names it). sources maps file name to file text.
+// of the module folder whose files register the code (all modules' literals
+// when no file names it). sources maps "folder/file" to file text.
 std::vector<std::string> keys_for_code(const std::string& code,
                                        const std::map<std::string, std::string>& sources);
 // The identifier-like string literals of one source text.

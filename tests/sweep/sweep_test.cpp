@@ -6,10 +6,13 @@
 // itself with status 0 (or 255 for a rejected upload), write nothing outside
 // its root and run no command built from the text.
 //
-// NVR_SWEEP_STRIDE=k runs the per-code part of the battery on every k-th case
-// (rotating with the code, so that k neighbouring codes still cover it all);
-// the emulated and sanitizer builds set a default. NVR_SWEEP_CODES=/2001,/2002
-// limits the sweep to these codes.
+// Every code gets the requests that reach the core with each kind of answer;
+// of the rest of the battery it gets every k-th case, rotating with the code
+// so that k neighbouring codes still cover all of it. k is the smallest that
+// keeps the sweep within a case budget (NVR_SWEEP_BUDGET; the emulated and
+// sanitizer builds, where a run costs more, have smaller defaults), or
+// NVR_SWEEP_STRIDE when set. NVR_SWEEP_CODES=/2001,/2002 limits the sweep to
+// these codes.
 #include "front/dispatchreq.h"
 #include "tests/harness/cgi_harness.h"
 #include "tests/sweep/battery.h"
@@ -32,8 +35,8 @@
 #include <sstream>
 #include <thread>
 
-#ifndef NVR_SWEEP_STRIDE_DEFAULT
-#define NVR_SWEEP_STRIDE_DEFAULT 1
+#ifndef NVR_SWEEP_BUDGET_DEFAULT
+#define NVR_SWEEP_BUDGET_DEFAULT 24000
 #endif
 
 namespace {
@@ -176,6 +179,9 @@ public:
         req.timeout_ms = timeout_ms;
         req.env["PATH"] = search_path_;
         cgi_result res = run_webreq(root_, req);
+        if (std::getenv("NVR_SWEEP_VERBOSE"))
+            std::fprintf(stderr, "%s %.1f ms %s / %s\n", code.c_str(), res.elapsed_ms, c.label.substr(0, 60).c_str(),
+                         sweep::core_mode_name(c.core));
         const std::string label = c.label + " / " + sweep::core_mode_name(c.core);
         auto fail = [&](const std::string& what) { failures.push_back({code, label, what}); };
         if (res.timed_out)
@@ -275,7 +281,6 @@ TEST(Sweep, EveryRegisteredCodeSurvivesHostileRequestsAndCoreAnswers) {
     const std::vector<std::string> codes = registered_codes();
     ASSERT_FALSE(codes.empty()) << "the registry is empty: no module is linked";
     const auto sources = module_sources();
-    const long stride = std::max(1L, env_long("NVR_SWEEP_STRIDE", NVR_SWEEP_STRIDE_DEFAULT));
     const int timeout_ms = static_cast<int>(env_long("NVR_SWEEP_TIMEOUT_MS", 30000));
 
     std::vector<std::unique_ptr<worker>> workers;
@@ -283,6 +288,14 @@ TEST(Sweep, EveryRegisteredCodeSurvivesHostileRequestsAndCoreAnswers) {
         workers.push_back(std::make_unique<worker>());
         ASSERT_TRUE(workers.back()->started());
     }
+
+    long always = 0, rest = 0;
+    for (size_t i = 0; i < codes.size(); ++i)
+        for (const auto& c : sweep::battery(sweep::keys_for_code(codes[i], sources), workers[0]->targets(), i))
+            ++(c.always ? always : rest);
+    const long budget = env_long("NVR_SWEEP_BUDGET", NVR_SWEEP_BUDGET_DEFAULT);
+    const long stride = std::max(1L, env_long("NVR_SWEEP_STRIDE", (rest + std::max(1L, budget - always) - 1) /
+                                                                      std::max(1L, budget - always)));
     std::atomic<size_t> next{0};
     std::atomic<long> cases_run{0};
     std::vector<std::vector<failure>> failures(worker_count);
