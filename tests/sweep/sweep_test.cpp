@@ -11,7 +11,8 @@
 // so that k neighbouring codes still cover all of it. k is the smallest that
 // keeps the sweep within a case budget (NVR_SWEEP_BUDGET; the emulated and
 // sanitizer builds, where a run costs more, have smaller defaults), or
-// NVR_SWEEP_STRIDE when set. NVR_SWEEP_CODES=/2001,/2002 limits the sweep to
+// NVR_SWEEP_STRIDE when set. When even the core-answer cases exceed half the
+// budget, they are thinned the same way. NVR_SWEEP_CODES=/2001,/2002 limits the sweep to
 // these codes.
 #include "front/dispatchreq.h"
 #include "tests/harness/cgi_harness.h"
@@ -293,9 +294,13 @@ TEST(Sweep, EveryRegisteredCodeSurvivesHostileRequestsAndCoreAnswers) {
     for (size_t i = 0; i < codes.size(); ++i)
         for (const auto& c : sweep::battery(sweep::keys_for_code(codes[i], sources), workers[0]->targets(), i))
             ++(c.always ? always : rest);
-    const long budget = env_long("NVR_SWEEP_BUDGET", NVR_SWEEP_BUDGET_DEFAULT);
-    const long stride = std::max(1L, env_long("NVR_SWEEP_STRIDE", (rest + std::max(1L, budget - always) - 1) /
-                                                                      std::max(1L, budget - always)));
+    // The requests that reach the core run whole while they fit in half the
+    // budget; the rest of the battery gets what is left.
+    const long budget = std::max(2L, env_long("NVR_SWEEP_BUDGET", NVR_SWEEP_BUDGET_DEFAULT));
+    auto ceil_div = [](long a, long b) { return std::max(1L, (a + b - 1) / std::max(1L, b)); };
+    const long always_stride = always <= budget / 2 ? 1 : ceil_div(always, budget / 2);
+    const long stride = env_long("NVR_SWEEP_STRIDE",
+                                 ceil_div(rest, budget - (always + always_stride - 1) / always_stride));
     std::atomic<size_t> next{0};
     std::atomic<long> cases_run{0};
     std::vector<std::vector<failure>> failures(worker_count);
@@ -310,7 +315,7 @@ TEST(Sweep, EveryRegisteredCodeSurvivesHostileRequestsAndCoreAnswers) {
                 int timeouts = 0;
                 for (size_t j = 0; j < battery.size(); ++j) {
                     const sweep::request_case& c = battery[j];
-                    if (!c.always && static_cast<long>((j + i) % stride) != 0) continue;
+                    if (static_cast<long>((j + i) % (c.always ? always_stride : stride)) != 0) continue;
                     size_t before = failures[w].size();
                     wk.run(code, c, timeout_ms, failures[w]);
                     ++cases_run;
@@ -338,8 +343,9 @@ TEST(Sweep, EveryRegisteredCodeSurvivesHostileRequestsAndCoreAnswers) {
                 all.push_back({"?", "(after the sweep)", "wrote outside its root: /tmp/" + n});
     }
 
-    std::printf("[ sweep    ] %zu codes, %ld cases (stride %ld), %zu failures\n", codes.size(),
-                cases_run.load(), stride, all.size());
+    std::printf("[ sweep    ] %zu codes, %ld cases (every %ld of the core-answer cases, every %ld of "
+                "the others), %zu failures\n",
+                codes.size(), cases_run.load(), always_stride, stride, all.size());
     std::string report;
     size_t shown = 0;
     for (const failure& f : all) {
