@@ -1,6 +1,10 @@
 #include "tests/sweep/battery.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <functional>
 #include <regex>
 
@@ -99,7 +103,31 @@ std::string multipart_body(const std::string& boundary, const std::string& file_
            "--\r\n";
 }
 
+const char* const stubbed_programs[] = {
+    "reboot", "halt", "poweroff", "shutdown", "init", "telinit", "killall", "killall5",
+    "pkill", "ifconfig", "ip", "route", "iptables", "ip6tables", "tcpdump", "udhcpc",
+    "dhclient", "ntpdate", "ntpd", "hwclock", "date", "hostname", "mount", "umount",
+    "swapon", "swapoff", "mkfs", "mkfs.ext4", "mkfs.vfat", "fdisk", "parted", "sfdisk",
+    "hdparm", "insmod", "rmmod", "modprobe", "sysctl", "ethtool", "brctl", "passwd",
+    "chpasswd", "useradd", "userdel", "crontab", "systemctl", "service", "flash_erase",
+    "flash_eraseall", "nandwrite", "webmonitor",
+};
+
 }  // namespace
+
+void make_stub_dir(const std::string& dir) {
+    mkdir(dir.c_str(), 0755);
+    for (const char* name : stubbed_programs) {
+        std::string path = dir + "/" + name;
+        std::ofstream(path, std::ios::trunc) << "#!/bin/sh\nexit 0\n";
+        chmod(path.c_str(), 0755);
+    }
+}
+
+std::string stub_search_path(const std::string& dir, const std::string& bin_dir) {
+    const char* path = std::getenv("PATH");
+    return dir + ":" + bin_dir + ":" + (path ? path : "/usr/bin:/bin");
+}
 
 const char* core_mode_name(core_mode m) {
     switch (m) {

@@ -65,4 +65,12 @@ std::vector<std::string> injections(const targets& t);
 // Percent-encodes everything but unreserved characters.
 std::string url_encode(const std::string& text);
 
+// Handlers run fixed command lines through the shell. Hostile-input runs
+// happen on a developer's or CI's machine, often as root, so the programs
+// that would change that machine (reboot, ifconfig, date, killall, ...) are
+// shadowed: make_stub_dir fills dir with do-nothing stand-ins for them, and
+// stub_search_path puts dir (then the build's programs) in front of PATH.
+void make_stub_dir(const std::string& dir);
+std::string stub_search_path(const std::string& dir, const std::string& bin_dir);
+
 }  // namespace sweep

@@ -46,19 +46,6 @@ constexpr int time_divisor = 10000;
 constexpr int worker_count = 2;
 constexpr const char* canary_text = "canary: must stay as it is\n";
 
-// Programs that would change this machine if a handler reached them with a
-// fixed command line (the sweep runs as whatever user runs the suite).
-// Stubs that do nothing stand in front of them in PATH.
-const char* const stubbed_programs[] = {
-    "reboot", "halt", "poweroff", "shutdown", "init", "telinit", "killall", "killall5",
-    "pkill", "ifconfig", "ip", "route", "iptables", "ip6tables", "tcpdump", "udhcpc",
-    "dhclient", "ntpdate", "ntpd", "hwclock", "date", "hostname", "mount", "umount",
-    "swapon", "swapoff", "mkfs", "mkfs.ext4", "mkfs.vfat", "fdisk", "parted", "sfdisk",
-    "hdparm", "insmod", "rmmod", "modprobe", "sysctl", "ethtool", "brctl", "passwd",
-    "chpasswd", "useradd", "userdel", "crontab", "systemctl", "service", "flash_erase",
-    "flash_eraseall", "nandwrite", "webmonitor",
-};
-
 long env_long(const char* name, long def) {
     const char* v = std::getenv(name);
     return v && *v ? std::strtol(v, nullptr, 10) : def;
@@ -76,9 +63,8 @@ std::string read_file(const std::string& path) {
     return out.str();
 }
 
-void write_file(const std::string& path, const std::string& data, mode_t mode = 0644) {
+void write_file(const std::string& path, const std::string& data) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << data;
-    chmod(path.c_str(), mode);
 }
 
 std::vector<std::string> list_dir(const std::string& dir) {
@@ -146,11 +132,9 @@ public:
         t_.token = t_.root.substr(t_.root.rfind('/') + 1);
         stub_dir_ = t_.root + ".bin";
         mkdir(t_.canary_dir.c_str(), 0755);
-        mkdir(stub_dir_.c_str(), 0755);
         reset_canary();
-        for (const char* name : stubbed_programs) write_file(stub_dir_ + "/" + name, "#!/bin/sh\nexit 0\n", 0755);
-        const char* path = std::getenv("PATH");
-        search_path_ = stub_dir_ + ":" + NVR_BIN_DIR + ":" + (path ? path : "/usr/bin:/bin");
+        sweep::make_stub_dir(stub_dir_);
+        search_path_ = sweep::stub_search_path(stub_dir_, NVR_BIN_DIR);
         started_ = core_.start(t_.root);
         core_.keep_journal(false);
         core_.set_fallback([this](const coresim::request& req, std::vector<coresim::out_msg>& out) {
