@@ -1,9 +1,11 @@
 // Times runs of a program started as a web server starts a CGI program:
 // fork, execve with the CGI environment, body on standard input, output read
-// to the end, wait. Prints the median, 10th and 90th percentile in ms.
+// to the end, wait. Prints the median, 10th and 90th percentile in ms and the
+// largest peak resident size of a run in KiB.
 //
 //   bench_spawn RUNS BODY_FILE|- PROGRAM [NAME=VALUE ...]
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -27,6 +29,7 @@ int main(int argc, char** argv) {
     envp.push_back(nullptr);
 
     std::vector<double> times;
+    long max_rss_kib = 0;
     for (int i = 0; i < runs; ++i) {
         int in = body_file == "-" ? open("/dev/null", O_RDONLY) : open(body_file.c_str(), O_RDONLY);
         int out[2];
@@ -45,13 +48,15 @@ int main(int argc, char** argv) {
         while (read(out[0], buf, sizeof buf) > 0) {
         }
         int status = 0;
-        waitpid(pid, &status, 0);
+        struct rusage usage {};
+        wait4(pid, &status, 0, &usage);
+        if (usage.ru_maxrss > max_rss_kib) max_rss_kib = usage.ru_maxrss;
         times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
         close(out[0]);
         close(in);
     }
     std::sort(times.begin(), times.end());
     auto pct = [&](double p) { return times[static_cast<size_t>(p * (times.size() - 1))]; };
-    std::printf("%.3f %.3f %.3f\n", pct(0.5), pct(0.1), pct(0.9));
+    std::printf("%.3f %.3f %.3f %ld\n", pct(0.5), pct(0.1), pct(0.9), max_rss_kib);
     return 0;
 }

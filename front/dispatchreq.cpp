@@ -15,7 +15,9 @@ int used_count;
 // refused.
 int webreq_register(const request_entry* table, int count) {
     if (!table || count <= 0) return -1;
-    if (used_count + count >= MAX_WEBREQ_COUNT) {
+    // Compared without forming used_count + count, which a huge count would
+    // overflow.
+    if (count >= MAX_WEBREQ_COUNT - used_count) {
         cgi_debug_log("dispatchreq.c", 62, "",
                       "[dex debug] WEBREQ exceeded maximum value(MAX_WEBREQ_COUNT)");
         return -1;

@@ -1,6 +1,7 @@
 #include "front/intake.h"
 
 #include "front/cgi_env.h"
+#include "front/input_buffer.h"
 #include "front/multipart.h"
 #include "platform/nvr_env.h"
 
@@ -48,14 +49,13 @@ cgi_vars capture_env() {
 // a server that keeps the input open cannot hold the process.
 class line_source {
 public:
-    line_source(int fd, long limit) : fd_(fd), left_(limit > 0 ? limit : -1) {}
+    line_source(int fd, long limit) : in_(fd, limit > 0 ? limit : -1) {}
 
     // Appends one line (up to and including '\n') of at most max bytes.
     size_t read_line(char* dst, size_t max) {
         size_t n = 0;
-        while (n < max) {
-            if (pos_ == len_ && !fill()) break;
-            char c = buf_[pos_++];
+        while (n < max && in_.fill()) {
+            char c = in_.next();
             dst[n++] = c;
             if (c == '\n') break;
         }
@@ -63,46 +63,21 @@ public:
     }
 
 private:
-    bool fill() {
-        if (left_ == 0) return false;
-        size_t want = sizeof buf_;
-        if (left_ > 0 && static_cast<long>(want) > left_) want = static_cast<size_t>(left_);
-        ssize_t got;
-        do {
-            got = read(fd_, buf_, want);
-        } while (got < 0 && errno == EINTR);
-        if (got <= 0) {
-            left_ = 0;
-            return false;
-        }
-        if (left_ > 0) left_ -= got;
-        pos_ = 0;
-        len_ = static_cast<size_t>(got);
-        return true;
-    }
-
-    int fd_;
-    long left_;  // -1: until the end of input
-    char buf_[8192];
-    size_t pos_ = 0, len_ = 0;
+    input_buffer in_;
 };
 
-// The request text lives until the process ends: handlers (and the socket
-// thread's writers) may keep pointers into it. It is held here so that it
-// stays reachable to the end (a leak checker sees no leak); a later request
-// in the same process, as in unit tests, replaces it. Never freed at exit.
-char* current_text = nullptr;
+// Request texts live until the process ends: handlers and reply writers may
+// keep pointers into them.
+std::vector<std::unique_ptr<char, decltype(&std::free)>> kept_texts;
 
-char* new_request_text(size_t size) {
-    char* text = static_cast<char*>(std::calloc(size, 1));
-    if (!text) return nullptr;
-    std::free(current_text);
-    current_text = text;
-    return text;
+char* keep_buffer(size_t size) {
+    char* buf = static_cast<char*>(std::calloc(size, 1));
+    if (buf) kept_texts.emplace_back(buf, &std::free);
+    return buf;
 }
 
 char* read_post_body(int fd, long content_length) {
-    char* text = new_request_text(POST_BUFFER_SIZE);
+    char* text = keep_buffer(POST_BUFFER_SIZE);
     if (!text) return nullptr;
     line_source source(fd, content_length);
     size_t len = 0;
@@ -145,7 +120,7 @@ std::string param_suffix(const std::string& query) {
 
 char* keep_text(const std::string& text, size_t max_chars) {
     size_t len = text.size() < max_chars ? text.size() : max_chars;
-    char* out = new_request_text(max_chars + 1);
+    char* out = keep_buffer(max_chars + 1);
     if (out) std::memcpy(out, text.data(), len);
     return out;
 }

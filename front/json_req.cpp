@@ -58,6 +58,14 @@ const char* req_str(json_object* obj, const char* key) {
     return json_object_get_string(member);
 }
 
+bool req_ints_in_range(json_object* obj, std::initializer_list<req_int_rule> rules) {
+    for (const req_int_rule& r : rules) {
+        int value = 0;
+        if (!req_int(obj, r.key, &value) || value < r.min || value > r.max) return false;
+    }
+    return true;
+}
+
 int req_int_or(json_object* obj, const char* key, int def) {
     int value = def;
     req_int(obj, key, &value);

@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <string>
 
@@ -53,6 +54,15 @@ inline bool req_int(const json_ref& o, const char* k, int* v) { return req_int(o
 inline const char* req_str(const json_ref& o, const char* k) { return req_str(o.get(), k); }
 inline int req_int_or(const json_ref& o, const char* k, int d) { return req_int_or(o.get(), k, d); }
 inline json_object* req_array(const json_ref& o, const char* k) { return req_array(o.get(), k); }
+
+// "Present and in range" checks of integer members, one rule a member:
+//     if (!req_ints_in_range(req, {{"id", 0, 63}, {"enable", 0, 1}})) return;
+struct req_int_rule {
+    const char* key;
+    int min;
+    int max;
+};
+bool req_ints_in_range(json_object* obj, std::initializer_list<req_int_rule> rules);
 
 // Channel checks shared by all handlers.
 inline bool chn_ok(int chn) { return chn >= 0 && chn < 64; }

@@ -1,5 +1,7 @@
 #include "front/multipart.h"
 
+#include "front/input_buffer.h"
+
 #include "platform/nvr_env.h"
 
 #include <fcntl.h>
@@ -23,7 +25,7 @@ constexpr size_t header_text_max = 1023;
 // taken.
 class input_reader {
 public:
-    input_reader(int fd, long limit) : fd_(fd), left_(limit > 0 ? limit : 0) {}
+    input_reader(int fd, long limit) : in_(fd, limit > 0 ? limit : 0) {}
 
     // Next byte, or -1 at the end of the input.
     int get() {
@@ -32,8 +34,8 @@ public:
             pushed_.pop_back();
             return c;
         }
-        if (pos_ == len_ && !fill()) return -1;
-        return static_cast<unsigned char>(buf_[pos_++]);
+        if (!in_.fill()) return -1;
+        return static_cast<unsigned char>(in_.next());
     }
 
     void unget(char c) { pushed_.push_back(c); }
@@ -62,34 +64,14 @@ public:
             pushed_.clear();
             return true;
         }
-        if (pos_ == len_ && !fill()) return false;
-        out.append(buf_ + pos_, len_ - pos_);
-        pos_ = len_;
+        if (!in_.fill()) return false;
+        out.append(in_.data(), in_.size());
+        in_.consume_all();
         return true;
     }
 
 private:
-    bool fill() {
-        if (left_ <= 0) return false;
-        size_t want = std::min<long>(left_, sizeof buf_);
-        ssize_t got;
-        do {
-            got = read(fd_, buf_, want);
-        } while (got < 0 && errno == EINTR);
-        if (got <= 0) {
-            left_ = 0;
-            return false;
-        }
-        left_ -= got;
-        pos_ = 0;
-        len_ = static_cast<size_t>(got);
-        return true;
-    }
-
-    int fd_;
-    long left_;
-    char buf_[16384];
-    size_t pos_ = 0, len_ = 0;
+    input_buffer in_;
     std::string pushed_;  // stack: the next byte is at the back
 };
 

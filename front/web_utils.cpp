@@ -64,7 +64,10 @@ void cgi_reply_status(int record_count, const void* payload) {
     core_reply_done(1);
 }
 
+// Like every reply writer it claims the request's one reply first: a result
+// that arrives after the handler gave up (or a second one) writes nothing.
 int cgi_reply_result(int result, const char* data) {
+    if (!core_reply_claim()) return 0;
     char text[256];
     if (data)
         std::snprintf(text, sizeof text, "%s status:[%d], data:[%s]", result < 0 ? "CGI ERROR" : "CGI OK",
@@ -72,7 +75,7 @@ int cgi_reply_result(int result, const char* data) {
     else
         std::snprintf(text, sizeof text, "%s status:[%d]", result < 0 ? "CGI ERROR" : "CGI OK", result);
     cgi_reply(REPLY_TEXT, text);
-    core_reply_state = 1;
+    core_reply_done(1);
     return 0;
 }
 
@@ -334,6 +337,11 @@ int write_whole_file(const char* path, const void* data, size_t length) {
 }
 
 // ---- lookups ---------------------------------------------------------------------------
+
+int max_channels() {
+    int n = get_param_int(TQDB_FILE, "max_cameras", 32);
+    return n < 1 ? 1 : n > 64 ? 64 : n;
+}
 
 int alarm_audio_file_mask() {
     alarm_audio_file_record files[alarm_audio_file_slots];

@@ -76,6 +76,9 @@ int write_whole_file(const char* path, const void* data, size_t length);
 int alarm_audio_file_mask();
 int get_interface_mac(const char* ifname, unsigned char mac[6]);
 void get_device_macs(char eth0[18], char eth1[18]);
+// The number of channels offered ("max_cameras", default 32), kept to 1..64
+// so that it can bound a loop, an index or a channel range.
+int max_channels();
 
 // Copies src into a fixed field of dst_size bytes: at most dst_size - 1
 // characters (or max_chars when smaller), NUL-padded.

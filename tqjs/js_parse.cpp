@@ -58,10 +58,11 @@ int framed(char* out, size_t out_size, const char* body) {
     return n < 0 ? 0 : n;
 }
 
+// The error line names the parser's unit as the bridge's logs always have
+// ("js_parse.c"), whatever this source file is called.
 void parse_error(const char* func, int line, const char* what) {
-    const char* file = std::strrchr(__FILE__, '/');
-    std::printf("[JSERROR] func:%s file:%s line:%d]\33[0;31m%s\n\33[0;39m \n", func,
-                file ? file + 1 : __FILE__, line, what);
+    std::printf("[JSERROR] func:%s file:%s line:%d]\33[0;31m%s\n\33[0;39m \n", func, "js_parse.c", line,
+                what);
 }
 
 void set_command(js_command* cmd, const char* name, int32_t kind, int32_t code, int32_t state,

@@ -31,5 +31,33 @@ void cam_set_transport(char* text);     // "/2031" transport and time sync
 
 void write_channel_list(const void* payload, uint32_t size);  // answer 8201
 
-// The number of channels offered ("max_cameras", default 32), kept to 1..64.
-int cam_max_channels();
+
+// ---- queries (queries.cpp) ------------------------------------------------
+
+void cam_record_days(char* text);           // "/2013" days of a month with recordings
+void cam_param_get(char* text);             // "/2023" read a camera web parameter
+void cam_param_set(char* text);             // "/2024" write a camera web parameter
+void cam_type(char* text);                  // "/2025" camera type
+void cam_ui_command(char* text);            // "/2026" local display command
+void cam_chip_code(char* text);             // "/2027" chip code
+void cam_motion_state(char* text);          // "/2028" motion state of all channels
+void cam_info_all(char* text);              // "/2029" information of all cameras
+void cam_event_schedules(char* text);       // "/2035" event schedules of a channel
+void cam_event_schedules_copy(char* text);  // "/2036" store event schedules
+void cam_support(char* text);               // "/2056" capability query
+void cam_info_one(char* text);              // "/2057" information of one camera
+void cam_watermark_get(char* text);         // "/2058" read the watermark
+void cam_watermark_put(char* text);         // "/2059" write the watermark
+
+void write_web_param(const void* payload, uint32_t size);         // answer 8225
+void write_web_param_result(const void* payload, uint32_t size);  // answer 8226
+void write_camera_type(const void* payload, uint32_t size);       // answer 7503
+void write_ui_command_result(const void* payload, uint32_t size); // answer 9002
+void write_chip_code(const void* payload, uint32_t size);         // answer 9004
+void write_motion_state(const void* payload, uint32_t size);      // answer 8307
+void write_cam_info_all(const void* payload, uint32_t size);      // answer 7505
+void write_cam_info(const void* payload, uint32_t size);          // answer 7507
+void write_support(const void* payload, uint32_t size);           // answer 6262
+void write_watermark(const void* payload, uint32_t size);         // answer 6213
+void write_watermark_result(const void* payload, uint32_t size);  // answer 6216
+void write_record_days(const void* payload, uint32_t size);       // answer 8493

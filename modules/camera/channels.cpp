@@ -92,29 +92,15 @@ void take_fields(json_object* req, camera_record* cam, std::span<const cam_field
 }
 
 // An integer member that must be present and within [min, max].
-struct int_rule {
-    const char* key;
-    int min;
-    int max;
-};
-
-bool ints_in_range(json_object* req, std::initializer_list<int_rule> rules) {
-    for (const int_rule& r : rules) {
-        int value = 0;
-        if (!req_int(req, r.key, &value) || value < r.min || value > r.max) return false;
-    }
-    return true;
-}
-
 // The checks of an add or edit request.
 bool camera_request_ok(json_object* req) {
-    if (!ints_in_range(req, {{"id", 0, 63}, {"enable", 0, 1}, {"camProtocol", 0, 7},
+    if (!req_ints_in_range(req, {{"id", 0, 63}, {"enable", 0, 1}, {"camProtocol", 0, 7},
                              {"transmitProtocol", 0, 2}}) ||
         !req_member(req, "name"))
         return false;
     if (req_int_or(req, "camProtocol", -1) == protocol_no_addr) return true;
     const char* addr = req_str(req, "ipAddr");
-    return addr && *addr && ints_in_range(req, {{"managePort", 0, INT32_MAX}});
+    return addr && *addr && req_ints_in_range(req, {{"managePort", 0, INT32_MAX}});
 }
 
 // ---- records ------------------------------------------------------------------
@@ -254,10 +240,6 @@ int request_channel(const char* text) {
 
 }  // namespace
 
-int cam_max_channels() {
-    return std::clamp(get_param_int(TQDB_FILE, "max_cameras", 32), 1, 64);
-}
-
 // ---- the live list ("/2001", "/2007") ---------------------------------------------
 
 void cam_channel_list(char*) {
@@ -304,7 +286,7 @@ void write_channel_list(const void* payload, uint32_t size) {
         jadd_field(o, "ddns", e.ddns, sizeof e.ddns);
         json_object_array_add(list, o);
     }
-    jadd_int(reply.get(), "maxIPCNums", cam_max_channels());
+    jadd_int(reply.get(), "maxIPCNums", max_channels());
     cgi_reply_json(reply.get());
     core_reply_done(1);
 }
@@ -356,7 +338,7 @@ void cam_channel_names(char*) {
     json_ref reply(json_object_new_object());
     json_object* list = json_object_new_array();
     json_object_object_add(reply.get(), "IPC", list);
-    for (int chn = 0, n = cam_max_channels(); chn < n; ++chn) {
+    for (int chn = 0, n = max_channels(); chn < n; ++chn) {
         osd_record osd;
         load_osd(chn, &osd);
         json_object* o = json_object_new_object();

@@ -54,13 +54,8 @@ void on_record_mode(char* text) {
     if (!req) return;
     int mode = req_int_or(req, "recordMode", 0);
     record_row rows[64];
-    std::memset(rows, 0, sizeof rows);
-    int count = 0;
-    read_records(TQDB_FILE, rows, &count);
-    for (int chn = 0; chn < 64; ++chn) {
-        rows[chn].id = chn;  // a row that could not be read still names its own channel
-        rows[chn].mode = mode;
-    }
+    read_records_by_channel(TQDB_FILE, rows);
+    for (record_row& row : rows) row.mode = mode;
     write_records(TQDB_FILE, rows, ~0ULL);
     cgi_reply(REPLY_TEXT, "OK");
     for (int32_t chn = 0; chn < 64; ++chn) notify_channel(1407, chn);

@@ -42,8 +42,13 @@ TQDB_KEYED(record, record_row, tqdb_tbl_record)
 inline int read_records(const char* path, record_row* arr, int* count) {
     return tqdb_read_all(path, tqdb_tbl_record, arr, 64, count);
 }
+// All 64 rows with row n holding channel n, placed by each stored row's own
+// channel: read_records packs the rows it finds, so a missing row would
+// shift every later channel down by one. A missing row reads as zeros with
+// its channel set.
+void read_records_by_channel(const char* path, record_row rows[64]);
 // Writes arr[ch] for every channel ch whose bit is set in mask (arr as filled
-// by read_records), in one transaction.
+// by read_records_by_channel), in one transaction.
 inline int write_records(const char* path, const record_row* arr, uint64_t mask) {
     return tqdb_write_masked(path, tqdb_tbl_record, arr, 64, mask);
 }

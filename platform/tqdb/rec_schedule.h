@@ -2,6 +2,8 @@
 // inputs, events, ...) and the day blocks that camera schedule messages embed.
 #pragma once
 
+#include "platform/tqdb/tqdb.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -30,3 +32,22 @@ struct week_schedule {
     sched_day days[SCHED_DAYS];
 };
 static_assert(sizeof(week_schedule) == 26176);
+
+// The recording schedule of a channel (key: channel, 64 rows): a week whose
+// slots are all used, followed by one word. The store keeps the channel in
+// that word, so a copy to many channels stays keyed by each channel.
+struct record_schedule {
+    week_schedule week;
+    int32_t chn;
+};
+static_assert(sizeof(record_schedule) == 26180);
+static_assert(offsetof(record_schedule, week) == 0);
+static_assert(offsetof(record_schedule, chn) == 26176);
+
+extern const tqdb_table tqdb_tbl_record_schedule;  // "record_schedule", 64 rows, key chn
+
+// read_record_schedule(path, rec, chn), write_record_schedule(path, rec),
+// delete_record_schedule(path, chn)
+TQDB_KEYED(record_schedule, record_schedule, tqdb_tbl_record_schedule)
+// Copies src's schedule to every channel whose bit is set in mask.
+TQDB_COPY(record_schedules, record_schedule, tqdb_tbl_record_schedule)

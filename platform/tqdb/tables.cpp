@@ -21,10 +21,18 @@
 // missing rows (rows already stored are never overwritten).
 #include "platform/tqdb/tqdb.h"
 #include "platform/tqdb/rec_action.h"
+#include "platform/tqdb/rec_alarm.h"
 #include "platform/tqdb/rec_camera.h"
 #include "platform/tqdb/rec_camera_mask.h"
+#include "platform/tqdb/rec_event.h"
+#include "platform/tqdb/rec_holiday.h"
+#include "platform/tqdb/rec_network.h"
+#include "platform/tqdb/rec_ptz.h"
 #include "platform/tqdb/rec_record.h"
+#include "platform/tqdb/rec_schedule.h"
+#include "platform/tqdb/rec_storage.h"
 #include "platform/tqdb/rec_system.h"
+#include "platform/tqdb/rec_user.h"
 
 #include <cstdio>
 #include <cstring>
@@ -44,6 +52,14 @@ const tqdb_column camera_columns[] = {
 const tqdb_column record_columns[] = {
     {"id", offsetof(record_row, id)},
     {"mode", offsetof(record_row, mode)},
+};
+const tqdb_column alarm_chn_out_name_columns[] = {
+    {"chnid", offsetof(alarm_chn_out_name, chnid)},
+    {"delay_time", offsetof(alarm_chn_out_name, delay_time)},
+};
+const tqdb_column video_loss_columns[] = {
+    {"id", offsetof(video_lost_record, cam_id)},
+    {"tri_alarms", offsetof(video_lost_record, tri_alarms)},
 };
 
 // ---- factory records ----------------------------------------------------
@@ -78,6 +94,54 @@ void factory_port(void* rec, int) {
     port->pos_port = 9010;
 }
 
+// Both interfaces on their own addresses, the bond set up like eth0.
+void factory_network(void* rec, int) {
+    auto* net = static_cast<network_record*>(rec);
+    net->mode = network_mode_multi;
+    std::snprintf(net->host_name, sizeof net->host_name, "NVR");
+    struct {
+        const char *addr, *gateway;
+    } const ifaces[] = {{"192.168.1.100", "192.168.1.1"}, {"192.168.2.100", "192.168.2.1"}};
+    for (int i = 0; i < 2; ++i) {
+        network_iface& e = net->eth[i];
+        e.enable = 1;
+        std::snprintf(e.ip_addr, sizeof e.ip_addr, "%s", ifaces[i].addr);
+        std::snprintf(e.netmask, sizeof e.netmask, "255.255.255.0");
+        std::snprintf(e.gateway, sizeof e.gateway, "%s", ifaces[i].gateway);
+        std::snprintf(e.dns1, sizeof e.dns1, "8.8.8.8");
+        std::snprintf(e.dns2, sizeof e.dns2, "8.8.4.4");
+        e.mtu = 1500;
+        e.ip6_network_type = 2;
+    }
+    net->bond = net->eth[0];
+}
+
+void factory_disk(void* rec, int key) { disk_record_reset(static_cast<disk_record*>(rec), key); }
+
+// The per-camera alarm stores keep one table per contact index; each row
+// carries its index.
+template <typename Rec, int Index>
+void factory_cam_alarm(void* rec, int) {
+    static_cast<Rec*>(rec)->alarm_id = Index;
+}
+
+// 9600 baud, 8 data bits, 1 stop bit, no parity, address 1.
+void factory_ptz_port(void* rec, int) {
+    auto* port = static_cast<ptz_port_record*>(rec);
+    port->baud_rate = 9600;
+    port->data_bits = 8;
+    port->stop_bits = 1;
+    port->address = 1;
+}
+
+void factory_ptz_speed(void* rec, int) {
+    auto* speed = static_cast<ptz_speed_record*>(rec);
+    speed->pan_speed = 5;
+    speed->tilt_speed = 5;
+    speed->zoom_speed = 5;
+    speed->focus_speed = 5;
+}
+
 }  // namespace
 
 // ---- tables -------------------------------------------------------------
@@ -89,6 +153,31 @@ const tqdb_table tqdb_tbl_privacy_mask =     {"privacy_mask",     sizeof(privacy
 const tqdb_table tqdb_tbl_port =             {"port",             sizeof(port_record),             tqdb_key_kind::single, 0,                                     0, 1,  TQDB_NO_COLUMNS,              factory_port};
 const tqdb_table tqdb_tbl_alarm_audio_file = {"alarm_audio_file", sizeof(alarm_audio_file_record), tqdb_key_kind::int_at, offsetof(alarm_audio_file_record, id), 0, 10, TQDB_NO_COLUMNS,              nullptr};
 const tqdb_table tqdb_tbl_record =           {"record",           sizeof(record_row),              tqdb_key_kind::int_at, offsetof(record_row, id),              0, 64, TQDB_COLUMNS(record_columns), nullptr};
+const tqdb_table tqdb_tbl_motion =           {"motion",           sizeof(motion_record),           tqdb_key_kind::int_at, offsetof(motion_record, chnid),        0, 64, TQDB_NO_COLUMNS,              nullptr};
+const tqdb_table tqdb_tbl_alarm_in =         {"alarm_in",         sizeof(alarm_in_record),         tqdb_key_kind::int_at, offsetof(alarm_in_record, id),         0, 16, TQDB_NO_COLUMNS,              nullptr};
+const tqdb_table tqdb_tbl_video_loss =       {"video_loss",       sizeof(video_lost_record),       tqdb_key_kind::int_at, offsetof(video_lost_record, cam_id),   0, 64, TQDB_COLUMNS(video_loss_columns), nullptr};
+const tqdb_table tqdb_tbl_network =          {"network",          sizeof(network_record),          tqdb_key_kind::single, 0,                                     0, 1,  TQDB_NO_COLUMNS,              factory_network};
+const tqdb_table tqdb_tbl_disk =             {"disk",             sizeof(disk_record),             tqdb_key_kind::int_at, offsetof(disk_record, port),           0, disk_record_rows, TQDB_NO_COLUMNS, factory_disk};
+const tqdb_table tqdb_tbl_user =             {"user",             sizeof(user_record),             tqdb_key_kind::int_at, offsetof(user_record, id),             0, 100, TQDB_NO_COLUMNS,             user_factory_row};
+const tqdb_table tqdb_tbl_user_oem =         {"user_oem",         sizeof(oem_user_record),         tqdb_key_kind::int_at, offsetof(oem_user_record, id),         0, 0,  TQDB_NO_COLUMNS,              nullptr};
+const tqdb_table tqdb_tbl_record_schedule =  {"record_schedule",  sizeof(record_schedule),         tqdb_key_kind::int_at, offsetof(record_schedule, chn),        0, 64, TQDB_NO_COLUMNS,              nullptr};
+const tqdb_table tqdb_tbl_holiday =          {"holiday",          sizeof(holiday_record),          tqdb_key_kind::int_at, offsetof(holiday_record, id),          0, 32, TQDB_NO_COLUMNS,              nullptr};
+const tqdb_table tqdb_tbl_group =            {"disk_group",       sizeof(group_record),            tqdb_key_kind::int_at, offsetof(group_record, id),            0, group_record_rows, TQDB_NO_COLUMNS, nullptr};
+const tqdb_table tqdb_tbl_alarm_out =        {"alarm_out",        sizeof(alarm_out_record),        tqdb_key_kind::int_at, offsetof(alarm_out_record, id),        0, alarm_out_count, TQDB_NO_COLUMNS, nullptr};
+const tqdb_table tqdb_tbl_alarm_chn_in[cam_alarm_count] = {
+    {"alarm_chn_in0", sizeof(alarm_chn_in_record), tqdb_key_kind::int_at, offsetof(alarm_chn_in_record, chnid), 0, alarm_channels, TQDB_NO_COLUMNS, factory_cam_alarm<alarm_chn_in_record, 0>},
+    {"alarm_chn_in1", sizeof(alarm_chn_in_record), tqdb_key_kind::int_at, offsetof(alarm_chn_in_record, chnid), 0, alarm_channels, TQDB_NO_COLUMNS, factory_cam_alarm<alarm_chn_in_record, 1>},
+};
+const tqdb_table tqdb_tbl_alarm_chn_in_name[cam_alarm_count] = {
+    {"alarm_chn_in_name0", sizeof(alarm_chn_in_name), tqdb_key_kind::int_at, offsetof(alarm_chn_in_name, chnid), 0, alarm_channels, TQDB_NO_COLUMNS, factory_cam_alarm<alarm_chn_in_name, 0>},
+    {"alarm_chn_in_name1", sizeof(alarm_chn_in_name), tqdb_key_kind::int_at, offsetof(alarm_chn_in_name, chnid), 0, alarm_channels, TQDB_NO_COLUMNS, factory_cam_alarm<alarm_chn_in_name, 1>},
+};
+const tqdb_table tqdb_tbl_alarm_chn_out_name[cam_alarm_count] = {
+    {"alarm_chn_out_name0", sizeof(alarm_chn_out_name), tqdb_key_kind::int_at, offsetof(alarm_chn_out_name, chnid), 0, alarm_channels, TQDB_COLUMNS(alarm_chn_out_name_columns), factory_cam_alarm<alarm_chn_out_name, 0>},
+    {"alarm_chn_out_name1", sizeof(alarm_chn_out_name), tqdb_key_kind::int_at, offsetof(alarm_chn_out_name, chnid), 0, alarm_channels, TQDB_COLUMNS(alarm_chn_out_name_columns), factory_cam_alarm<alarm_chn_out_name, 1>},
+};
+const tqdb_table tqdb_tbl_ptz_port =         {"ptz_port",         sizeof(ptz_port_record),         tqdb_key_kind::int_at, offsetof(ptz_port_record, cam_id),     0, 64, TQDB_NO_COLUMNS,              factory_ptz_port};
+const tqdb_table tqdb_tbl_ptz_speed =        {"ptz_speed",        sizeof(ptz_speed_record),        tqdb_key_kind::int_at, offsetof(ptz_speed_record, cam_id),    0, 64, TQDB_NO_COLUMNS,              factory_ptz_speed};
 // clang-format on
 
 // Every table, in any order; names must be unique.
@@ -100,6 +189,25 @@ const tqdb_table* const tqdb_tables[] = {
     &tqdb_tbl_port,
     &tqdb_tbl_alarm_audio_file,
     &tqdb_tbl_record,
+    &tqdb_tbl_motion,
+    &tqdb_tbl_video_loss,
+    &tqdb_tbl_alarm_in,
+    &tqdb_tbl_network,
+    &tqdb_tbl_disk,
+    &tqdb_tbl_user,
+    &tqdb_tbl_user_oem,
+    &tqdb_tbl_record_schedule,
+    &tqdb_tbl_holiday,
+    &tqdb_tbl_group,
+    &tqdb_tbl_alarm_out,
+    &tqdb_tbl_alarm_chn_in[0],
+    &tqdb_tbl_alarm_chn_in[1],
+    &tqdb_tbl_alarm_chn_in_name[0],
+    &tqdb_tbl_alarm_chn_in_name[1],
+    &tqdb_tbl_alarm_chn_out_name[0],
+    &tqdb_tbl_alarm_chn_out_name[1],
+    &tqdb_tbl_ptz_port,
+    &tqdb_tbl_ptz_speed,
 };
 const int tqdb_table_count = sizeof(tqdb_tables) / sizeof(tqdb_tables[0]);
 

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -49,7 +50,12 @@ std::string spaced(const std::vector<std::pair<std::string, std::string>>& membe
         out += (i ? ", \"" : " \"") + members[i].first + "\": " + members[i].second;
     return out + " }";
 }
-std::string quoted(const std::string& s) { return "\"" + s + "\""; }
+// A JSON string as json-c writes it (it escapes '/').
+std::string quoted(const std::string& s) {
+    std::string out = "\"";
+    for (char c : s) out += c == '/' ? std::string("\\/") : std::string(1, c);
+    return out + "\"";
+}
 
 // The 176-byte detail block of a camera's log entry, as a reader expects it.
 std::string camera_detail(int32_t parameter, const std::string& ip, int32_t port, int32_t chan_no,
@@ -103,13 +109,18 @@ protected:
     void TearDown() override { core.stop(); }
 
     // The messages the core received, once expected of them have arrived and
-    // every link of the finished requests is closed; then the journal is
-    // cleared for the next case.
+    // every link of the finished requests is closed, in the order they were
+    // sent: each message goes on a link of its own, and links are numbered in
+    // the order they were opened (the daemon serves each on its own thread,
+    // so its journal may interleave). The journal is then cleared for the
+    // next case.
     std::vector<coresim::request> sent(size_t expected) {
         core.wait_for(expected);
         core.wait_for_closed(core.connections());
         auto msgs = core.journal();
         core.clear_journal();
+        std::stable_sort(msgs.begin(), msgs.end(),
+                         [](const coresim::request& a, const coresim::request& b) { return a.conn < b.conn; });
         return msgs;
     }
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -92,6 +93,19 @@ TEST_F(Registry, HoldsAtMost511EntriesAndLogsTheOverflow) {
     EXPECT_EQ(webreq_register(one.data(), 1), -1);   // the 512th is refused
     EXPECT_EQ(webreq_register(nullptr, 1), -1);
     EXPECT_EQ(webreq_register(one.data(), 0), -1);
+}
+
+TEST_F(Registry, AHugeCountIsRefusedWithoutTouchingTheTable) {
+    test_root root;
+    auto some = make_table(0, 412, handler_a);
+    ASSERT_EQ(webreq_register(some.data(), 412), 0);
+    // used + count would not fit an int: still an overflow of the registry,
+    // and not one entry is read from the (one-entry) table.
+    auto one = make_table(3000, 1, handler_b);
+    EXPECT_EQ(webreq_register(one.data(), INT_MAX), -1);
+    EXPECT_EQ(webreq_count(), 412);
+    char text[] = "x";
+    EXPECT_EQ(webreq_dispatch("/T3000", text), 0);
 }
 
 TEST_F(Registry, UnregisterFreesExactlyTheTablesCodesAndSlotsAreReused) {

@@ -23,6 +23,10 @@ std::string output_of(const std::function<void()>& fn) {
     return cap.text();
 }
 
+// Starts a new exchange as core_send does: no reply claimed, state 0 (a null
+// callback sends nothing).
+void new_exchange() { core_send(nullptr, 3000, 0, nullptr, 1); }
+
 TEST(Replies, HelpersWriteExactBytes) {
     struct row {
         int line;
@@ -36,8 +40,10 @@ TEST(Replies, HelpersWriteExactBytes) {
         {__LINE__, [] { cgi_reply_error(0); }, "Content-type: text/plain\r\n\r\nCGI ERROR"},
         {__LINE__, [] { cgi_reply_error(1); }, "Content-type: application/json\r\n\r\n{status:\"CGI ERROR\"}"},
         {__LINE__, [] { cgi_reply_error(2); }, ""},
-        {__LINE__, [] { cgi_reply_result(-3, nullptr); }, "Content-type: text/plain\r\n\r\nCGI ERROR status:[-3]"},
-        {__LINE__, [] { cgi_reply_result(0, "abc"); }, "Content-type: text/plain\r\n\r\nCGI OK status:[0], data:[abc]"},
+        {__LINE__, [] { new_exchange(); cgi_reply_result(-3, nullptr); },
+         "Content-type: text/plain\r\n\r\nCGI ERROR status:[-3]"},
+        {__LINE__, [] { new_exchange(); cgi_reply_result(0, "abc"); },
+         "Content-type: text/plain\r\n\r\nCGI OK status:[0], data:[abc]"},
         {__LINE__, [] { cgi_redirect("/index.html"); }, "Location: /index.html\r\n\r\n"},
         {__LINE__, [] { cgi_download_header("/tmp/log/x\r\ny.csv"); },
          "Content-Type:application/octet-stream\r\nContent-Disposition: attachment; filename= xy.csv\r\n\r\n"},
@@ -45,7 +51,7 @@ TEST(Replies, HelpersWriteExactBytes) {
     for (const auto& r : rows) EXPECT_EQ(output_of(r.call), r.bytes) << "row at line " << r.line;
 
     std::string long_data(400, 'd');
-    std::string out = output_of([&] { cgi_reply_result(1, long_data.c_str()); });
+    std::string out = output_of([&] { new_exchange(); cgi_reply_result(1, long_data.c_str()); });
     EXPECT_EQ(out.size(), std::strlen("Content-type: text/plain\r\n\r\n") + 255);
 }
 
@@ -60,6 +66,19 @@ TEST(Replies, StatusWriterAnswersOnceWithTheFirstInteger) {
     EXPECT_EQ(core_reply_state.load(), 1);
     // The reply is claimed: a second answer writes nothing.
     EXPECT_EQ(output_of([&] { cgi_reply_status(1, payload + 1); }), "");
+}
+
+TEST(Replies, ResultWriterAnswersOnlyAnUnclaimedReply) {
+    new_exchange();
+    EXPECT_EQ(output_of([] { cgi_reply_result(4, nullptr); }), "Content-type: text/plain\r\n\r\nCGI OK status:[4]");
+    EXPECT_EQ(core_reply_state.load(), 1);
+    EXPECT_TRUE(core_reply_finished());
+    // A second result, or one after the handler wrote its failure reply,
+    // adds nothing to the one HTTP reply.
+    EXPECT_EQ(output_of([] { cgi_reply_result(5, "late"); }), "");
+    new_exchange();
+    ASSERT_TRUE(core_reply_claim());
+    EXPECT_EQ(output_of([] { cgi_reply_result(-1, nullptr); }), "");
 }
 
 TEST(Replies, CookieLineCarriesUtcExpiryAndACleanDomain) {

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <regex>
 #include <string>
 #include <vector>
 
+#include "tests/harness/cgi_harness.h"
 #include "tqjs/js_bridge.h"
 #include "tqjs/js_parse.h"
 
@@ -88,6 +90,22 @@ TEST(JsParse, KeyboardLinesGiveCommands) {
     std::string long_body = "IP-Controller:R02-C05" + std::string(200, '-') + ":EOF";
     js_command cmd{};
     EXPECT_EQ(parse_events_params(long_body.c_str(), &cmd), -1);
+}
+
+TEST(JsParse, UnreadableNumbersPrintTheErrorLineOfTheParser) {
+    // Texts whose row/column or speeds cannot be read.
+    for (const char* text : {"IP-Controller:J-RR:EOF", "IP-Controller:R02:EOF", "IP-Controller:J-LL-H:EOF"}) {
+        std::string out;
+        {
+            stdout_capture cap;
+            js_command cmd{};
+            EXPECT_EQ(parse_events_params(text, &cmd), -1);
+            out = cap.text();
+        }
+        std::regex line(
+            "\\[JSERROR\\] func:parse_events_params file:js_parse\\.c line:[0-9]+\\]\x1b\\[0;31mscanf failed !\n\x1b\\[0;39m \n");
+        EXPECT_TRUE(std::regex_match(out, line)) << text << ": " << out;
+    }
 }
 
 TEST(JsParse, EveryStickPositionSurvivesTheTextRoundTrip) {

@@ -162,6 +162,30 @@ TEST_F(Wizard, RecordModeGoesToEveryRowThenOneNoticePerChannelInOrder) {
     EXPECT_EQ(links.size(), 64u);  // each notice on a link of its own
 }
 
+TEST_F(Wizard, RecordModeKeepsEveryChannelsOwnRowWhenARowIsMissing) {
+    // Each row carries its channel in post_record_duration so that a row
+    // written under another channel shows.
+    for (int32_t chn = 0; chn < 64; ++chn) {
+        record_row row;
+        std::memset(&row, 0, sizeof row);
+        ASSERT_EQ(read_record(TQDB_FILE, &row, chn), 0);
+        row.post_record_duration = 100 + chn;
+        ASSERT_EQ(write_record(TQDB_FILE, &row), 0);
+    }
+    ASSERT_EQ(delete_record(TQDB_FILE, 5), 0);
+
+    EXPECT_EQ(cgi_post_json(root, "/3302", "{\"recordMode\": 1}").out, text_reply("OK"));
+
+    for (int32_t chn = 0; chn < 64; ++chn) {
+        record_row row;
+        std::memset(&row, 0, sizeof row);
+        ASSERT_EQ(read_record(TQDB_FILE, &row, chn), 0) << "channel " << chn;
+        EXPECT_EQ(row.mode, 1) << "channel " << chn;
+        EXPECT_EQ(row.post_record_duration, chn == 5 ? 0 : 100 + chn) << "channel " << chn;
+    }
+    sent(64);
+}
+
 TEST_F(Wizard, CameraQuickAddStoresTheCameraAndNotifiesByEnable) {
     camera_record cam;
     std::memset(&cam, 0, sizeof cam);

@@ -273,7 +273,8 @@ void coresim_server::pause_rounds(int rounds) {
 
 std::vector<out_msg> coresim_server::answer(const request& req) {
     std::vector<out_msg> out;
-    const coresim::rule* found = nullptr;
+    std::optional<coresim::rule> found;
+    fallback_fn fallback;
     bool defaults;
     {
         std::lock_guard<std::mutex> lock(mu_);
@@ -287,22 +288,21 @@ std::vector<out_msg> coresim_server::answer(const request& req) {
                  std::memcmp(req.payload.data() + r.match_at, r.match.data(), r.match.size()) != 0))
                 continue;
             ++rule_uses_[i];
-            found = &r;
+            found = r;
             break;
         }
-        // Building under the lock keeps the rule alive against set_script.
-        if (found) {
-            if (found->handler)
-                found->handler(req, out);
-            else
-                for (const coresim::reply_spec& spec : found->replies)
-                    coresim::build_reply(spec, req, root_, out);
-            return out;
-        }
-        if (fallback_ && fallback_(req, out)) return out;
-        out.clear();
+        if (!found) fallback = fallback_;
     }
-    if (defaults) {
+    // Built outside the lock: a test's handler may look at the server.
+    if (found) {
+        if (found->handler)
+            found->handler(req, out);
+        else
+            for (const coresim::reply_spec& spec : found->replies) coresim::build_reply(spec, req, root_, out);
+    } else if (fallback && fallback(req, out)) {
+        return out;
+    } else if (defaults) {
+        out.clear();
         coresim::request_view view{req.id, req.payload.data(), req.payload.size(), root_};
         coresim::default_answer(view, out);
     }

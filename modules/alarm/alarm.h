@@ -1,0 +1,67 @@
+// The alarm module: the recorder's alarm inputs and outputs and the alarm
+// contacts of its cameras (names, types, schedules, actions, manual
+// switching, copies to other contacts).
+//
+// alarm_table.cpp holds the module's one request table; alarm_reply.cpp its
+// reply callback, notices and log entries; alarm_sources.cpp the alarm inputs
+// as sources of the shared event action model. Handlers live in one file per
+// kind of contact.
+#pragma once
+
+#include "platform/tqdb/rec_alarm.h"
+
+#include <cstdint>
+
+struct event_source;
+
+// ---- recorder outputs (alarm_outputs.cpp) -----------------------------------------
+void alarm_out_list(char* text);        // "/6020"
+void alarm_out_get(char* text);         // "/6021" one output with its schedule
+void alarm_out_set(char* text);         // "/6022" edit, copy to other outputs
+void alarm_out_switch_set(char* text);  // "/6023" switch by hand
+
+// ---- recorder inputs (alarm_inputs.cpp) --------------------------------------------
+void alarm_in_actions_get(char* text);  // "/6026" one input with all actions
+void alarm_in_actions_set(char* text);  // "/6027" edit actions, copy to other inputs
+void alarm_in_list(char* text);         // "/6060"
+void alarm_in_get(char* text);          // "/6061" one input with its basic schedule
+void alarm_in_basic_schedule_set(char* text);  // "/6062" basic settings and schedule
+void alarm_in_state_set(char* text);    // "/6063" name, type, enable
+void alarm_in_basic_set(char* text);    // "/6064" basic settings without schedule
+
+// ---- names (alarm_names.cpp) -------------------------------------------------------
+void alarm_out_names(char* text);       // "/6032" output names, recorder and cameras
+void alarm_in_names(char* text);        // "/6034" input names, recorder and cameras
+
+// ---- camera contacts (camera_alarms.cpp) ---------------------------------------------
+void cam_alarm_in_get(char* text);      // "/6024" through the core (3298)
+void cam_alarm_in_set(char* text);      // "/6025"
+void cam_alarm_out_get(char* text);     // "/6028" through the core (3296)
+void cam_alarm_out_set(char* text);     // "/6029"
+void cam_alarm_out_switch_set(char* text);  // "/6033" switch by hand
+
+// Reply writers of the camera queries, called with the reply claimed and a
+// whole record.
+void write_cam_alarm_in(const void* payload);   // 8298
+void write_cam_alarm_out(const void* payload);  // 8296
+
+// ---- the inputs as event sources (alarm_sources.cpp) ---------------------------------
+extern const event_source alarm_in_source;                         // key: input id
+extern const event_source cam_alarm_in_sources[cam_alarm_count];   // key: channel, index
+
+// ---- shared (alarm_reply.cpp) -------------------------------------------------------
+
+// The module's callback: renders the answers of the camera contact queries.
+void alarm_reply(void* ctx, const void* header, const void* payload);
+// Sends msg_id with the channel and waits; without an answer the page is the
+// JSON error.
+void alarm_query(int msg_id, int32_t chn);
+// Notices without answer.
+void alarm_notify(int msg_id, int32_t value);
+void alarm_notify_mask(int msg_id, uint64_t mask);
+// The operation-log entry of a changed contact: sub type 204, parameter type
+// 910 (inputs) or 911 (outputs), channel number id + 1.
+inline constexpr int64_t oplog_sub_alarm = 204;
+inline constexpr int oplog_param_alarm_in = 910;
+inline constexpr int oplog_param_alarm_out = 911;
+void alarm_oplog(int parameter_type, int id);

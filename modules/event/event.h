@@ -1,0 +1,150 @@
+// The events module (OnVideo): motion detection, video loss, the alarm-input
+// batch pages, the PTZ action lists of events, and the writers of the core
+// daemon's answers to them.
+//
+// event_table.cpp holds the module's one request table, event_reply.cpp its
+// one reply callback, event_sources.cpp the event sources of the action
+// model (front/event_action.h). Handlers live in one file per topic.
+#pragma once
+
+#include "front/event_action.h"
+#include "platform/tqdb/rec_schedule.h"
+#include "platform/tqdb/tqdb.h"
+
+#include <json-c/json.h>
+
+#include <cstdint>
+#include <initializer_list>
+#include <span>
+
+// ---- reply callback (event_reply.cpp) ---------------------------------------
+
+// The module's callback for every message it sends: finds the writer of the
+// answer's identifier; answers without payload or of unknown identifiers are
+// ignored.
+void event_reply(void* ctx, const void* header, const void* payload);
+
+// A reply writer: the answer's payload (never null) and its size in bytes.
+typedef void (*event_writer)(const void* payload, uint32_t size);
+
+// ---- event sources (event_sources.cpp) ------------------------------------------
+
+extern const event_source motion_source;      // PTZ kind 1, notice 1403
+extern const event_source video_loss_source;  // PTZ kind 2, no notice of its own
+
+// ---- shared request helpers (event_common.cpp) ---------------------------------
+
+// An integer member and its range; an absent member passes unless required.
+struct int_rule {
+    const char* key;
+    int min;
+    int max;
+    bool required;
+};
+bool ints_ok(json_object* req, std::initializer_list<int_rule> rules);
+// The full read of an event's settings: {"chnid"} answered with the members
+// keys lists; not JSON or chnid missing or outside 0..63: the JSON error.
+void reply_event(const char* text, const event_source& src, std::span<const char* const> keys);
+// Channels are 0..63; alarm inputs, the owners of some pages, 0..15.
+inline constexpr int input_limit = 16;
+
+// "key" present and a channel 0..limit-1.
+bool req_channel(json_object* req, const char* key, int* chn, int limit = 64);
+// The channel of a bare channel text (one decimal number); -1 for any other
+// text or a channel outside 0..limit-1.
+int text_channel(const char* text, int limit = 64);
+// Answers the stored schedule of a channel text as its JSON form; no reply
+// for a channel outside 0..limit-1.
+void reply_schedule(const char* text, int (*read)(const char*, week_schedule*, int),
+                    int limit = 64);
+// The schedule setters of the basic pages: {"camId", "schedule", ...}. The
+// schedule (when it parses) is written for the channel, the members that
+// fields names go to the channel's record of src (when given), then the
+// notice with the channel and "OK". camId missing or outside 0..limit-1:
+// "CGI ERROR"; not JSON: no reply.
+struct schedule_page {
+    int (*write)(const char*, const week_schedule*, int);
+    int notice_id;
+    int limit = 64;
+    const event_source* src = nullptr;
+    std::span<const action_field> fields = {};
+};
+void set_schedule(const char* text, const schedule_page& page);
+// The PTZ copy pages: {"camId", "schedule", "cnt", "chnid"}: the PTZ list of
+// kind of "camId" and the request's schedule (copy_sched) go to the listed
+// owners below limit, then the notice with their mask. camId missing or out
+// of range: "CGI ERROR"; not JSON: no reply.
+void ptz_copy_page(const char* text, int kind, int limit,
+                   int (*copy_sched)(const char*, const week_schedule*, uint64_t), int notice_id);
+// The mask of the owners a request lists (count_member of array_member),
+// those below limit.
+uint64_t listed_mask(json_object* req, const char* array_member, const char* count_member,
+                     int limit = 64);
+// The batch pages: applies fields of req to the stored record of every key
+// in mask of table t (an int-keyed table of capacity rows, one per key) and
+// writes the records that changed, in one transaction.
+void batch_apply(const tqdb_table& t, int capacity, json_object* req,
+                 std::span<const action_field> fields, int mask_offset, uint64_t mask);
+// The channels of a mask, ascending, into list (64 entries); their count.
+int mask_channels(uint64_t mask, int32_t* list);
+// Sends the operation log entry of a changed event setting (3485), channel
+// number chn + 1.
+void event_oplog(int parameter_type, int chn);
+// Sends the entry that the core daemon logs for each channel of mask (3509).
+void event_oplog_mask(int parameter_type, uint64_t mask);
+
+// ---- motion (motion.cpp) -----------------------------------------------------------
+
+void motion_get(char* text);            // "/6010" motion settings with all actions
+void motion_audible_get(char* text);    // "/6011"
+void motion_basic_set(char* text);      // "/6012" basic motion settings
+void motion_schedule_set(char* text);   // "/6013" older motion schedule
+void motion_area_get(char* text);       // "/6098" motion area of the camera
+void motion_copy_set(char* text);       // "/6112" save and copy
+void motion_plan_set(char* text);       // "/6113" basic settings and schedule
+void motion_targets_set(char* text);    // "/6114" basic settings
+void motion_actions_set(char* text);    // "/6117" the actions
+void motion_email_set(char* text);      // "/6118" e-mail action
+void motion_target_set(char* text);     // "/6119" one target field
+void motion_email_get(char* text);      // "/6120"
+void motion_effective_set(char* text);  // "/6152"
+void motion_effective_get(char* text);  // "/6153"
+void motion_ptz_sched_get(char* text);  // "/6158"
+void motion_ptz_sched_set(char* text);  // "/6159"
+
+void write_motion_area(const void* payload, uint32_t size);  // answer 8206
+
+// ---- video loss (video_loss.cpp) ---------------------------------------------------
+
+void vloss_get(char* text);             // "/6014"
+void vloss_audible_get(char* text);     // "/6015"
+void vloss_set(char* text);             // "/6016"
+void vloss_schedule_set(char* text);    // "/6017"
+void vloss_actions_get(char* text);     // "/6094"
+void vloss_copy_set(char* text);        // "/6095"
+void vloss_audible_batch(char* text);   // "/6121"
+void vloss_email_batch(char* text);     // "/6122"
+void vloss_alarms_batch(char* text);    // "/6123"
+void vloss_email_get(char* text);       // "/6124"
+void vloss_ptz_copy(char* text);        // "/6165"
+void vloss_ptz_sched_get(char* text);   // "/6166"
+
+// ---- alarm inputs (alarm_in.cpp) ----------------------------------------------------
+
+void alarmin_audible_batch(char* text); // "/6125"
+void alarmin_email_batch(char* text);   // "/6126"
+void alarmin_targets_batch(char* text); // "/6127"
+void alarmin_email_get(char* text);     // "/6128"
+void alarmin_audible_get(char* text);   // "/6129"
+void alarmin_ptz_copy(char* text);      // "/6167"
+void alarmin_ptz_sched_get(char* text); // "/6168"
+void alarmin_effective_get(char* text); // "/6169"
+void alarmin_effective_set(char* text); // "/6170"
+
+// ---- PTZ action lists (ptz_actions.cpp) -------------------------------------------
+
+void ptz_action_add(char* text);        // "/6160"
+void ptz_action_list(char* text);       // "/6161"
+void ptz_action_delete(char* text);     // "/6162"
+void ptz_action_update(char* text);     // "/6163"
+void ptz_action_delete_many(char* text);// "/6164"

@@ -1,0 +1,118 @@
+// The event sources of this module for the action model: motion and video
+// loss, each with its record, schedule stores, white-light names and PTZ kind.
+#include "modules/event/event.h"
+
+#include "platform/msg_event.h"
+#include "platform/tqdb/rec_event.h"
+
+#include <cstddef>
+
+namespace {
+
+// ---- motion -----------------------------------------------------------------
+
+using mr = motion_record;
+const action_field motion_fields[] = {
+    ACTION_INT(mr, "chnid", chnid, false),
+    ACTION_INT(mr, "enable", enable, true),
+    ACTION_INT(mr, "sensitivity", sensitivity, false),
+    ACTION_CHANNELS(mr, "triChannels", tri_channels),
+    ACTION_INT(mr, "triAlarms", tri_alarms, true),
+    ACTION_INT(mr, "interval", interval, true),
+    ACTION_INT(mr, "enableMS", enable_ms, false),
+    ACTION_TEXT(mr, "motionTable", motion_table, false),
+    ACTION_INT(mr, "email_enable", email_enable, false),
+    ACTION_INT(mr, "email_interval", email_interval, true),
+    ACTION_INT(mr, "email_pic_enable", email_pic_enable, true),
+    ACTION_TEXT(mr, "tri_channels_pic", tri_channels_pic, true),
+    ACTION_INT(mr, "ptz_interval", ptz_interval, true),
+    ACTION_INT(mr, "alarmout_interval", alarmout_interval, true),
+    ACTION_PAIR(mr, "triChnAlarms", tri_chn_alarms),
+    ACTION_INT(mr, "white_interval", white_interval, true),
+    ACTION_INT(mr, "audioId", audio_id, true),
+};
+
+// Reads are keyed to the channel asked for, so that a channel without a row
+// can never be written over another one.
+int motion_read(int chn, int, void* rec) {
+    auto* m = static_cast<motion_record*>(rec);
+    int rc = read_motion(TQDB_FILE, m, chn);
+    m->chnid = chn;
+    return rc;
+}
+
+int motion_write(int chn, int, void* rec) {
+    auto* m = static_cast<motion_record*>(rec);
+    m->chnid = chn;
+    return write_motion(TQDB_FILE, m);
+}
+
+// ---- video loss -----------------------------------------------------------------
+
+using vr = video_lost_record;
+const action_field video_loss_fields[] = {
+    ACTION_INT(vr, "chnid", cam_id, false),
+    ACTION_INT(vr, "camId", cam_id, false),
+    ACTION_INT(vr, "enable", enable, true),
+    ACTION_INT(vr, "triAlarms", tri_alarms, true),
+    ACTION_INT(vr, "interval", interval, true),
+    ACTION_INT(vr, "email_interval", email_interval, true),
+    ACTION_INT(vr, "ptz_interval", ptz_interval, true),
+    ACTION_INT(vr, "alarmout_interval", alarmout_interval, true),
+    ACTION_PAIR(vr, "triChnAlarms", tri_chn_alarms),
+    ACTION_INT(vr, "white_interval", white_interval, true),
+    ACTION_INT(vr, "audioId", audio_id, true),
+};
+
+int video_loss_read(int chn, int, void* rec) {
+    auto* v = static_cast<video_lost_record*>(rec);
+    int rc = read_video_lost(TQDB_FILE, v, chn);
+    v->cam_id = chn;
+    return rc;
+}
+
+int video_loss_write(int chn, int, void* rec) {
+    auto* v = static_cast<video_lost_record*>(rec);
+    v->cam_id = chn;
+    return write_video_lost(TQDB_FILE, v);
+}
+
+// The full action page stores its settings with enable and the word beside
+// it at 2, whatever enable it was given.
+void video_loss_changed(void* rec) {
+    auto* v = static_cast<video_lost_record*>(rec);
+    v->enable = 2;
+    v->reserved0 = 2;
+}
+
+}  // namespace
+
+const event_source motion_source = {
+    "motion",
+    sizeof(motion_record),
+    motion_read,
+    motion_write,
+    motion_fields,
+    offsetof(motion_record, tri_channels_mask),
+    {SCHED_MOTION_EFFECTIVE, SCHED_MOTION_AUDIBLE, SCHED_MOTION_EMAIL, SCHED_MOTION_PTZ, nullptr},
+    "motion_whiteled_esche",
+    "motion_white_led_params",
+    1,
+    MSG_MOTION_CHANGED,
+    nullptr,
+};
+
+const event_source video_loss_source = {
+    "video loss",
+    sizeof(video_lost_record),
+    video_loss_read,
+    video_loss_write,
+    video_loss_fields,
+    -1,
+    {nullptr, SCHED_VIDEOLOSS_AUDIBLE, SCHED_VIDEOLOSS_EMAIL, SCHED_VIDEOLOSS_PTZ, nullptr},
+    "videoloss_whiteled_esche",
+    "video_loss_white_led_params",
+    2,
+    0,
+    video_loss_changed,
+};

@@ -1,0 +1,66 @@
+// The PTZ module: request handlers of "/5000".."/5012" and "/6050".."/6057"
+// and the writers of the core daemon's answers to them.
+//
+// ptz_table.cpp holds the module's request table, ptz_reply.cpp its reply
+// callback; the handlers live in ptz_control.cpp (live commands and
+// queries), ptz_tours.cpp (tour tables) and ptz_settings.cpp (serial port
+// and speed settings).
+#pragma once
+
+#include <json-c/json.h>
+
+#include <cstdint>
+#include <initializer_list>
+
+// ---- shared by the handlers (ptz_reply.cpp) -----------------------------------
+
+// The module's callback for every message it sends.
+void ptz_reply(void* ctx, const void* header, const void* payload);
+
+// Operation-log entries of PTZ requests: parameter 900 for moves and tour
+// commands, 904 for the rest; the entry names channel + 1.
+inline constexpr int ptz_log_move = 900;
+inline constexpr int ptz_log_setting = 904;
+void ptz_log(int parameter, int chn);
+
+// Sends a key of the camera's PTZ settings page (message 3226) and waits;
+// the answer writes "OK", no answer the plain-text failure reply.
+void ptz_camera_param(int chn, const char* key, const char* value);
+// The camera's "ptzspeed" parameter for a speed of the page's scale.
+void ptz_camera_speed(int chn, int speed);
+
+// An integer member that must be present and within [min, max].
+// ---- live commands and queries (ptz_control.cpp) -------------------------------
+
+void ptz_move(char* text);             // "/5000"
+void ptz_preset(char* text);           // "/5001"
+void ptz_tour_a(char* text);           // "/5002"
+void ptz_tour_b(char* text);           // "/5003"
+void ptz_tour_run(char* text);         // "/5004"
+void ptz_overview_get(char* text);     // "/5005"
+void ptz_channel_act(char* text);      // "/5006"
+void ptz_zoom_set(char* text);         // "/5007"
+void ptz_speed_param(char* text);      // "/5008"
+void ptz_command_word(char* text);     // "/5009"
+void ptz_state_get(char* text);        // "/5010"
+void ptz_status_get(char* text);       // "/5011"
+void ptz_status_set(char* text);       // "/5012"
+void ptz_probe(char* text);            // "/6052"
+
+// ---- settings (ptz_settings.cpp) ------------------------------------------------
+
+void ptz_port_get(char* text);         // "/6050"
+void ptz_port_set(char* text);         // "/6051"
+void ptz_speeds_get(char* text);       // "/6053"
+void ptz_speeds_set(char* text);       // "/6054"
+
+// ---- tours (ptz_tours.cpp) --------------------------------------------------------
+
+void ptz_tour_save(char* text);        // "/6055"
+void ptz_tour_send_path(char* text);   // "/6056"
+void ptz_tour_clear(char* text);       // "/6057"
+
+// Fills a PTZ status record from a "/5012" request: the channel, the sixteen
+// status members (a missing one reads 0) and the 64-character channel mask.
+struct ptz_status;
+void ptz_status_from_json(json_object* req, ptz_status* st);
