@@ -3,7 +3,7 @@
 // fuzzer's bytes, so that the module's reply callback and writers decode
 // arbitrary payloads (wrong sizes, huge counts, unterminated texts).
 //
-// Input: one byte picks the request code (from the registry, so every module
+// Input: two bytes pick the request code (from the registry, so every module
 // linked here is covered), one the request text (empty, or a JSON object of
 // the module's member names all 0 or all 1, which most handlers accept and
 // then ask the core), then the payload.
@@ -113,12 +113,12 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size < 2) return 0;
-    const target& t = targets[data[0] % targets.size()];
-    const std::string& text = t.texts[data[1] % t.texts.size()];
+    if (size < 3) return 0;
+    const target& t = targets[(data[0] | data[1] << 8) % targets.size()];
+    const std::string& text = t.texts[data[2] % t.texts.size()];
     {
         std::lock_guard<std::mutex> lock(payload_mu);
-        payload.assign(data + 2, data + size);
+        payload.assign(data + 3, data + size);
     }
     std::vector<char> buf(text.begin(), text.end());
     buf.push_back('\0');
