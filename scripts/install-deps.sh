@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing need, from Debian's packages.
 # Only missing packages are installed; nothing is downloaded otherwise.
+# Extra package names may be given as arguments; a name with an
+# architecture suffix (libjson-c-dev:armhf) adds that architecture to dpkg
+# first.
 set -euo pipefail
 
 packages=(build-essential cmake g++ pkg-config libjson-c-dev libsqlite3-dev
@@ -15,6 +18,18 @@ done
 
 sudo_cmd=()
 [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+for pkg in "${missing[@]}"; do
+    case "$pkg" in
+    *:*)
+        arch=${pkg##*:}
+        if [ "$arch" != "$(dpkg --print-architecture)" ] &&
+           ! dpkg --print-foreign-architectures | grep -qx "$arch"; then
+            echo "Adding architecture $arch"
+            "${sudo_cmd[@]}" dpkg --add-architecture "$arch"
+        fi
+        ;;
+    esac
+done
 echo "Installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 "${sudo_cmd[@]}" apt-get update -qq

@@ -480,9 +480,11 @@ int get_param_int(const char* path, const char* key, int def) {
     param_lookup(path, key, [&](const char* text) {
         errno = 0;
         char* end = nullptr;
-        long v = std::strtol(text, &end, 10);
+        // 64-bit on every target: with a 32-bit long, an out-of-range
+        // negative text would come back as LONG_MIN with ERANGE.
+        long long v = std::strtoll(text, &end, 10);
         if (end == text) return;  // not a number: the default
-        if (errno == ERANGE || v > INT_MAX) v = INT_MAX;
+        if (v > INT_MAX) v = INT_MAX;
         if (v < INT_MIN) v = INT_MIN;
         value = static_cast<int>(v);
     });

@@ -107,6 +107,35 @@ std::vector<std::string> test_root::list(const std::string& device_dir) const {
 
 std::string bin_path(const std::string& name) { return std::string(NVR_BIN_DIR) + "/" + name; }
 
+namespace {
+
+#ifndef NVR_EXEC_WRAPPER_DEFAULT
+#define NVR_EXEC_WRAPPER_DEFAULT ""
+#endif
+
+std::string search_path(const std::string& name) {
+    if (name.find('/') != std::string::npos) return name;
+    const char* path = std::getenv("PATH");
+    std::istringstream dirs(path ? path : "/usr/bin:/bin");
+    std::string dir;
+    while (std::getline(dirs, dir, ':')) {
+        std::string full = (dir.empty() ? "." : dir) + "/" + name;
+        if (access(full.c_str(), X_OK) == 0) return full;
+    }
+    return name;
+}
+
+}  // namespace
+
+std::vector<std::string> exec_argv(const std::string& program) {
+    const char* env = std::getenv("NVR_EXEC_WRAPPER");
+    std::istringstream words(env ? env : NVR_EXEC_WRAPPER_DEFAULT);
+    std::vector<std::string> argv;
+    for (std::string w; words >> w;) argv.push_back(argv.empty() ? search_path(w) : w);
+    argv.push_back(program);
+    return argv;
+}
+
 cgi_result run_webreq(const test_root& root, const cgi_request& req) {
     std::vector<std::string> env_text = {
         "NVR_ROOT=" + root.path(),
@@ -139,7 +168,10 @@ cgi_result run_webreq(const test_root& root, const cgi_request& req) {
     int in_pipe[2], out_pipe[2], err_pipe[2];
     if (pipe2(in_pipe, O_CLOEXEC) || pipe2(out_pipe, O_CLOEXEC) || pipe2(err_pipe, O_CLOEXEC))
         throw std::runtime_error("pipe");
-    std::string program = bin_path("webreq");
+    std::vector<std::string> args = exec_argv(bin_path("webreq"));
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
     int out_file = -1;
     if (!req.stdout_file.empty()) {
         out_file = open(req.stdout_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
@@ -152,8 +184,7 @@ cgi_result run_webreq(const test_root& root, const cgi_request& req) {
         dup2(out_file >= 0 ? out_file : out_pipe[1], 1);
         dup2(err_pipe[1], 2);
         if (chdir(root.path().c_str()) != 0) _exit(126);
-        char* argv[] = {program.data(), nullptr};
-        execve(program.c_str(), argv, envp.data());
+        execve(argv[0], argv.data(), envp.data());
         _exit(127);
     }
     close(in_pipe[0]);

@@ -68,6 +68,14 @@ std::string json_reply(const std::string& body);  // "Content-type: application/
 // Path of a program in build/bin.
 std::string bin_path(const std::string& name);
 
+// The argument vector that runs a program of the build on this machine: the
+// program itself, or, for a cross build, the emulator's words first. The
+// emulator comes from NVR_EXEC_WRAPPER (words separated by blanks, the first
+// searched in PATH; an empty value runs programs directly), else from the
+// build's emulator setting. Resolved before a fork, so that the child only
+// calls execve.
+std::vector<std::string> exec_argv(const std::string& program);
+
 // Captures what this process writes to standard output (fd 1) while it
 // lives; text() flushes and returns it so far.
 class stdout_capture {

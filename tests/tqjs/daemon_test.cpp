@@ -68,7 +68,10 @@ protected:
         std::vector<char*> envp;
         for (auto& e : env) envp.push_back(e.data());
         envp.push_back(nullptr);
-        char* argv[] = {const_cast<char*>("tqjs"), nullptr};
+        std::vector<std::string> args = exec_argv(bin);
+        std::vector<char*> argv;
+        for (auto& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
         pid = fork();
         ASSERT_GE(pid, 0);
         if (pid == 0) {
@@ -79,7 +82,7 @@ protected:
                 dup2(fd, 1);
                 dup2(fd, 2);
             }
-            execve(bin.c_str(), argv, envp.data());
+            execve(argv[0], argv.data(), envp.data());
             _exit(127);
         }
     }

@@ -172,6 +172,12 @@ public:
     void add_reply(int32_t request_id, int32_t reply_id, coresim::bytes payload,
                    int delay_rounds = 0);
     void clear_rules();
+    // Consulted for every message that no rule fits, before the default
+    // replies: it fills the answer and returns true (an empty answer is no
+    // answer), or returns false to leave the message to the defaults. For
+    // checks that answer whatever any handler sends. Null removes it.
+    using fallback_fn = std::function<bool(const coresim::request&, std::vector<coresim::out_msg>&)>;
+    void set_fallback(fallback_fn fn);
     void use_defaults(bool on);
     // Appends the journal lines to this file as well (empty: none).
     bool set_journal_file(const std::string& path);
@@ -229,6 +235,7 @@ private:
     std::list<conn_entry> conns_;
     std::vector<coresim::rule> rules_;
     std::vector<int> rule_uses_;
+    fallback_fn fallback_;
     bool defaults_ = true;
     bool keep_ = true;
     std::FILE* journal_file_ = nullptr;

@@ -132,6 +132,11 @@ void coresim_server::clear_rules() {
     rule_uses_.clear();
 }
 
+void coresim_server::set_fallback(fallback_fn fn) {
+    std::lock_guard<std::mutex> lock(mu_);
+    fallback_ = std::move(fn);
+}
+
 void coresim_server::use_defaults(bool on) {
     std::lock_guard<std::mutex> lock(mu_);
     defaults_ = on;
@@ -291,6 +296,7 @@ void coresim_server::pause_rounds(int rounds) {
 std::vector<out_msg> coresim_server::answer(const request& req) {
     std::vector<out_msg> out;
     std::optional<coresim::rule> found;
+    fallback_fn fallback;
     bool defaults;
     {
         std::lock_guard<std::mutex> lock(mu_);
@@ -307,6 +313,7 @@ std::vector<out_msg> coresim_server::answer(const request& req) {
             found = r;
             break;
         }
+        if (!found) fallback = fallback_;
     }
     // Built outside the lock: a test's handler may look at the server.
     if (found) {
@@ -314,7 +321,10 @@ std::vector<out_msg> coresim_server::answer(const request& req) {
             found->handler(req, out);
         else
             for (const coresim::reply_spec& spec : found->replies) coresim::build_reply(spec, req, root_, out);
+    } else if (fallback && fallback(req, out)) {
+        return out;
     } else if (defaults) {
+        out.clear();
         coresim::request_view view{req.id, req.payload.data(), req.payload.size(), root_};
         coresim::default_answer(view, out);
     }
