@@ -276,10 +276,10 @@ TEST_F(CameraChannels, ChannelListAnswersWithoutWholeEntriesOrWithoutAnAnswer) {
         core.clear_rules();
         coresim::rule r;
         r.id = 3201;
-        coresim::reply_spec spec;
-        spec.size = sizeof(cam_status_entry);
-        spec.mode = fault;
-        r.replies.push_back(spec);
+        coresim::reply_plan plan;
+        plan.size = sizeof(cam_status_entry);
+        plan.mode = fault;
+        r.replies.push_back(plan);
         core.add_rule(r);
         EXPECT_EQ(cgi_get(root, "/2007").out, json_reply("{status:\"CGI ERROR\"}")) << static_cast<int>(fault);
     }

@@ -332,10 +332,10 @@ TEST_F(Motion, CameraMotionAreaWithoutAWholeAnswerIsAnError) {
         core.clear_rules();
         coresim::rule r;
         r.id = 3206;
-        coresim::reply_spec spec;
-        spec.size = 332;
-        spec.mode = mode;
-        r.replies.push_back(spec);
+        coresim::reply_plan plan;
+        plan.size = 332;
+        plan.mode = mode;
+        r.replies.push_back(plan);
         core.add_rule(r);
         EXPECT_EQ(cgi_post_json(root, "/6098", "{\"id\": 2}").out, text_reply("CGI ERROR")) << static_cast<int>(mode);
     }

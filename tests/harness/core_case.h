@@ -50,9 +50,9 @@ public:
     void answer_nothing(int32_t request_id) {
         coresim::rule r;
         r.id = request_id;
-        coresim::reply_spec spec;
-        spec.mode = coresim::fault::no_answer;
-        r.replies.push_back(spec);
+        coresim::reply_plan plan;
+        plan.mode = coresim::fault::no_answer;
+        r.replies.push_back(plan);
         core.add_rule(r);
     }
 

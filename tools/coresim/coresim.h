@@ -71,7 +71,7 @@ struct field_write {
 enum class fault { none, no_answer, empty, short_payload, wrong_id, close };
 
 // One reply message of a rule.
-struct reply_spec {
+struct reply_plan {
     std::optional<int32_t> id;  // default: request + 5000
     bool echo = false;          // the record starts as a copy of the request payload
     bytes base;                 // else as these bytes
@@ -93,15 +93,15 @@ struct rule {
     uint32_t match_at = 0;
     bytes match;
     int times = -1;
-    std::vector<reply_spec> replies;  // sent in order
+    std::vector<reply_plan> replies;  // sent in order
     // Set by programs instead of replies: builds the answer itself.
     std::function<void(const request&, std::vector<out_msg>&)> handler;
 };
 
 // Parses a script text (README.md). False with a message on error.
 bool parse_script(const std::string& text, std::vector<rule>& out, std::string* error);
-// The messages one reply spec produces for a request (none for no_answer).
-void build_reply(const reply_spec& spec, const request& req, const std::string& root,
+// The messages one reply plan produces for a request (none for no_answer).
+void build_reply(const reply_plan& plan, const request& req, const std::string& root,
                  std::vector<out_msg>& out);
 bytes from_hex(const std::string& hex, bool* ok = nullptr);
 std::string to_hex(const uint8_t* data, size_t len);

@@ -157,7 +157,7 @@ bool parse_fault(json_object* v, fault& out) {
     return false;
 }
 
-bool parse_reply(json_object* obj, reply_spec& r, parse_ctx& ctx, const std::string& where) {
+bool parse_reply(json_object* obj, reply_plan& r, parse_ctx& ctx, const std::string& where) {
     if (!json_object_is_type(obj, json_type_object)) return ctx.fail(where, "a reply is an object");
     json_object_object_foreach(obj, key, val) {
         std::string_view k(key);
@@ -375,43 +375,43 @@ bool parse_script(const std::string& text, std::vector<rule>& out, std::string* 
     return true;
 }
 
-void build_reply(const reply_spec& spec, const request& req, const std::string& root,
+void build_reply(const reply_plan& plan, const request& req, const std::string& root,
                  std::vector<out_msg>& out) {
-    if (!spec.file_path.empty()) {
-        make_parent_dirs(root + spec.file_path);
-        std::ofstream file(root + spec.file_path, std::ios::binary | std::ios::trunc);
-        file.write(reinterpret_cast<const char*>(spec.file_data.data()),
-                   static_cast<std::streamsize>(spec.file_data.size()));
+    if (!plan.file_path.empty()) {
+        make_parent_dirs(root + plan.file_path);
+        std::ofstream file(root + plan.file_path, std::ios::binary | std::ios::trunc);
+        file.write(reinterpret_cast<const char*>(plan.file_data.data()),
+                   static_cast<std::streamsize>(plan.file_data.size()));
     }
-    if (spec.mode == fault::no_answer) return;
+    if (plan.mode == fault::no_answer) return;
     out_msg msg;
-    msg.delay_rounds = spec.delay_rounds;
-    if (spec.mode == fault::close) {
+    msg.delay_rounds = plan.delay_rounds;
+    if (plan.mode == fault::close) {
         msg.close = true;
         out.push_back(std::move(msg));
         return;
     }
-    msg.id = spec.id ? *spec.id : req.id + 5000;
-    if (spec.mode == fault::wrong_id) msg.id += 100000;
+    msg.id = plan.id ? *plan.id : req.id + 5000;
+    if (plan.mode == fault::wrong_id) msg.id += 100000;
 
-    const bool fixed = spec.size.has_value();
-    bytes record = spec.echo ? req.payload : spec.base;
-    if (fixed) record.resize(*spec.size, 0);
-    apply_fields(record, spec.fields, req, !fixed);
-    uint32_t count = spec.count ? *spec.count
-                                : (spec.records.empty() ? 1u : static_cast<uint32_t>(spec.records.size()));
+    const bool fixed = plan.size.has_value();
+    bytes record = plan.echo ? req.payload : plan.base;
+    if (fixed) record.resize(*plan.size, 0);
+    apply_fields(record, plan.fields, req, !fixed);
+    uint32_t count = plan.count ? *plan.count
+                                : (plan.records.empty() ? 1u : static_cast<uint32_t>(plan.records.size()));
     for (uint32_t i = 0; i < count; ++i) {
-        if (i < spec.records.size()) {
+        if (i < plan.records.size()) {
             bytes rec = record;
-            apply_fields(rec, spec.records[i], req, false);
+            apply_fields(rec, plan.records[i], req, false);
             msg.payload.insert(msg.payload.end(), rec.begin(), rec.end());
         } else {
             msg.payload.insert(msg.payload.end(), record.begin(), record.end());
         }
     }
-    if (spec.mode == fault::empty) msg.payload.clear();
-    if (spec.mode == fault::short_payload) {
-        size_t cut = spec.short_size ? *spec.short_size : (record.empty() ? 0 : record.size() - 1);
+    if (plan.mode == fault::empty) msg.payload.clear();
+    if (plan.mode == fault::short_payload) {
+        size_t cut = plan.short_size ? *plan.short_size : (record.empty() ? 0 : record.size() - 1);
         if (cut < msg.payload.size()) msg.payload.resize(cut);
     }
     out.push_back(std::move(msg));

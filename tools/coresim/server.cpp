@@ -118,11 +118,11 @@ void coresim_server::add_rule(coresim::rule r) {
 void coresim_server::add_reply(int32_t request_id, int32_t reply_id, bytes payload, int delay_rounds) {
     coresim::rule r;
     r.id = request_id;
-    coresim::reply_spec spec;
-    if (reply_id) spec.id = reply_id;
-    spec.base = std::move(payload);
-    spec.delay_rounds = delay_rounds;
-    r.replies.push_back(std::move(spec));
+    coresim::reply_plan plan;
+    if (reply_id) plan.id = reply_id;
+    plan.base = std::move(payload);
+    plan.delay_rounds = delay_rounds;
+    r.replies.push_back(std::move(plan));
     add_rule(std::move(r));
 }
 
@@ -320,7 +320,7 @@ std::vector<out_msg> coresim_server::answer(const request& req) {
         if (found->handler)
             found->handler(req, out);
         else
-            for (const coresim::reply_spec& spec : found->replies) coresim::build_reply(spec, req, root_, out);
+            for (const coresim::reply_plan& plan : found->replies) coresim::build_reply(plan, req, root_, out);
     } else if (fallback && fallback(req, out)) {
         return out;
     } else if (defaults) {
