@@ -12,8 +12,8 @@
 // keeps the sweep within a case budget (NVR_SWEEP_BUDGET; the emulated and
 // sanitizer builds, where a run costs more, have smaller defaults), or
 // NVR_SWEEP_STRIDE when set. When even the core-answer cases exceed half the
-// budget, they are thinned the same way. NVR_SWEEP_CODES=/2001,/2002 limits the sweep to
-// these codes.
+// budget, they are thinned the same way. NVR_SWEEP_CODES=/2001,/2002 limits
+// the sweep to these codes; NVR_SWEEP_VERBOSE=1 prints every run.
 #include "front/dispatchreq.h"
 #include "tests/harness/cgi_harness.h"
 #include "tests/sweep/battery.h"
