@@ -125,9 +125,11 @@ bool is_bond(int mode) { return mode == network_mode_bond || mode == network_mod
 
 // ---- the core daemon -------------------------------------------------------------
 
-// 6724: the core's result for a new default route.
+// 6724 and 6729: the core's result for a new default route or multicast
+// setting, shown as {"res": n}.
 void config_callback(void*, const void* header, const void* payload) {
-    if (!payload || core_header_id(header) != 6724 || core_header_size(header) < 4) return;
+    int id = core_header_id(header);
+    if (!payload || (id != 6724 && id != 6729) || core_header_size(header) < 4) return;
     if (!core_reply_claim()) return;
     int32_t result;
     std::memcpy(&result, payload, sizeof result);
@@ -258,4 +260,37 @@ void net_default_route(char* text) {
         write_network(TQDB_FILE, &rec);
     }
     core_query(config_callback, 1724, sizeof route, &route, REPLY_JSON);
+}
+
+void net_multicast_show(char*) {
+    multicast_record rec;
+    std::memset(&rec, 0, sizeof rec);
+    if (read_multicast(TQDB_FILE, &rec) != 0) {
+        cgi_reply_error(REPLY_JSON);
+        return;
+    }
+    json_ref obj(json_object_new_object());
+    jadd_int(obj.get(), "enable", rec.enable);
+    jadd_field(obj.get(), "ip", rec.ip, sizeof rec.ip);
+    cgi_reply_json(obj.get());
+}
+
+void net_multicast_store(char* text) {
+    json_ref req = json_parse_object(text);
+    if (!req) {
+        cgi_reply_error(REPLY_JSON);
+        return;
+    }
+    multicast_record rec;
+    std::memset(&rec, 0, sizeof rec);
+    {
+        cgi_lock_guard lock;
+        read_multicast(TQDB_FILE, &rec);
+        // Each member is optional: what the request leaves out stays.
+        req_int(req, "enable", &rec.enable);
+        if (const char* ip = req_str(req, "ip")) copy_text(rec.ip, sizeof rec.ip, ip, 64);
+        std::memset(rec.pad, 0, sizeof rec.pad);
+        write_multicast(TQDB_FILE, &rec);
+    }
+    core_query(config_callback, 1729, sizeof rec, &rec, REPLY_JSON);
 }

@@ -8,6 +8,8 @@ void net_config_store(char* text);     // /7041 store the settings, tell the cor
 void net_mode_show(char* text);        // /7042 the mode in use
 void net_config_reload(char* text);    // /7043 1712 to the core
 void net_mac_show(char* text);         // /7044 the configured MAC address
+void net_multicast_show(char* text);   // /7033 the multicast setting
+void net_multicast_store(char* text);  // /7034 store it, 1729
 void net_default_route(char* text);    // /7096 store the default route, 1724
 
 // ---- address tests (net_addrtest.cpp) -------------------------------------

@@ -6,6 +6,8 @@
 namespace {
 
 const request_entry table[] = {
+    {"/7033", net_multicast_show},
+    {"/7034", net_multicast_store},
     {"/7040", net_config_show},
     {"/7041", net_config_store},
     {"/7042", net_mode_show},

@@ -66,6 +66,22 @@ extern const tqdb_table tqdb_tbl_network;  // "network", single row
 // read_network(path, rec), write_network(path, rec)
 TQDB_SINGLE(network, network_record, tqdb_tbl_network)
 
+// The multicast setting: on/off and the group address. Also the payload of
+// message 1729.
+struct multicast_record {
+    int32_t enable;
+    char ip[65];  // at most 64 characters
+    uint8_t pad[3];
+};
+static_assert(sizeof(multicast_record) == 72);
+static_assert(offsetof(multicast_record, enable) == 0);
+static_assert(offsetof(multicast_record, ip) == 4);
+
+extern const tqdb_table tqdb_tbl_multicast;  // "multicast", single row
+
+// read_multicast(path, rec), write_multicast(path, rec)
+TQDB_SINGLE(multicast, multicast_record, tqdb_tbl_multicast)
+
 // The mode in use.
 inline int read_network_mode(const char* path, int* mode) {
     network_record rec;

@@ -157,6 +157,7 @@ const tqdb_table tqdb_tbl_motion =           {"motion",           sizeof(motion_
 const tqdb_table tqdb_tbl_alarm_in =         {"alarm_in",         sizeof(alarm_in_record),         tqdb_key_kind::int_at, offsetof(alarm_in_record, id),         0, 16, TQDB_NO_COLUMNS,              nullptr};
 const tqdb_table tqdb_tbl_video_loss =       {"video_loss",       sizeof(video_lost_record),       tqdb_key_kind::int_at, offsetof(video_lost_record, cam_id),   0, 64, TQDB_COLUMNS(video_loss_columns), nullptr};
 const tqdb_table tqdb_tbl_network =          {"network",          sizeof(network_record),          tqdb_key_kind::single, 0,                                     0, 1,  TQDB_NO_COLUMNS,              factory_network};
+const tqdb_table tqdb_tbl_multicast =        {"multicast",        sizeof(multicast_record),        tqdb_key_kind::single, 0,                                     0, 1,  TQDB_NO_COLUMNS,              nullptr};
 const tqdb_table tqdb_tbl_disk =             {"disk",             sizeof(disk_record),             tqdb_key_kind::int_at, offsetof(disk_record, port),           0, disk_record_rows, TQDB_NO_COLUMNS, factory_disk};
 const tqdb_table tqdb_tbl_user =             {"user",             sizeof(user_record),             tqdb_key_kind::int_at, offsetof(user_record, id),             0, 100, TQDB_NO_COLUMNS,             user_factory_row};
 const tqdb_table tqdb_tbl_user_oem =         {"user_oem",         sizeof(oem_user_record),         tqdb_key_kind::int_at, offsetof(oem_user_record, id),         0, 0,  TQDB_NO_COLUMNS,              nullptr};
@@ -193,6 +194,7 @@ const tqdb_table* const tqdb_tables[] = {
     &tqdb_tbl_video_loss,
     &tqdb_tbl_alarm_in,
     &tqdb_tbl_network,
+    &tqdb_tbl_multicast,
     &tqdb_tbl_disk,
     &tqdb_tbl_user,
     &tqdb_tbl_user_oem,

@@ -404,3 +404,52 @@ TEST_F(Network, DefaultRouteIsStoredThenSentAndTheAnswerShown) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Network, MulticastIsShownStoredMemberByMemberSentAndTheAnswerShown) {
+    const std::string error = json_reply("{status:\"CGI ERROR\"}");
+    EXPECT_EQ(cgi_get(root, "/7033").out, json_reply("{ \"enable\": 0, \"ip\": \"\" }"));
+
+    struct row {
+        int line;
+        std::string body;
+        std::function<void(core_case&)> script;
+        std::string reply;
+        int32_t enable;
+        std::string ip;
+        bool sent;
+    } rows[] = {
+        {__LINE__, "{\"enable\": 1, \"ip\": \"239.1.2.3\"}", [](core_case& f) { f.answer_int(1729, 0); },
+         json_reply("{ \"res\": 0 }"), 1, "239.1.2.3", true},
+        // A member left out keeps its stored value.
+        {__LINE__, "{\"ip\": \"239.9.9.9\"}", [](core_case& f) { f.answer_int(1729, -1); },
+         json_reply("{ \"res\": -1 }"), 1, "239.9.9.9", true},
+        {__LINE__, "{\"enable\": 0}", [](core_case&) {}, json_reply("{ \"res\": 0 }"), 0, "239.9.9.9", true},
+        {__LINE__, "{\"ip\": \"" + std::string(80, '7') + "\"}", [](core_case&) {},
+         json_reply("{ \"res\": 0 }"), 0, std::string(64, '7'), true},
+        {__LINE__, "{\"enable\": 1}", [](core_case& f) { f.answer_nothing(1729); }, error, 1, std::string(64, '7'),
+         true},
+        {__LINE__, "enable=1", [](core_case&) {}, error, 1, std::string(64, '7'), false},
+    };
+    for (const auto& r : rows) {
+        fresh_case();
+        r.script(*this);
+        EXPECT_EQ(cgi_post_json(root, "/7034", r.body).out, r.reply) << "row at line " << r.line;
+        multicast_record rec;
+        std::memset(&rec, 0, sizeof rec);
+        ASSERT_EQ(read_multicast(TQDB_FILE, &rec), 0);
+        EXPECT_EQ(rec.enable, r.enable) << "row at line " << r.line;
+        EXPECT_EQ(std::string(rec.ip), r.ip) << "row at line " << r.line;
+        auto msgs = sent(r.sent ? 1 : 0);
+        ASSERT_EQ(msgs.size(), r.sent ? 1u : 0u) << "row at line " << r.line;
+        if (r.sent) {
+            EXPECT_EQ(msgs[0].id, 1729);
+            EXPECT_EQ(msgs[0].payload, bytes_of(rec)) << "row at line " << r.line;
+        }
+    }
+    EXPECT_EQ(cgi_get(root, "/7033").out,
+              json_reply("{ \"enable\": 1, \"ip\": \"" + std::string(64, '7') + "\" }"));
+}
+
+}  // namespace
