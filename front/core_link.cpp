@@ -2,7 +2,7 @@
 // reply writer, and the one-reply claim shared by writer and handler.
 #include "front/core_link.h"
 
-#include "front/web_utils.h"
+#include "front/reply.h"
 #include "platform/nvr_env.h"
 #include "platform/tqsock_wire.h"
 #include "platform/tqstd.h"
@@ -11,6 +11,8 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
+#include <cstdio>
+#include <cstring>
 #include <mutex>
 
 static_assert(offsetof(core_msg_header, msg_id) == offsetof(tq_sock_header, msg_id));
@@ -68,18 +70,14 @@ void wait_for_reply(int rounds) {
     }
 }
 
-struct wait_class {
-    int rounds;
-    std::initializer_list<int> ids;
-};
+// The waits the modules registered (CORE_WAITS), filled before main.
+constexpr int max_waits = 256;
+core_wait waits[max_waits];
+int wait_count;
 
-const wait_class wait_table[] = {
-    {1500, {3700, 3702}},
-    {3000, {1153, 1171, 3102, 3104, 3223, 3259, 3263, 3360, 3365, 3401, 3535}},
-    {6000, {1701, 1713, 1716, 3200, 3201, 3202, 3203, 3204, 3205, 3227, 3379, 3402, 3409, 3420,
-            3440, 3528}},
-    {15000, {3230, 3350, 3434, 3494, 3495}},
-};
+// The failure reply of the waiting request, for core_reply_fail.
+std::atomic<int> fail_type{REPLY_JSON};
+std::atomic<const char*> fail_text{nullptr};
 
 // Waits for the reply; when it was not handled, closes the link and lets
 // write_failure write the failure reply if nobody else has claimed it.
@@ -96,10 +94,13 @@ int query(reply_callback cb, int msg_id, int payload_len, const void* payload, F
 }  // namespace
 
 int core_wait_rounds(int msg_id) {
-    for (const wait_class& wc : wait_table)
-        for (int id : wc.ids)
-            if (id == msg_id) return wc.rounds;
+    for (int i = 0; i < wait_count; ++i)
+        if (waits[i].msg_id == msg_id) return waits[i].rounds;
     return 1000;
+}
+
+void core_register_waits(const core_wait* rows, int count) {
+    for (int i = 0; rows && i < count && wait_count < max_waits; ++i) waits[wait_count++] = rows[i];
 }
 
 int core_send(reply_callback cb, int msg_id, int payload_len, const void* payload, int no_wait) {
@@ -152,14 +153,81 @@ void core_notify(reply_callback cb, int msg_id, int payload_len, const void* pay
     core_close();
 }
 
-int core_query(reply_callback cb, int msg_id, int payload_len, const void* payload, int fail_type) {
-    return query(cb, msg_id, payload_len, payload, [fail_type] {
-        if (fail_type == REPLY_TEXT || fail_type == REPLY_JSON) cgi_reply_error(fail_type);
+int core_query(reply_callback cb, int msg_id, int payload_len, const void* payload, int type) {
+    fail_type.store(type);
+    fail_text.store(nullptr);
+    return query(cb, msg_id, payload_len, payload, [type] {
+        if (type == REPLY_TEXT || type == REPLY_JSON) cgi_reply_error(type);
     });
 }
 
 int core_query_text(reply_callback cb, int msg_id, int payload_len, const void* payload,
-                    int reply_type, const char* fail_text) {
+                    int reply_type, const char* text) {
+    fail_type.store(reply_type);
+    fail_text.store(text ? text : "");
     return query(cb, msg_id, payload_len, payload,
-                 [reply_type, fail_text] { cgi_reply(reply_type, fail_text ? fail_text : ""); });
+                 [reply_type, text] { cgi_reply(reply_type, text ? text : ""); });
 }
+
+// ---- reply tables ------------------------------------------------------------------
+
+void core_reply_fail() {
+    if (!core_reply_claim()) return;
+    const char* text = fail_text.load();
+    if (text)
+        cgi_reply(fail_type.load(), text);
+    else
+        cgi_reply_error(fail_type.load());
+    core_reply_done(0);
+}
+
+void core_reply_table(std::span<const reply_row> rows, const void* header, const void* payload) {
+    if (!header) return;
+    const int32_t id = core_header_id(header);
+    const uint32_t size = payload ? core_header_size(header) : 0;
+    for (const reply_row& row : rows) {
+        if (row.reply_id != id) continue;
+        core_answer answer{size ? payload : nullptr, size, row.record_size ? size / row.record_size : size};
+        if (answer.count == 0) {
+            if (row.short_payload == reply_short::wait) return;
+            if (row.short_payload == reply_short::fail) {
+                core_reply_fail();
+                return;
+            }
+        }
+        if (row.kind == reply_kind::result) {
+            core_reply_done(row.write(answer));
+            return;
+        }
+        if (!core_reply_claim()) return;
+        core_reply_done(row.write(answer));
+        return;
+    }
+}
+
+void cgi_reply_status(int record_count, const void* payload) {
+    if (record_count < 1 || !payload) return;
+    if (!core_reply_claim()) return;
+    int32_t result;
+    std::memcpy(&result, payload, sizeof result);
+    char text[64];
+    std::snprintf(text, sizeof text, "{ \"status\": %d }", static_cast<int>(result));
+    cgi_reply(REPLY_JSON, text);
+    core_reply_done(1);
+}
+
+// Like every reply writer it claims the request's one reply first: a result
+// that arrives after the handler gave up (or a second one) writes nothing.
+int cgi_reply_result(int result, const char* data) {
+    if (!core_reply_claim()) return 0;
+    char text[256];
+    if (data)
+        std::snprintf(text, sizeof text, "%s status:[%d], data:[%s]", result < 0 ? "CGI ERROR" : "CGI OK",
+                      result, data);
+    else
+        std::snprintf(text, sizeof text, "%s status:[%d]", result < 0 ? "CGI ERROR" : "CGI OK", result);
+    cgi_reply(REPLY_TEXT, text);
+    core_reply_done(1);
+    return 0;
+}
+

@@ -33,6 +33,8 @@
 
 #include <atomic>
 #include <cstdint>
+#include <cstring>
+#include <span>
 
 #define CORE_SOCKET_PATH "/var/run/tqsocket"
 
@@ -64,8 +66,23 @@ extern std::atomic<int> core_reply_state;
 int core_send(reply_callback cb, int msg_id, int payload_len, const void* payload, int no_wait);
 // Releases the link (tq_sock_uninit) and returns 0.
 int core_close();
-// Rounds of 40 ms that a waiting send waits for its reply.
+// Rounds of 40 ms that a waiting send waits for its reply: the rounds a
+// module registered for the message (CORE_WAITS), else 1000.
 int core_wait_rounds(int msg_id);
+
+// A message whose reply may take longer than the usual 1000 rounds (40 s):
+// a module lists its own in a table and registers it with CORE_WAITS.
+struct core_wait {
+    int32_t msg_id;
+    int32_t rounds;
+};
+void core_register_waits(const core_wait* rows, int count);
+#define CORE_WAITS_CONCAT2(a, b) a##b
+#define CORE_WAITS_CONCAT(a, b) CORE_WAITS_CONCAT2(a, b)
+#define CORE_WAITS(table)                                                                   \
+    __attribute__((constructor)) static void CORE_WAITS_CONCAT(core_waits_add_, __LINE__)() { \
+        core_register_waits(table, static_cast<int>(sizeof(table) / sizeof(table[0])));     \
+    }
 
 // Claims the one reply of this request. True for the first caller only.
 bool core_reply_claim();
@@ -98,3 +115,71 @@ int core_query(reply_callback cb, int msg_id, int payload_len, const void* paylo
 // as plain text (reply_type 0) or JSON (reply_type 1).
 int core_query_text(reply_callback cb, int msg_id, int payload_len, const void* payload,
                     int reply_type, const char* fail_text);
+
+// ---- reply tables -------------------------------------------------------------
+//
+// A module answers the core daemon's replies through one table of rows, one
+// row an answer identifier, served by core_reply_table. The table does what
+// every writer would otherwise repeat: it finds the row, counts the whole
+// records, decides what a payload without a whole record means, claims the
+// one HTTP reply and ends the wait with the writer's result. Unknown
+// identifiers are ignored. A module defines its callback with
+// CORE_REPLY_CALLBACK(name, rows).
+
+// What an answer without one whole record means.
+enum class reply_short : uint8_t {
+    wait,   // it is not the answer: the wait goes on (and runs out)
+    fail,   // a failed answer: the failure reply of the waiting request at once
+    empty,  // an answer without records (an empty list): the writer runs with count 0
+};
+
+// Who writes the HTTP reply.
+enum class reply_kind : uint8_t {
+    page,    // the writer: the table claims the reply before it runs
+    result,  // nobody here: the writer's result ends the wait, the handler answers
+};
+
+// An answer as a writer sees it. Records are copied out (the payload need
+// not be aligned) and never read past the payload.
+struct core_answer {
+    const void* payload;  // null when size is 0
+    uint32_t size;        // bytes
+    uint32_t count;       // whole records (bytes when the row's record size is 0)
+
+    template <typename T>
+    T rec(uint32_t i = 0) const {
+        T out;
+        std::memset(&out, 0, sizeof out);
+        if (payload && (static_cast<uint64_t>(i) + 1) * sizeof out <= size)
+            std::memcpy(&out, static_cast<const char*>(payload) + static_cast<size_t>(i) * sizeof out, sizeof out);
+        return out;
+    }
+    const char* bytes() const { return static_cast<const char*>(payload); }
+};
+
+struct reply_row {
+    int32_t reply_id;
+    uint32_t record_size;  // bytes of one record; 0: the payload is bytes
+    reply_short short_payload;
+    // Returns the state that ends the wait (core_reply_done): 1 as a rule,
+    // 0 for a reply that was written as a failure.
+    int (*write)(const core_answer& answer);
+    reply_kind kind = reply_kind::page;
+};
+
+void core_reply_table(std::span<const reply_row> rows, const void* header, const void* payload);
+
+#define CORE_REPLY_CALLBACK(name, rows) \
+    void name(void*, const void* header, const void* payload) { core_reply_table(rows, header, payload); }
+
+// Writes the failure reply of the waiting request ("CGI ERROR" in its form,
+// or the text core_query_text was given) when nobody has claimed the reply,
+// and ends the wait with state 0.
+void core_reply_fail();
+
+// Ready writers for answers that carry one 32-bit result.
+// {"status": n} (claims the reply).
+void cgi_reply_status(int record_count, const void* payload);
+// "CGI OK status:[n]" or "CGI ERROR status:[n]", with ", data:[...]" when
+// data is given (claims the reply).
+int cgi_reply_result(int result, const char* data);

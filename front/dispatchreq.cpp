@@ -1,14 +1,41 @@
 #include "front/dispatchreq.h"
 
+#include "front/json_req.h"
+#include "front/reply.h"
 #include "front/web_utils.h"
 
 #include <cstring>
 
 namespace {
-request_entry slots[MAX_WEBREQ_COUNT];
-unsigned char in_use[MAX_WEBREQ_COUNT];
-int used_count;
+// Constant-initialised: the modules' constructors register into these before
+// any dynamic initialiser of this file could run.
+constinit request_entry slots[MAX_WEBREQ_COUNT];
+constinit unsigned char in_use[MAX_WEBREQ_COUNT];
+constinit int used_count;
+
+int reply_type(req_out out) { return out == OUT_JSON || out == OUT_JSON_ERR ? REPLY_JSON : REPLY_TEXT; }
+
+// Refused requests leave a line in the debug log: the code, the reason and
+// the start of the text (64 characters at most, control characters shown as
+// '?'), so that a page that sends what a code does not take can be found.
+void log_refused(const char* code, const char* reason, const char* text) {
+    char head[65];
+    size_t n = 0;
+    for (const char* p = text ? text : ""; *p && n < sizeof head - 1; ++p)
+        head[n++] = static_cast<unsigned char>(*p) < 0x20 || *p == 0x7f ? '?' : *p;
+    head[n] = '\0';
+    cgi_debug_log("dispatchreq.c", __LINE__, "webreq_dispatch", "refused %s: %s: %s", code ? code : "",
+                  reason ? reason : "", head);
+}
 }  // namespace
+
+void request::fail() const { cgi_reply_error(reply_type(row ? row->out : OUT_TEXT)); }
+
+void request::refuse(const char* reason) const {
+    log_refused(code, reason, text);
+    if (!row) return;
+    if (row->out == OUT_TEXT_ERR || row->out == OUT_JSON_ERR) cgi_reply_error(reply_type(row->out));
+}
 
 // Copies the whole table into free slots, or nothing when it would not fit.
 // The limit is 511 entries: a table that would bring the count to 512 is
@@ -39,7 +66,7 @@ int webreq_unregister(const request_entry* table, int count) {
         if (!in_use[slot]) continue;
         for (int i = 0; i < count; ++i) {
             if (std::strncmp(slots[slot].code, table[i].code, sizeof slots[slot].code) == 0) {
-                std::memset(&slots[slot], 0, sizeof slots[slot]);
+                slots[slot] = request_entry{};
                 in_use[slot] = 0;
                 --used_count;
                 break;
@@ -49,15 +76,29 @@ int webreq_unregister(const request_entry* table, int count) {
     return 0;
 }
 
+const request_entry* webreq_find(const char* code) {
+    if (!code) return nullptr;
+    for (int slot = 0; slot < MAX_WEBREQ_COUNT; ++slot)
+        if (in_use[slot] && std::strcmp(slots[slot].code, code) == 0) return &slots[slot];
+    return nullptr;
+}
+
 int webreq_dispatch(const char* code, char* text) {
-    if (!code) return 0;
-    for (int slot = 0; slot < MAX_WEBREQ_COUNT; ++slot) {
-        if (in_use[slot] && std::strcmp(slots[slot].code, code) == 0) {
-            if (slots[slot].handler) slots[slot].handler(text);
+    const request_entry* row = webreq_find(code);
+    if (!row) return 0;
+    if (!row->handler) return 1;
+    request rq{row->code, text, nullptr, row};
+    json_ref obj;
+    if (row->in == IN_JSON) {
+        obj = json_parse_object(text);
+        if (!obj) {
+            rq.refuse("not a JSON object");
             return 1;
         }
+        rq.json = obj.get();
     }
-    return 0;
+    row->handler(rq);
+    return 1;
 }
 
 int webreq_count() { return used_count; }

@@ -1,6 +1,7 @@
 #include "front/intake.h"
 
 #include "front/cgi_env.h"
+#include "front/dispatchreq.h"
 #include "front/input_buffer.h"
 #include "front/multipart.h"
 #include "platform/nvr_env.h"
@@ -97,11 +98,13 @@ const char* const reserved_tmp_names[] = {
     "chipinfo.txt", "port",    "log",        "packet.tar",     "updateFM.bin",
 };
 
-bool is_direct_upload_code(const std::string& code) {
-    return code == "/1010" || code == "/6082" || code == "/2079";
+// How the code's row takes an upload (IN_TEXT: moved to "/tmp/<name>").
+req_in upload_kind(const std::string& code) {
+    const request_entry* row = webreq_find(code.c_str());
+    return row ? row->in : IN_TEXT;
 }
 
-bool takes_temp_path(const std::string& code) { return code == "/1019" || code == "/oem"; }
+bool is_direct_upload(req_in kind) { return kind == IN_UPLOAD_DIRECT || kind == IN_UPLOAD_UNREAD; }
 
 std::string base_name_of(const std::string& file_name) {
     size_t cut = file_name.find_last_of("/\\");
@@ -129,7 +132,8 @@ char* keep_text(const std::string& text, size_t max_chars) {
 // removed after the handler if it is still there.
 int dispatch_upload(const cgi_vars& env, const std::vector<form_entry>& entries, intake_dispatch_fn dispatch) {
     const std::string& code = env.path_info;
-    if (is_direct_upload_code(code)) {
+    const req_in kind = upload_kind(code);
+    if (is_direct_upload(kind)) {
         char* text = keep_text("temp & " + env.query_string, UPLOAD_TEXT_MAX);
         if (text) dispatch(code.c_str(), text);
         return 0;
@@ -142,7 +146,7 @@ int dispatch_upload(const cgi_vars& env, const std::vector<form_entry>& entries,
         }
     if (!file || file->file_name.empty() || file->file_name.size() > 127 || file->tmp_path.empty()) return 0;
 
-    if (takes_temp_path(code)) {
+    if (kind == IN_UPLOAD_TEMP) {
         cgi_env_set_upload(file->tmp_path.c_str());
         char* text = keep_text(file->tmp_path + " & " + env.query_string, UPLOAD_TEXT_MAX);
         if (text) dispatch(code.c_str(), text);
@@ -236,7 +240,7 @@ int intake_run(int in_fd, intake_dispatch_fn dispatch) {
         }
         if (strcasecmp(type.c_str(), "multipart/form-data") == 0) {
             std::vector<form_entry> entries;
-            if (code != "/1010") {
+            if (upload_kind(code) != IN_UPLOAD_UNREAD) {
                 int rc = multipart_parse(in_fd, content_length, boundary, entries);
                 if (rc != MP_OK) {
                     multipart_cleanup(entries);

@@ -6,7 +6,7 @@
 //
 //     json_ref req = json_parse_text(text);
 //     int id;
-//     if (!req || !req_int(req, "id", &id) || !chn_ok(id)) return;
+//     if (!req || !req_int(req, "id", &id) || id < 0) return;
 #pragma once
 
 #include <json-c/json.h>
@@ -63,9 +63,6 @@ struct req_int_rule {
     int max;
 };
 bool req_ints_in_range(json_object* obj, std::initializer_list<req_int_rule> rules);
-
-// Channel checks shared by all handlers.
-inline bool chn_ok(int chn) { return chn >= 0 && chn < 64; }
 
 // Building replies: add members in order.
 inline void jadd_int(json_object* o, const char* k, int64_t v) {

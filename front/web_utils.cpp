@@ -1,17 +1,14 @@
+// Part of every handler's toolkit: the debug log, commands, the operation
+// log, the CGI lock and whole-file helpers.
 #include "front/web_utils.h"
 
 #include "front/cgi_env.h"
 #include "front/core_link.h"
 #include "platform/nvr_env.h"
-#include "platform/tqdb/rec_system.h"
-#include "platform/tqdb/tqdb.h"
 #include "platform/tqstd.h"
 
 #include <fcntl.h>
-#include <net/if.h>
 #include <signal.h>
-#include <sys/ioctl.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -24,108 +21,6 @@
 #include <ctime>
 #include <string>
 #include <vector>
-
-// ---- replies ----------------------------------------------------------------
-
-namespace {
-
-const char text_header[] = "Content-type: text/plain\r\n\r\n";
-const char json_header[] = "Content-type: application/json\r\n\r\n";
-
-void put_header(int type) {
-    if (type == REPLY_TEXT) std::fputs(text_header, stdout);
-    else if (type == REPLY_JSON) std::fputs(json_header, stdout);
-}
-
-}  // namespace
-
-int cgi_reply(int type, const char* text) {
-    if (!text) return -1;
-    put_header(type);
-    std::fputs(text, stdout);
-    std::fflush(stdout);
-    return 0;
-}
-
-int cgi_reply_error(int type) {
-    if (type == REPLY_TEXT) return cgi_reply(REPLY_TEXT, "CGI ERROR");
-    if (type == REPLY_JSON) return cgi_reply(REPLY_JSON, "{status:\"CGI ERROR\"}");
-    return 0;
-}
-
-void cgi_reply_status(int record_count, const void* payload) {
-    if (record_count < 1 || !payload) return;
-    if (!core_reply_claim()) return;
-    int32_t result;
-    std::memcpy(&result, payload, sizeof result);
-    char text[64];
-    std::snprintf(text, sizeof text, "{ \"status\": %d }", static_cast<int>(result));
-    cgi_reply(REPLY_JSON, text);
-    core_reply_done(1);
-}
-
-// Like every reply writer it claims the request's one reply first: a result
-// that arrives after the handler gave up (or a second one) writes nothing.
-int cgi_reply_result(int result, const char* data) {
-    if (!core_reply_claim()) return 0;
-    char text[256];
-    if (data)
-        std::snprintf(text, sizeof text, "%s status:[%d], data:[%s]", result < 0 ? "CGI ERROR" : "CGI OK",
-                      result, data);
-    else
-        std::snprintf(text, sizeof text, "%s status:[%d]", result < 0 ? "CGI ERROR" : "CGI OK", result);
-    cgi_reply(REPLY_TEXT, text);
-    core_reply_done(1);
-    return 0;
-}
-
-int cgi_redirect(const char* location) {
-    if (!location) return -1;
-    std::printf("Location: %s\r\n\r\n", location);
-    std::fflush(stdout);
-    return 0;
-}
-
-int cgi_set_cookie(const char* name, const char* value, int lifetime_s, const char* path,
-                   const char* domain) {
-    static const char* const days[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-    static const char* const months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    // The domain comes from the client's Host header: keep only the characters
-    // a host name or address can hold, so it cannot end the header line.
-    char clean_domain[256];
-    size_t n = 0;
-    for (const char* p = domain ? domain : ""; *p && n + 1 < sizeof clean_domain; ++p) {
-        char c = *p;
-        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
-            c == '-' || c == ':' || c == '[' || c == ']')
-            clean_domain[n++] = c;
-    }
-    clean_domain[n] = '\0';
-    time_t expires = std::time(nullptr) + lifetime_s;
-    struct tm tm_utc;
-    gmtime_r(&expires, &tm_utc);
-    std::printf("Set-Cookie: %s=%s; domain=%s; expires=%s, %02d-%s-%04d %02d:%02d:%02d GMT; path=%s\r\n",
-                name ? name : "", value ? value : "", clean_domain, days[tm_utc.tm_wday], tm_utc.tm_mday,
-                months[tm_utc.tm_mon], tm_utc.tm_year + 1900, tm_utc.tm_hour, tm_utc.tm_min,
-                tm_utc.tm_sec, path ? path : "");
-    std::fflush(stdout);
-    return 0;
-}
-
-int cgi_download_header(const char* path) {
-    if (!path) return -1;
-    const char* base = std::strrchr(path, '/');
-    base = base ? base + 1 : path;
-    // A file name never ends the header early.
-    std::string name;
-    for (const char* p = base; *p; ++p)
-        if (*p != '\r' && *p != '\n') name += *p;
-    std::printf("Content-Type:application/octet-stream\r\nContent-Disposition: attachment; filename= %s\r\n\r\n",
-                name.c_str());
-    std::fflush(stdout);
-    return 0;
-}
 
 // ---- debug log ------------------------------------------------------------------
 
@@ -334,57 +229,6 @@ int write_whole_file(const char* path, const void* data, size_t length) {
     size_t written = length ? std::fwrite(data, 1, length, fp) : 0;
     int closed = std::fclose(fp);
     return written == length && closed == 0 ? 0 : -1;
-}
-
-// ---- lookups ---------------------------------------------------------------------------
-
-int max_channels() {
-    int n = get_param_int(TQDB_FILE, "max_cameras", 32);
-    return n < 1 ? 1 : n > 64 ? 64 : n;
-}
-
-int alarm_audio_file_mask() {
-    alarm_audio_file_record files[alarm_audio_file_slots];
-    std::memset(files, 0, sizeof files);
-    read_alarm_audio_file(TQDB_FILE, files);
-    int mask = 0;
-    for (int i = 0; i < alarm_audio_file_slots; ++i)
-        if (files[i].enable == 1) mask |= 1 << i;
-    return mask;
-}
-
-int get_interface_mac(const char* ifname, unsigned char mac[6]) {
-    if (!ifname || !mac) return -1;
-    int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) {
-        std::perror("create socket fail\n");
-        return -1;
-    }
-    struct ifreq req;
-    std::memset(&req, 0, sizeof req);
-    std::strncpy(req.ifr_name, ifname, 15);
-    int rc = ioctl(fd, SIOCGIFHWADDR, &req);
-    close(fd);
-    if (rc < 0) return -1;
-    std::memcpy(mac, req.ifr_hwaddr.sa_data, 6);
-    return 0;
-}
-
-void get_device_macs(char eth0[18], char eth1[18]) {
-    struct {
-        const char* ifname;
-        char* out;
-        const char* fallback;
-    } const rows[] = {{"eth0", eth0, "02:5E:A1:0A:19:C8"}, {"eth1", eth1, "02:5E:A1:0A:19:C9"}};
-    for (const auto& row : rows) {
-        if (!row.out) continue;
-        unsigned char mac[6];
-        if (get_interface_mac(row.ifname, mac) == 0)
-            std::snprintf(row.out, 18, "%02X:%02X:%02X:%02X:%02X:%02X", mac[0], mac[1], mac[2], mac[3],
-                          mac[4], mac[5]);
-        else
-            std::snprintf(row.out, 18, "%s", row.fallback);
-    }
 }
 
 void copy_text(char* dst, size_t dst_size, const char* src, size_t max_chars) {

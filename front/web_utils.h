@@ -1,28 +1,14 @@
-// Replies, debug log, commands, operation log, small file and JSON helpers
-// shared by every handler.
+// The utilities every handler shares: the debug log, commands, the
+// operation log, the CGI lock and whole-file helpers (and, through
+// front/reply.h, the replies).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 
+#include "front/reply.h"
 #include "platform/oplog_record.h"
-
-// ---- replies ------------------------------------------------------------
-// Reply types: 0 plain text, 1 JSON, anything else no header.
-#define REPLY_TEXT 0
-#define REPLY_JSON 1
-
-int cgi_reply(int type, const char* text);
-int cgi_reply_error(int type);
-// Reply writer for replies that carry one 32-bit result: {"status": n}.
-void cgi_reply_status(int record_count, const void* payload);
-int cgi_reply_result(int result, const char* data);
-int cgi_redirect(const char* location);
-int cgi_set_cookie(const char* name, const char* value, int lifetime_s, const char* path,
-                   const char* domain);
-// The two download header lines for the last path component of path.
-int cgi_download_header(const char* path);
 
 // ---- debug log ------------------------------------------------------------
 // Appends "[cgix debug] <time>  <file>:<line> in <func>: <message>" to
@@ -44,8 +30,6 @@ int cgi_execv(const char* const* argv);
 int cgi_spawn(std::initializer_list<const char*> argv);
 
 // ---- operation log ----------------------------------------------------------
-
-
 int oplog_record_init(oplog_record* rec);
 // oplog_record_init, then sub type, parameter type and channel number (-1
 // leaves the channel 0); sent as message 3485 without waiting.
@@ -71,14 +55,6 @@ struct cgi_lock_guard {
 // Paths here are the device's paths: the root prefix is added inside.
 char* read_whole_file(const char* path, long* length);
 int write_whole_file(const char* path, const void* data, size_t length);
-
-// ---- lookups ------------------------------------------------------------------
-int alarm_audio_file_mask();
-int get_interface_mac(const char* ifname, unsigned char mac[6]);
-void get_device_macs(char eth0[18], char eth1[18]);
-// The number of channels offered ("max_cameras", default 32), kept to 1..64
-// so that it can bound a loop, an index or a channel range.
-int max_channels();
 
 // Copies src into a fixed field of dst_size bytes: at most dst_size - 1
 // characters (or max_chars when smaller), NUL-padded.

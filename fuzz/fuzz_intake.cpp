@@ -7,6 +7,7 @@
 // and an upload handed to a handler is a file of this request directly in
 // /tmp. After the request: no upload file is left in /tmp.
 #include "front/cgi_env.h"
+#include "front/dispatchreq.h"
 #include "front/intake.h"
 #include "fuzz/fuzz_common.h"
 
@@ -30,6 +31,16 @@ const char* const types[] = {
 };
 const char* const codes[] = {"/2001", "/1010", "/1019", "/oem", "/6082", "/2079", "/6321", "", "/json"};
 
+// Rows that take uploads in each of the ways the intake knows.
+void takes_upload(request&) {}
+const request_entry upload_rows[] = {
+    {"/1010", takes_upload, IN_UPLOAD_UNREAD},
+    {"/1019", takes_upload, IN_UPLOAD_TEMP},
+    {"/2079", takes_upload, IN_UPLOAD_DIRECT},
+    {"/6082", takes_upload, IN_UPLOAD_DIRECT},
+    {"/oem", takes_upload, IN_UPLOAD_TEMP},
+};
+
 size_t max_text = 0;
 int calls = 0;
 
@@ -51,6 +62,8 @@ int check_dispatch(const char*, char* text) {
 }
 
 }  // namespace
+
+WEBREQ_MODULE(1, upload_rows)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz_root();

@@ -4,7 +4,7 @@
 // Input: the request text (up to the first NUL), then after it the bytes of
 // a week schedule and a channel pair.
 #include "front/json_req.h"
-#include "front/sched_json.h"
+#include "modules/common/sched_json.h"
 #include "fuzz/fuzz_common.h"
 
 #include <cstring>

@@ -178,3 +178,39 @@ int read_mac_conf(char* buf, size_t size) {
     std::snprintf(buf, size, "%s", text);
     return 0;
 }
+
+// ---- hardware addresses ------------------------------------------------------
+
+int get_interface_mac(const char* ifname, unsigned char mac[6]) {
+    if (!ifname || !mac) return -1;
+    int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        std::perror("create socket fail\n");
+        return -1;
+    }
+    struct ifreq req;
+    std::memset(&req, 0, sizeof req);
+    std::strncpy(req.ifr_name, ifname, 15);
+    int rc = ioctl(fd, SIOCGIFHWADDR, &req);
+    close(fd);
+    if (rc < 0) return -1;
+    std::memcpy(mac, req.ifr_hwaddr.sa_data, 6);
+    return 0;
+}
+
+void get_device_macs(char eth0[18], char eth1[18]) {
+    struct {
+        const char* ifname;
+        char* out;
+        const char* fallback;
+    } const rows[] = {{"eth0", eth0, "02:5E:A1:0A:19:C8"}, {"eth1", eth1, "02:5E:A1:0A:19:C9"}};
+    for (const auto& row : rows) {
+        if (!row.out) continue;
+        unsigned char mac[6];
+        if (get_interface_mac(row.ifname, mac) == 0)
+            std::snprintf(row.out, 18, "%02X:%02X:%02X:%02X:%02X:%02X", mac[0], mac[1], mac[2], mac[3],
+                          mac[4], mac[5]);
+        else
+            std::snprintf(row.out, 18, "%s", row.fallback);
+    }
+}

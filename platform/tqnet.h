@@ -35,3 +35,10 @@ int net_is_haveipv6();
 // (first line); without that file it is eth0's hardware address. 0 when
 // filled; -1 (buf unchanged) when neither is available.
 int read_mac_conf(char* buf, size_t size);
+
+// The hardware address of an interface (SIOCGIFHWADDR). 0 when filled, -1
+// (mac unchanged) when the interface has none.
+int get_interface_mac(const char* ifname, unsigned char mac[6]);
+// "XX:XX:XX:XX:XX:XX" of eth0 and eth1 (18 bytes each); an interface that
+// does not exist shows a fixed locally administered address instead.
+void get_device_macs(char eth0[18], char eth1[18]);

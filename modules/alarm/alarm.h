@@ -8,46 +8,48 @@
 // kind of contact.
 #pragma once
 
-#include "platform/tqdb/rec_alarm.h"
-
 #include <cstdint>
+
+#include "front/core_link.h"
+#include "front/dispatchreq.h"
+#include "platform/tqdb/rec_alarm.h"
 
 struct event_source;
 
 // ---- recorder outputs (alarm_outputs.cpp) -----------------------------------------
-void alarm_out_list(char* text);        // "/6020"
-void alarm_out_get(char* text);         // "/6021" one output with its schedule
-void alarm_out_set(char* text);         // "/6022" edit, copy to other outputs
-void alarm_out_switch_set(char* text);  // "/6023" switch by hand
+void alarm_out_list(request& rq);        // "/6020"
+void alarm_out_get(request& rq);         // "/6021" one output with its schedule
+void alarm_out_set(request& rq);         // "/6022" edit, copy to other outputs
+void alarm_out_switch_set(request& rq);  // "/6023" switch by hand
 
 // ---- recorder inputs (alarm_inputs.cpp) --------------------------------------------
-void alarm_in_actions_get(char* text);  // "/6026" one input with all actions
-void alarm_in_actions_set(char* text);  // "/6027" edit actions, copy to other inputs
-void alarm_in_list(char* text);         // "/6060"
-void alarm_in_get(char* text);          // "/6061" one input with its basic schedule
-void alarm_in_basic_schedule_set(char* text);  // "/6062" basic settings and schedule
-void alarm_in_state_set(char* text);    // "/6063" name, type, enable
-void alarm_in_basic_set(char* text);    // "/6064" basic settings without schedule
+void alarm_in_actions_get(request& rq);         // "/6026" one input with all actions
+void alarm_in_actions_set(request& rq);         // "/6027" edit actions, copy to other inputs
+void alarm_in_list(request& rq);                // "/6060"
+void alarm_in_get(request& rq);                 // "/6061" one input with its basic schedule
+void alarm_in_basic_schedule_set(request& rq);  // "/6062" basic settings and schedule
+void alarm_in_state_set(request& rq);           // "/6063" name, type, enable
+void alarm_in_basic_set(request& rq);           // "/6064" basic settings without schedule
 
 // ---- names (alarm_names.cpp) -------------------------------------------------------
-void alarm_out_names(char* text);       // "/6032" output names, recorder and cameras
-void alarm_in_names(char* text);        // "/6034" input names, recorder and cameras
+void alarm_out_names(request& rq);  // "/6032" output names, recorder and cameras
+void alarm_in_names(request& rq);   // "/6034" input names, recorder and cameras
 
 // ---- camera contacts (camera_alarms.cpp) ---------------------------------------------
-void cam_alarm_in_get(char* text);      // "/6024" through the core (3298)
-void cam_alarm_in_set(char* text);      // "/6025"
-void cam_alarm_out_get(char* text);     // "/6028" through the core (3296)
-void cam_alarm_out_set(char* text);     // "/6029"
-void cam_alarm_out_switch_set(char* text);  // "/6033" switch by hand
+void cam_alarm_in_get(request& rq);          // "/6024" through the core (3298)
+void cam_alarm_in_set(request& rq);          // "/6025"
+void cam_alarm_out_get(request& rq);         // "/6028" through the core (3296)
+void cam_alarm_out_set(request& rq);         // "/6029"
+void cam_alarm_out_switch_set(request& rq);  // "/6033" switch by hand
 
 // Reply writers of the camera queries, called with the reply claimed and a
 // whole record.
-void write_cam_alarm_in(const void* payload);   // 8298
-void write_cam_alarm_out(const void* payload);  // 8296
+int write_cam_alarm_in(const core_answer& answer);   // 8298
+int write_cam_alarm_out(const core_answer& answer);  // 8296
 
 // ---- the inputs as event sources (alarm_sources.cpp) ---------------------------------
-extern const event_source alarm_in_source;                         // key: input id
-extern const event_source cam_alarm_in_sources[cam_alarm_count];   // key: channel, index
+extern const event_source alarm_in_source;                        // key: input id
+extern const event_source cam_alarm_in_sources[cam_alarm_count];  // key: channel, index
 
 // ---- shared (alarm_reply.cpp) -------------------------------------------------------
 

@@ -5,48 +5,68 @@
 // Every change reads the input's stored record first and writes it back with
 // its id set, so fields a page does not carry (the actions of the full page)
 // stay as they were, and no id outside 0..15 reaches the table.
+#include <cstring>
+
 #include "front/bare_number.h"
 #include "front/core_link.h"
-#include "front/event_action.h"
 #include "front/json_req.h"
-#include "front/sched_json.h"
 #include "front/web_utils.h"
 #include "modules/alarm/alarm.h"
+#include "modules/common/event_action.h"
+#include "modules/common/sched_json.h"
 #include "platform/msg_event.h"
 #include "platform/tqdb/rec_alarm.h"
-
-#include <cstring>
 
 namespace {
 
 using ar = alarm_in_record;
 
 // The members of the basic pages ("type", not the full page's "alarmType").
-const action_field basic_fields[] = {
-    ACTION_TEXT(ar, "name", name, false),
-    ACTION_INT(ar, "type", type, false),
-    ACTION_CHANNELS(ar, "triChannels", tri_channels),
-    ACTION_INT(ar, "triAlarms", tri_alarms, false),
-    ACTION_INT(ar, "interval", interval, false),
+const field basic_fields[] = {
+    FM_TEXT(ar, "name", name),
+    FM_INT(ar, "type", type),
+    FM_CHANNELS(ar, "triChannels", tri_channels, tri_channels_mask).action(),
+    FM_INT(ar, "triAlarms", tri_alarms),
+    FM_INT(ar, "interval", interval),
 };
-const action_field state_fields[] = {  // "/6063"
-    ACTION_TEXT(ar, "name", name, false),
-    ACTION_INT(ar, "type", type, false),
-    ACTION_INT(ar, "enable", enable, false),
+const field state_fields[] = {
+    // "/6063"
+    FM_TEXT(ar, "name", name),
+    FM_INT(ar, "type", type),
+    FM_INT(ar, "enable", enable),
 };
-const action_field enable_field[] = {ACTION_INT(ar, "enable", enable, false)};
-const action_field header_fields[] = {  // "/6027" besides the dialog
-    ACTION_INT(ar, "alarmType", type, false),
-    ACTION_TEXT(ar, "name", name, false),
+const field enable_field[] = {FM_INT(ar, "enable", enable)};
+const field header_fields[] = {
+    // "/6027" besides the dialog
+    FM_INT(ar, "alarmType", type),
+    FM_TEXT(ar, "name", name),
 };
-constexpr int mask_offset = offsetof(ar, tri_channels_mask);
 
 // "/6026", in this order.
 const char* const full_reply_keys[] = {
-    "alarmId",      "name",          "alarmType",         "enable",      "triAlarms",   "interval",
-    "email_interval", "email_pic_enable", "tri_channels_pic", "ptz_interval", "alarmout_interval",
-    "triChannels",  "triSnapshot",   "effective",         "audible",     "email",       "ptz",
-    "triChnAlarms", "white",         "whiteInfo",         "white_interval", "audioId", "audioIdMask",
+    "alarmId",
+    "name",
+    "alarmType",
+    "enable",
+    "triAlarms",
+    "interval",
+    "email_interval",
+    "email_pic_enable",
+    "tri_channels_pic",
+    "ptz_interval",
+    "alarmout_interval",
+    "triChannels",
+    "triSnapshot",
+    "effective",
+    "audible",
+    "email",
+    "ptz",
+    "triChnAlarms",
+    "white",
+    "whiteInfo",
+    "white_interval",
+    "audioId",
+    "audioIdMask",
     "ptzParams",
 };
 
@@ -121,7 +141,7 @@ constexpr uint64_t all_inputs = (uint64_t{1} << alarm_in_count) - 1;
 
 }  // namespace
 
-void alarm_in_list(char*) {
+void alarm_in_list(request&) {
     alarm_in_record rows[alarm_in_count];
     read_alarm_rows(TQDB_FILE, tqdb_tbl_alarm_in, rows);
     json_ref list(json_object_new_array());
@@ -134,7 +154,8 @@ void alarm_in_list(char*) {
 }
 
 // The text is the input's number; anything but 0..15 gets no reply.
-void alarm_in_get(char* text) {
+void alarm_in_get(request& rq) {
+    char* text = rq.text;
     int id;
     if (!parse_bare_int(text, &id) || !alarm_in_ok(id)) return;
     alarm_in_record rec = input(id);
@@ -153,7 +174,8 @@ void alarm_in_get(char* text) {
 
 // {"alarm": {...}, "schedule": [...]}: the basic page with its schedule. A
 // request without "schedule" leaves the stored one alone.
-void alarm_in_basic_schedule_set(char* text) {
+void alarm_in_basic_schedule_set(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     json_object* alarm = req_member(req, "alarm");
     if (!alarm || !basic_ok(alarm)) return;
@@ -161,8 +183,8 @@ void alarm_in_basic_schedule_set(char* text) {
     {
         cgi_lock_guard lock;
         alarm_in_record rec = input(id);
-        event_fields_apply(alarm, &rec, basic_fields, mask_offset);
-        event_fields_apply(alarm, &rec, enable_field, mask_offset);
+        fields_from_json(alarm, &rec, basic_fields);
+        fields_from_json(alarm, &rec, enable_field);
         write_alarm_in(TQDB_FILE, &rec);
     }
     week_schedule sched;
@@ -180,7 +202,8 @@ void alarm_in_basic_schedule_set(char* text) {
 
 // {"alarm": {"camId", "name", "type", "enable"}}; an input outside 0..15 is
 // refused without a reply.
-void alarm_in_state_set(char* text) {
+void alarm_in_state_set(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     json_object* alarm = req_member(req, "alarm");
     int id;
@@ -191,7 +214,8 @@ void alarm_in_state_set(char* text) {
 
 // {"alarm": {...}} of the basic page without schedule: "enable" is checked
 // but not stored.
-void alarm_in_basic_set(char* text) {
+void alarm_in_basic_set(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     json_object* alarm = req_member(req, "alarm");
     if (!alarm || !basic_ok(alarm)) return;
@@ -201,7 +225,8 @@ void alarm_in_basic_set(char* text) {
 }
 
 // {"alarmId"}: the input with all its actions.
-void alarm_in_actions_get(char* text) {
+void alarm_in_actions_get(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     int id;
     if (!req || !req_int(req, "alarmId", &id) || !alarm_in_ok(id)) {
@@ -217,7 +242,8 @@ void alarm_in_actions_get(char* text) {
 
 // {"alarmId", "alarmType", "name", "dialog", "copyCnt", "copyChn"}: the
 // input's actions, copied to the listed inputs.
-void alarm_in_actions_set(char* text) {
+void alarm_in_actions_set(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     int id;
     if (!req || !req_int(req, "alarmId", &id) || !alarm_in_ok(id)) {
@@ -228,7 +254,8 @@ void alarm_in_actions_set(char* text) {
     event_record_update(ev, req.get(), header_fields);
     if (json_object* dialog = req_member(req, "dialog")) event_action_apply(ev, dialog, action_form::dialog);
 
-    uint64_t mask = channel_mask_from_json(req.get(), "copyChn", "copyCnt") & all_inputs & ~(uint64_t{1} << id);
+    uint64_t mask =
+        channel_mask_from_json(req.get(), "copyChn", "copyCnt") & all_inputs & ~(uint64_t{1} << id);
     if (mask) {
         cgi_lock_guard lock;
         alarm_in_record rows[alarm_in_count];

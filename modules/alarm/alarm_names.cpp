@@ -1,10 +1,10 @@
 // The name lists of the alarm contacts: the recorder's inputs or outputs and
 // the two inputs or outputs of every camera channel.
+#include <cstring>
+
 #include "front/json_req.h"
 #include "modules/alarm/alarm.h"
 #include "platform/tqdb/rec_alarm.h"
-
-#include <cstring>
 
 namespace {
 
@@ -45,12 +45,12 @@ void names_reply(json_object* nvr, json_object* camera) {
 
 }  // namespace
 
-void alarm_out_names(char*) {
+void alarm_out_names(request&) {
     names_reply(recorder_names<alarm_out_record, alarm_out_count>(tqdb_tbl_alarm_out),
                 camera_names(read_alarm_chnOut_event_names));
 }
 
-void alarm_in_names(char*) {
+void alarm_in_names(request&) {
     names_reply(recorder_names<alarm_in_record, alarm_in_count>(tqdb_tbl_alarm_in),
                 camera_names(read_alarm_chnIn_event_names));
 }

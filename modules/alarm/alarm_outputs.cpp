@@ -1,26 +1,26 @@
 // The recorder's alarm outputs: the list, one output with its schedule, the
 // edit with its copy to other outputs, and switching an output by hand.
+#include <cstring>
+
 #include "front/core_link.h"
-#include "front/event_action.h"
 #include "front/json_req.h"
-#include "front/sched_json.h"
 #include "front/web_utils.h"
 #include "modules/alarm/alarm.h"
+#include "modules/common/event_action.h"
+#include "modules/common/sched_json.h"
 #include "platform/msg_alarm.h"
 #include "platform/msg_event.h"
 #include "platform/tqdb/rec_alarm.h"
-
-#include <cstring>
 
 namespace {
 
 using outr = alarm_out_record;
 
-const action_field output_fields[] = {
-    ACTION_TEXT(outr, "name", name, false),
-    ACTION_INT(outr, "enable", enable, false),
-    ACTION_INT(outr, "type", type, false),
-    ACTION_INT(outr, "durationTime", duration_time, false),
+const field output_fields[] = {
+    FM_TEXT(outr, "name", name),
+    FM_INT(outr, "enable", enable),
+    FM_INT(outr, "type", type),
+    FM_INT(outr, "durationTime", duration_time),
 };
 
 constexpr uint64_t all_outputs = (uint64_t{1} << alarm_out_count) - 1;
@@ -35,7 +35,7 @@ alarm_out_record output(int id) {
 }
 
 bool apply_fields(json_object* req, alarm_out_record& out) {
-    return event_fields_apply(req, &out, output_fields, -1);
+    return fields_from_json(req, &out, output_fields) > 0;
 }
 
 void output_json(json_object* o, const alarm_out_record& out) {
@@ -48,7 +48,7 @@ void output_json(json_object* o, const alarm_out_record& out) {
 
 }  // namespace
 
-void alarm_out_list(char*) {
+void alarm_out_list(request&) {
     alarm_out_record rows[alarm_out_count];
     read_alarm_rows(TQDB_FILE, tqdb_tbl_alarm_out, rows);
     json_ref list(json_object_new_array());
@@ -61,7 +61,8 @@ void alarm_out_list(char*) {
 }
 
 // {"id", "enable"}: anything but an output 0..3 is refused without a reply.
-void alarm_out_switch_set(char* text) {
+void alarm_out_switch_set(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     alarm_out_switch msg{};
     if (!req || !req_int(req, "id", &msg.id) || !alarm_out_ok(msg.id)) return;
@@ -72,7 +73,8 @@ void alarm_out_switch_set(char* text) {
 }
 
 // {"alarmId"}: one output with its schedule.
-void alarm_out_get(char* text) {
+void alarm_out_get(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     int id;
     if (!req || !req_int(req, "alarmId", &id) || !alarm_out_ok(id)) {
@@ -92,7 +94,8 @@ void alarm_out_get(char* text) {
 // {"alarmId", "dialog": {"effective"}, "name", "enable", "type",
 // "durationTime", "copyCnt", "copyChn"}: edits an output and copies its
 // enable, type, duration and schedule to the listed outputs.
-void alarm_out_set(char* text) {
+void alarm_out_set(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     int id;
     if (!req || !req_int(req, "alarmId", &id) || !alarm_out_ok(id)) {
@@ -109,7 +112,8 @@ void alarm_out_set(char* text) {
     }
     event_notify(MSG_ALARMOUT_CHANGED, id);
 
-    uint64_t mask = channel_mask_from_json(req.get(), "copyChn", "copyCnt") & all_outputs & ~(uint64_t{1} << id);
+    uint64_t mask =
+        channel_mask_from_json(req.get(), "copyChn", "copyCnt") & all_outputs & ~(uint64_t{1} << id);
     if (mask) {
         {
             cgi_lock_guard lock;

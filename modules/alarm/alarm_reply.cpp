@@ -6,32 +6,15 @@
 
 namespace {
 
-// The answers the module knows, with the record each needs whole: a shorter
-// answer is treated as no answer (the wait runs out).
-struct reply_row {
-    int id;
-    uint32_t size;
-    void (*writer)(const void* payload);
-};
-
+// A shorter answer than the record is not the answer: the wait runs out.
 const reply_row replies[] = {
-    {MSG_CAM_ALARMOUT_REPLY, sizeof(cam_alarm_out_state), write_cam_alarm_out},
-    {MSG_CAM_ALARMIN_REPLY, sizeof(cam_alarm_in_state), write_cam_alarm_in},
+    {MSG_CAM_ALARMOUT_REPLY, sizeof(cam_alarm_out_state), reply_short::wait, write_cam_alarm_out},
+    {MSG_CAM_ALARMIN_REPLY, sizeof(cam_alarm_in_state), reply_short::wait, write_cam_alarm_in},
 };
 
 }  // namespace
 
-void alarm_reply(void*, const void* header, const void* payload) {
-    if (!payload) return;
-    int id = core_header_id(header);
-    for (const reply_row& row : replies) {
-        if (row.id != id) continue;
-        if (core_header_size(header) < row.size || !core_reply_claim()) return;
-        row.writer(payload);
-        core_reply_done(1);
-        return;
-    }
-}
+CORE_REPLY_CALLBACK(alarm_reply, replies)
 
 void alarm_query(int msg_id, int32_t chn) { core_query(alarm_reply, msg_id, sizeof chn, &chn, REPLY_JSON); }
 

@@ -3,26 +3,28 @@
 // (names, delays and schedules), read together with the state the core
 // reports, edited and copied to other channels; and switching a camera's
 // output by hand.
-#include "front/core_link.h"
-#include "front/event_action.h"
-#include "front/json_req.h"
-#include "front/sched_json.h"
-#include "front/web_utils.h"
-#include "modules/alarm/alarm.h"
-#include "platform/msg_alarm.h"
-#include "platform/tqdb/rec_alarm.h"
-
 #include <algorithm>
 #include <cstring>
+
+#include "front/core_link.h"
+#include "front/json_req.h"
+#include "front/web_utils.h"
+#include "modules/alarm/alarm.h"
+#include "modules/common/channels.h"
+#include "modules/common/event_action.h"
+#include "modules/common/sched_json.h"
+#include "platform/msg_alarm.h"
+#include "platform/tqdb/rec_alarm.h"
 
 namespace {
 
 // The members of an input entry of "/6024" after those of the answer and
 // the name, in this order.
 const char* const input_reply_keys[] = {
-    "effective",        "audible", "interval",   "audioId",      "audioIdMask", "email",
-    "email_interval",   "email_pic_enable", "tri_channels_pic", "ptz", "ptz_interval", "ptzParams",
-    "alarmout_interval", "triAlarms", "triChannels", "triChnAlarms", "white", "whiteInfo", "white_interval",
+    "effective",    "audible",        "interval",          "audioId",          "audioIdMask",
+    "email",        "email_interval", "email_pic_enable",  "tri_channels_pic", "ptz",
+    "ptz_interval", "ptzParams",      "alarmout_interval", "triAlarms",        "triChannels",
+    "triChnAlarms", "white",          "whiteInfo",         "white_interval",
 };
 
 // Entries of "alarm" that a page sets: min("alarmCnt", 2), none below 0.
@@ -30,7 +32,8 @@ int entry_count(int alarm_cnt) { return std::clamp(alarm_cnt, 0, cam_alarm_count
 
 // "chnid" 0..63 and "alarmId" 0..1 of the edit pages.
 bool edit_target(json_object* req, int* chn, int* index) {
-    return req_int(req, "chnid", chn) && chn_ok(*chn) && req_int(req, "alarmId", index) && cam_alarm_ok(*index);
+    return req_int(req, "chnid", chn) && chn_ok(*chn) && req_int(req, "alarmId", index) &&
+           cam_alarm_ok(*index);
 }
 
 // The channel of a camera page's request, or -1 after the JSON error.
@@ -62,20 +65,21 @@ alarm_chn_out_name output_name(int chn, int index) {
 
 // ---- reads through the core ----------------------------------------------------
 
-void cam_alarm_in_get(char* text) {
+void cam_alarm_in_get(request& rq) {
+    char* text = rq.text;
     int chn = page_channel(text);
     if (chn >= 0) alarm_query(MSG_CAM_ALARMIN_GET, chn);
 }
 
-void cam_alarm_out_get(char* text) {
+void cam_alarm_out_get(request& rq) {
+    char* text = rq.text;
     int chn = page_channel(text);
     if (chn >= 0) alarm_query(MSG_CAM_ALARMOUT_GET, chn);
 }
 
 // 8298: the inputs the camera reports (at most 2) with their settings.
-void write_cam_alarm_in(const void* payload) {
-    cam_alarm_in_state st;
-    std::memcpy(&st, payload, sizeof st);
+int write_cam_alarm_in(const core_answer& answer) {
+    const cam_alarm_in_state st = answer.rec<cam_alarm_in_state>();
     json_ref reply(json_object_new_object());
     jadd_int(reply.get(), "chnid", st.chnid);
     jadd_int(reply.get(), "alarmCnt", st.alarm_cnt);
@@ -95,12 +99,12 @@ void write_cam_alarm_in(const void* payload) {
         json_object_array_add(list, o);
     }
     cgi_reply_json(reply.get());
+    return 1;
 }
 
 // 8296: always both outputs, with their names, delays and schedules.
-void write_cam_alarm_out(const void* payload) {
-    cam_alarm_out_state st;
-    std::memcpy(&st, payload, sizeof st);
+int write_cam_alarm_out(const core_answer& answer) {
+    const cam_alarm_out_state st = answer.rec<cam_alarm_out_state>();
     json_ref reply(json_object_new_object());
     jadd_int(reply.get(), "chnid", st.chnid);
     jadd_int(reply.get(), "alarmCnt", st.alarm_cnt);
@@ -123,6 +127,7 @@ void write_cam_alarm_out(const void* payload) {
         json_object_array_add(list, o);
     }
     cgi_reply_json(reply.get());
+    return 1;
 }
 
 // ---- edits ------------------------------------------------------------------------
@@ -130,7 +135,8 @@ void write_cam_alarm_out(const void* payload) {
 // {"chnid", "alarmId", "dialog", "alarmCnt", "alarm": [...], "copyCnt",
 // "copyChn"}: the actions of input "alarmId", then the enable, type and name
 // of each input in "alarm", copied with all settings to the listed channels.
-void cam_alarm_in_set(char* text) {
+void cam_alarm_in_set(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     int chn, index;
     if (!req || !edit_target(req.get(), &chn, &index)) {
@@ -181,7 +187,8 @@ void cam_alarm_in_set(char* text) {
 // "copyCnt", "copyChn"}: the schedule of output "alarmId", then the type,
 // delay and name of each output in "alarm"; the listed channels take the
 // schedules and delays.
-void cam_alarm_out_set(char* text) {
+void cam_alarm_out_set(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     int chn, index;
     if (!req || !edit_target(req.get(), &chn, &index)) {
@@ -207,7 +214,8 @@ void cam_alarm_out_set(char* text) {
             if (!entry) continue;
             alarm_chn_out_name name = output_name(chn, i);
             req_int(entry, "delayTime", &name.delay_time);
-            if (req_member(entry, "alarmName")) req_text(entry, "alarmName", name.alarm_name, sizeof name.alarm_name);
+            if (req_member(entry, "alarmName"))
+                req_text(entry, "alarmName", name.alarm_name, sizeof name.alarm_name);
             write_alarm_chnOut_event_name(TQDB_FILE, &name);
         }
         uint64_t copies = channel_mask_from_json(req.get(), "copyChn", "copyCnt") & ~own;
@@ -227,7 +235,8 @@ void cam_alarm_out_set(char* text) {
 
 // {"chnid", "alarmId", "state"}, passed to the core as they come: the core
 // owns the cameras and checks them.
-void cam_alarm_out_switch_set(char* text) {
+void cam_alarm_out_switch_set(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     if (!req) {
         cgi_reply_error(REPLY_TEXT);

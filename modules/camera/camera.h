@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+#include "front/dispatchreq.h"
+
 // ---- reply callback (camera_reply.cpp) ----------------------------------
 
 // The module's callback for every message it sends: finds the writer of the
@@ -20,44 +22,43 @@ typedef void (*camera_writer)(const void* payload, uint32_t size);
 
 // ---- channels (channels.cpp) ----------------------------------------------
 
-void cam_channel_get(char* text);       // "/2000" one channel's settings
-void cam_channel_list(char* text);      // "/2001", "/2007" live channel list
-void cam_edit(char* text);              // "/2003" edit a camera
-void cam_add(char* text);               // "/2004" add a camera
-void cam_delete(char* text);            // "/2005" delete a camera
-void cam_channel_names(char* text);     // "/2012" channel names
-void cam_set_credentials(char* text);   // "/2017" camera login
-void cam_set_transport(char* text);     // "/2031" transport and time sync
+void cam_channel_get(request& rq);      // "/2000" one channel's settings
+void cam_channel_list(request& rq);     // "/2001", "/2007" live channel list
+void cam_edit(request& rq);             // "/2003" edit a camera
+void cam_add(request& rq);              // "/2004" add a camera
+void cam_delete(request& rq);           // "/2005" delete a camera
+void cam_channel_names(request& rq);    // "/2012" channel names
+void cam_set_credentials(request& rq);  // "/2017" camera login
+void cam_set_transport(request& rq);    // "/2031" transport and time sync
 
 void write_channel_list(const void* payload, uint32_t size);  // answer 8201
 
-
 // ---- queries (queries.cpp) ------------------------------------------------
 
-void cam_record_days(char* text);           // "/2013" days of a month with recordings
-void cam_param_get(char* text);             // "/2023" read a camera web parameter
-void cam_param_set(char* text);             // "/2024" write a camera web parameter
-void cam_type(char* text);                  // "/2025" camera type
-void cam_ui_command(char* text);            // "/2026" local display command
-void cam_chip_code(char* text);             // "/2027" chip code
-void cam_motion_state(char* text);          // "/2028" motion state of all channels
-void cam_info_all(char* text);              // "/2029" information of all cameras
-void cam_event_schedules(char* text);       // "/2035" event schedules of a channel
-void cam_event_schedules_copy(char* text);  // "/2036" store event schedules
-void cam_support(char* text);               // "/2056" capability query
-void cam_info_one(char* text);              // "/2057" information of one camera
-void cam_watermark_get(char* text);         // "/2058" read the watermark
-void cam_watermark_put(char* text);         // "/2059" write the watermark
+void cam_record_days(request& rq);           // "/2013" days of a month with recordings
+void cam_param_get(request& rq);             // "/2023" read a camera web parameter
+void cam_param_set(request& rq);             // "/2024" write a camera web parameter
+void cam_type(request& rq);                  // "/2025" camera type
+void cam_ui_command(request& rq);            // "/2026" local display command
+void cam_chip_code(request& rq);             // "/2027" chip code
+void cam_motion_state(request& rq);          // "/2028" motion state of all channels
+void cam_info_all(request& rq);              // "/2029" information of all cameras
+void cam_event_schedules(request& rq);       // "/2035" event schedules of a channel
+void cam_event_schedules_copy(request& rq);  // "/2036" store event schedules
+void cam_support(request& rq);               // "/2056" capability query
+void cam_info_one(request& rq);              // "/2057" information of one camera
+void cam_watermark_get(request& rq);         // "/2058" read the watermark
+void cam_watermark_put(request& rq);         // "/2059" write the watermark
 
-void write_web_param(const void* payload, uint32_t size);         // answer 8225
-void write_web_param_result(const void* payload, uint32_t size);  // answer 8226
-void write_camera_type(const void* payload, uint32_t size);       // answer 7503
-void write_ui_command_result(const void* payload, uint32_t size); // answer 9002
-void write_chip_code(const void* payload, uint32_t size);         // answer 9004
-void write_motion_state(const void* payload, uint32_t size);      // answer 8307
-void write_cam_info_all(const void* payload, uint32_t size);      // answer 7505
-void write_cam_info(const void* payload, uint32_t size);          // answer 7507
-void write_support(const void* payload, uint32_t size);           // answer 6262
-void write_watermark(const void* payload, uint32_t size);         // answer 6213
-void write_watermark_result(const void* payload, uint32_t size);  // answer 6216
-void write_record_days(const void* payload, uint32_t size);       // answer 8493
+void write_web_param(const void* payload, uint32_t size);          // answer 8225
+void write_web_param_result(const void* payload, uint32_t size);   // answer 8226
+void write_camera_type(const void* payload, uint32_t size);        // answer 7503
+void write_ui_command_result(const void* payload, uint32_t size);  // answer 9002
+void write_chip_code(const void* payload, uint32_t size);          // answer 9004
+void write_motion_state(const void* payload, uint32_t size);       // answer 8307
+void write_cam_info_all(const void* payload, uint32_t size);       // answer 7505
+void write_cam_info(const void* payload, uint32_t size);           // answer 7507
+void write_support(const void* payload, uint32_t size);            // answer 6262
+void write_watermark(const void* payload, uint32_t size);          // answer 6213
+void write_watermark_result(const void* payload, uint32_t size);   // answer 6216
+void write_record_days(const void* payload, uint32_t size);        // answer 8493

@@ -1,4 +1,5 @@
 // The camera module's request table: one row a request code, in code order.
+#include "front/core_link.h"
 #include "front/dispatchreq.h"
 #include "modules/camera/camera.h"
 
@@ -30,6 +31,23 @@ const request_entry camera_table[] = {
     {"/2059", cam_watermark_put},
 };
 
+// Messages whose answers take longer than the usual 40 s, in wait rounds of
+// 40 ms.
+const core_wait waits[] = {
+    {3223, 3000},   // /2021 day/night
+    {3360, 3000},   // /2053 camera audio
+    {3200, 6000},   // /2006 network search
+    {3201, 6000},   // /2001 channel list
+    {3202, 6000},   // /2014 login test
+    {3203, 6000},   // /2010 stream settings
+    {3204, 6000},   // /2009 stream capabilities
+    {3205, 6000},   // /2011 address change
+    {3227, 6000},   // /2015 login test
+    {3379, 6000},   // /2080 camera upgrade state
+    {3230, 15000},  // /2033 address changes
+};
+
 }  // namespace
 
 WEBREQ_MODULE(3, camera_table)
+CORE_WAITS(waits)

@@ -6,6 +6,15 @@
 // answer is "OK". Every record is read, changed and written back with its key
 // set to the requested channel after the read, so a channel without a row can
 // never be written over another one.
+#include "modules/common/channels.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdio>
+#include <cstring>
+#include <initializer_list>
+#include <span>
+
 #include "front/core_link.h"
 #include "front/json_req.h"
 #include "front/web_utils.h"
@@ -17,19 +26,12 @@
 #include "platform/tqdb/tqdb.h"
 #include "platform/tqfs.h"
 
-#include <algorithm>
-#include <cstddef>
-#include <cstdio>
-#include <cstring>
-#include <initializer_list>
-#include <span>
-
 namespace {
 
 // Protocol ids of the IPC protocol table that change what a request needs.
 constexpr int32_t protocol_onvif = 0;
-constexpr int32_t protocol_rtsp = 1;      // the only one with RTSP ports, paths and URLs
-constexpr int32_t protocol_no_addr = 7;   // needs neither address nor port
+constexpr int32_t protocol_rtsp = 1;     // the only one with RTSP ports, paths and URLs
+constexpr int32_t protocol_no_addr = 7;  // needs neither address nor port
 
 // ---- request fields ---------------------------------------------------------
 
@@ -41,8 +43,10 @@ struct cam_field {
     size_t offset;
     size_t size;
 };
-#define CAM_INT(key, member) {key, offsetof(camera_record, member), 0}
-#define CAM_TEXT(key, member) {key, offsetof(camera_record, member), sizeof(camera_record::member)}
+#define CAM_INT(key, member) \
+    { key, offsetof(camera_record, member), 0 }
+#define CAM_TEXT(key, member) \
+    { key, offsetof(camera_record, member), sizeof(camera_record::member) }
 
 // What an edit and an add take for every protocol.
 const cam_field settings_fields[] = {
@@ -62,12 +66,9 @@ const cam_field credential_fields[] = {
 };
 // Only an RTSP camera takes these; other protocols keep the stored values.
 const cam_field rtsp_fields[] = {
-    CAM_INT("mainRtspPort", main_rtsp_port),
-    CAM_TEXT("mainSourcePath", main_src),
-    CAM_INT("subRtspPort", sub_rtsp_port),
-    CAM_TEXT("subSourcePath", sub_src),
-    CAM_TEXT("mainrtspurl", main_url),
-    CAM_TEXT("subrtspurl", sub_url),
+    CAM_INT("mainRtspPort", main_rtsp_port), CAM_TEXT("mainSourcePath", main_src),
+    CAM_INT("subRtspPort", sub_rtsp_port),   CAM_TEXT("subSourcePath", sub_src),
+    CAM_TEXT("mainrtspurl", main_url),       CAM_TEXT("subrtspurl", sub_url),
 };
 // Only an add takes the PoE binding.
 const cam_field poe_fields[] = {
@@ -94,8 +95,8 @@ void take_fields(json_object* req, camera_record* cam, std::span<const cam_field
 // An integer member that must be present and within [min, max].
 // The checks of an add or edit request.
 bool camera_request_ok(json_object* req) {
-    if (!req_ints_in_range(req, {{"id", 0, 63}, {"enable", 0, 1}, {"camProtocol", 0, 7},
-                             {"transmitProtocol", 0, 2}}) ||
+    if (!req_ints_in_range(
+            req, {{"id", 0, 63}, {"enable", 0, 1}, {"camProtocol", 0, 7}, {"transmitProtocol", 0, 2}}) ||
         !req_member(req, "name"))
         return false;
     if (req_int_or(req, "camProtocol", -1) == protocol_no_addr) return true;
@@ -138,13 +139,13 @@ void clear_privacy_masks(int chn) {
 
 // The detail block of a camera's operation-log entry.
 struct camera_log_detail {
-    int32_t parameter;    // the entry's parameter code
+    int32_t parameter;  // the entry's parameter code
     char ip_addr[64];
     int32_t manage_port;
-    int32_t chan_no;      // channel + 1
+    int32_t chan_no;  // channel + 1
     uint8_t zero[64];
-    char protocol[16];    // "ONVIF", "RTSP", or "TQSF" for every other protocol
-    char transport[16];   // "UDP", or "TCP" for every other transport
+    char protocol[16];   // "ONVIF", "RTSP", or "TQSF" for every other protocol
+    char transport[16];  // "UDP", or "TCP" for every other transport
     uint8_t sync_time;
     uint8_t pad[3];
 };
@@ -159,8 +160,8 @@ constexpr int log_detail_type = 111;
 
 // What a change tells the core daemon and the operation log.
 struct camera_change {
-    int notice;          // message carrying the channel
-    bool poe_notice;     // followed by 1206 {channel, other PoE}
+    int notice;       // message carrying the channel
+    bool poe_notice;  // followed by 1206 {channel, other PoE}
     int64_t log_sub_type;
     int log_parameter;
     bool log_detail;
@@ -183,7 +184,9 @@ void log_change(const camera_record& cam, const camera_change& change) {
         detail.manage_port = cam.manage_port;
         detail.chan_no = cam.id + 1;
         copy_text(detail.protocol, sizeof detail.protocol,
-                  cam.protocol == protocol_onvif ? "ONVIF" : cam.protocol == protocol_rtsp ? "RTSP" : "TQSF");
+                  cam.protocol == protocol_onvif  ? "ONVIF"
+                  : cam.protocol == protocol_rtsp ? "RTSP"
+                                                  : "TQSF");
         copy_text(detail.transport, sizeof detail.transport, cam.transmit_protocol == 0 ? "UDP" : "TCP");
         detail.sync_time = static_cast<uint8_t>(cam.sync_time);
         tqfs_log_pack_detail(&rec, log_detail_type, &detail, sizeof detail);
@@ -242,9 +245,7 @@ int request_channel(const char* text) {
 
 // ---- the live list ("/2001", "/2007") ---------------------------------------------
 
-void cam_channel_list(char*) {
-    core_query(camera_reply, MSG_CAMERA_STATUS, 0, nullptr, REPLY_JSON);
-}
+void cam_channel_list(request&) { core_query(camera_reply, MSG_CAMERA_STATUS, 0, nullptr, REPLY_JSON); }
 
 void write_channel_list(const void* payload, uint32_t size) {
     if (!core_reply_claim()) return;
@@ -293,7 +294,8 @@ void write_channel_list(const void* payload, uint32_t size) {
 
 // ---- stored settings ----------------------------------------------------------------
 
-void cam_channel_get(char* text) {
+void cam_channel_get(request& rq) {
+    char* text = rq.text;
     int chn = request_channel(text);
     if (chn < 0) {
         cgi_reply_error(REPLY_JSON);
@@ -334,7 +336,7 @@ void cam_channel_get(char* text) {
     cgi_reply_json(r);
 }
 
-void cam_channel_names(char*) {
+void cam_channel_names(request&) {
     json_ref reply(json_object_new_object());
     json_object* list = json_object_new_array();
     json_object_object_add(reply.get(), "IPC", list);
@@ -351,10 +353,17 @@ void cam_channel_names(char*) {
 
 // ---- changes ------------------------------------------------------------------------
 
-void cam_edit(char* text) { save_camera(text, false); }
-void cam_add(char* text) { save_camera(text, true); }
+void cam_edit(request& rq) {
+    char* text = rq.text;
+    save_camera(text, false);
+}
+void cam_add(request& rq) {
+    char* text = rq.text;
+    save_camera(text, true);
+}
 
-void cam_delete(char* text) {
+void cam_delete(request& rq) {
+    char* text = rq.text;
     int chn = request_channel(text);
     if (chn < 0) {
         cgi_reply_error(REPLY_JSON);
@@ -380,7 +389,8 @@ void cam_delete(char* text) {
     commit_camera(cam, camera_deleted, false);
 }
 
-void cam_set_credentials(char* text) {
+void cam_set_credentials(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     int chn = -1;
     const char* user = req_str(req, "userName");
@@ -392,7 +402,8 @@ void cam_set_credentials(char* text) {
     commit_camera(cam, camera_changed, false);
 }
 
-void cam_set_transport(char* text) {
+void cam_set_transport(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     int chn = -1;
     if (!req_int(req, "id", &chn) || !chn_ok(chn)) return;

@@ -7,20 +7,21 @@
 // the handler sends one message and waits, and the writer of the answer
 // renders the reply. A writer given fewer bytes than its record writes the
 // request's failure reply at once instead of reading past the payload.
-#include "front/core_link.h"
-#include "front/json_req.h"
-#include "front/sched_json.h"
-#include "front/web_utils.h"
-#include "modules/camera/camera.h"
-#include "platform/msg_camera_query.h"
-#include "platform/nvr_env.h"
-#include "platform/tqdb/rec_event_schedule.h"
-#include "platform/tqdb/tqdb.h"
-
 #include <algorithm>
 #include <cstring>
 #include <ctime>
 #include <iterator>
+
+#include "front/core_link.h"
+#include "front/json_req.h"
+#include "front/web_utils.h"
+#include "modules/camera/camera.h"
+#include "modules/common/channels.h"
+#include "modules/common/sched_json.h"
+#include "platform/msg_camera_query.h"
+#include "platform/nvr_env.h"
+#include "platform/tqdb/rec_event_schedule.h"
+#include "platform/tqdb/tqdb.h"
 
 namespace {
 
@@ -73,10 +74,10 @@ json_object* cam_info_json(const cam_info& e) {
 // nothing.
 struct query_spec {
     int msg_id;
-    const char* key;    // request member sent as the int32 payload; null: no payload
-    bool channel;       // the member must be a channel 0..63
-    int fail_type;      // failure reply when the core does not answer
-    bool refuse_json;   // a refused request gets the JSON failure reply (else none)
+    const char* key;   // request member sent as the int32 payload; null: no payload
+    bool channel;      // the member must be a channel 0..63
+    int fail_type;     // failure reply when the core does not answer
+    bool refuse_json;  // a refused request gets the JSON failure reply (else none)
 };
 
 void run_query(const char* text, const query_spec& q) {
@@ -90,8 +91,7 @@ void run_query(const char* text, const query_spec& q) {
         }
         value = v;
     }
-    core_query(camera_reply, q.msg_id, q.key ? sizeof value : 0, q.key ? &value : nullptr,
-               q.fail_type);
+    core_query(camera_reply, q.msg_id, q.key ? sizeof value : 0, q.key ? &value : nullptr, q.fail_type);
 }
 
 // ---- camera web parameters ----------------------------------------------------------
@@ -118,15 +118,9 @@ struct event_schedule {
     int smart_type;  // smart-event store type; -1 the motion store
 };
 const event_schedule event_schedules[] = {
-    {"schedule_motion", -1},
-    {"schedule_region_entrance", 0},
-    {"schedule_region_exit", 1},
-    {"schedule_advanced_motion", 2},
-    {"schedule_tamper_detection", 3},
-    {"schedule_line_crossing", 4},
-    {"schedule_loitering", 5},
-    {"schedule_human_detection", 6},
-    {"schedule_people_counting", 7},
+    {"schedule_motion", -1},         {"schedule_region_entrance", 0},  {"schedule_region_exit", 1},
+    {"schedule_advanced_motion", 2}, {"schedule_tamper_detection", 3}, {"schedule_line_crossing", 4},
+    {"schedule_loitering", 5},       {"schedule_human_detection", 6},  {"schedule_people_counting", 7},
 };
 constexpr int event_schedule_count = static_cast<int>(std::size(event_schedules));
 
@@ -162,14 +156,16 @@ void fill_empty_slots(week_schedule* sched) {
 
 // ---- handlers -------------------------------------------------------------------------
 
-void cam_param_get(char* text) {
+void cam_param_get(request& rq) {
+    char* text = rq.text;
     cam_web_param p;
     if (!take_web_param(text, false, &p)) return;
     p.flag = p.page_name[0] == '\0' ? 1 : 0;
     core_query(camera_reply, MSG_CAM_PARAM_GET, sizeof p, &p, REPLY_TEXT);
 }
 
-void cam_param_set(char* text) {
+void cam_param_set(request& rq) {
+    char* text = rq.text;
     cam_web_param p;
     if (!take_web_param(text, true, &p)) return;
     // The camera needs a moment before it takes a new rate control.
@@ -178,9 +174,13 @@ void cam_param_set(char* text) {
     core_query(camera_reply, MSG_CAM_PARAM_SET, sizeof p, &p, REPLY_TEXT);
 }
 
-void cam_type(char* text) { run_query(text, {MSG_CAM_TYPE, "id", false, REPLY_TEXT, false}); }
+void cam_type(request& rq) {
+    char* text = rq.text;
+    run_query(text, {MSG_CAM_TYPE, "id", false, REPLY_TEXT, false});
+}
 
-void cam_ui_command(char* text) {
+void cam_ui_command(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     const char* cmd = req_str(req, "cmd");
     if (!cmd) return;
@@ -189,18 +189,33 @@ void cam_ui_command(char* text) {
     core_query(camera_reply, MSG_UI_COMMAND, sizeof c, &c, REPLY_TEXT);
 }
 
-void cam_chip_code(char* text) { run_query(text, {MSG_CHIP_CODE, nullptr, false, REPLY_TEXT, false}); }
-void cam_motion_state(char* text) {
+void cam_chip_code(request& rq) {
+    char* text = rq.text;
+    run_query(text, {MSG_CHIP_CODE, nullptr, false, REPLY_TEXT, false});
+}
+void cam_motion_state(request& rq) {
+    char* text = rq.text;
     run_query(text, {MSG_MOTION_STATE, nullptr, false, REPLY_TEXT, false});
 }
-void cam_info_all(char* text) { run_query(text, {MSG_CAM_INFO_ALL, nullptr, false, REPLY_JSON, false}); }
-void cam_support(char* text) { run_query(text, {MSG_CAM_SUPPORT, "chnid", true, REPLY_JSON, true}); }
-void cam_info_one(char* text) { run_query(text, {MSG_CAM_INFO, "chnid", true, REPLY_JSON, true}); }
-void cam_watermark_get(char* text) {
+void cam_info_all(request& rq) {
+    char* text = rq.text;
+    run_query(text, {MSG_CAM_INFO_ALL, nullptr, false, REPLY_JSON, false});
+}
+void cam_support(request& rq) {
+    char* text = rq.text;
+    run_query(text, {MSG_CAM_SUPPORT, "chnid", true, REPLY_JSON, true});
+}
+void cam_info_one(request& rq) {
+    char* text = rq.text;
+    run_query(text, {MSG_CAM_INFO, "chnid", true, REPLY_JSON, true});
+}
+void cam_watermark_get(request& rq) {
+    char* text = rq.text;
     run_query(text, {MSG_CAM_WATERMARK, "chnid", true, REPLY_JSON, true});
 }
 
-void cam_watermark_put(char* text) {
+void cam_watermark_put(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     int chn = -1;
     if (!req_int(req, "chnid", &chn) || !chn_ok(chn)) {
@@ -220,13 +235,13 @@ void cam_watermark_put(char* text) {
     core_query(camera_reply, MSG_CAM_WATERMARK_SET, sizeof w, &w, REPLY_JSON);
 }
 
-void cam_record_days(char* text) {
+void cam_record_days(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     const char* time_text = req_str(req, "time");
     int chn = -1;
     int stream = 0;
-    if (!time_text || !req_int(req, "chnid", &chn) || !req_int(req, "streamType", &stream) ||
-        !chn_ok(chn))
+    if (!time_text || !req_int(req, "chnid", &chn) || !req_int(req, "streamType", &stream) || !chn_ok(chn))
         return;
     struct tm when = {};
     const char* end = strptime(time_text, "%Y-%m-%d %H:%M:%S", &when);
@@ -241,7 +256,8 @@ void cam_record_days(char* text) {
     core_query(camera_reply, MSG_RECORD_DAYS, sizeof q, &q, REPLY_JSON);
 }
 
-void cam_event_schedules(char* text) {
+void cam_event_schedules(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     int chn = -1;
     if (!req_int(req, "channel", &chn) || !chn_ok(chn)) return;
@@ -255,7 +271,8 @@ void cam_event_schedules(char* text) {
     cgi_reply_json(reply.get());
 }
 
-void cam_event_schedules_copy(char* text) {
+void cam_event_schedules_copy(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     int chn = -1;
     if (!req_int(req, "channel", &chn) || !chn_ok(chn)) return;
@@ -339,9 +356,7 @@ void write_cam_info(const void* payload, uint32_t size) {
     finish(obj);
 }
 
-void write_support(const void* payload, uint32_t size) {
-    write_int_member(payload, size, "res", REPLY_JSON);
-}
+void write_support(const void* payload, uint32_t size) { write_int_member(payload, size, "res", REPLY_JSON); }
 
 void write_watermark(const void* payload, uint32_t size) {
     if (!claim(size, sizeof(cam_watermark), REPLY_JSON)) return;

@@ -1,17 +1,17 @@
 // Request helpers that the event pages share: channel checks, the schedule
 // getters and setters of the basic pages, channel lists and the log entry.
+#include <cstring>
+#include <vector>
+
 #include "front/bare_number.h"
 #include "front/core_link.h"
 #include "front/json_req.h"
-#include "front/sched_json.h"
 #include "front/web_utils.h"
+#include "modules/common/sched_json.h"
 #include "modules/event/event.h"
 #include "platform/msg_event.h"
 #include "platform/tqdb/rec_action.h"
 #include "platform/tqdb/tqdb.h"
-
-#include <cstring>
-#include <vector>
 
 bool ints_ok(json_object* req, std::initializer_list<int_rule> rules) {
     for (const int_rule& r : rules) {
@@ -38,21 +38,6 @@ void reply_event(const char* text, const event_source& src, std::span<const char
     json_ref reply(json_object_new_object());
     event_action_json(reply.get(), ev, rec.data(), keys);
     cgi_reply_json(reply.get());
-}
-
-bool req_channel(json_object* req, const char* key, int* chn, int limit) {
-    return req_int(req, key, chn) && *chn >= 0 && *chn < limit;
-}
-
-int text_channel(const char* text, int limit) {
-    int chn = -1;
-    return parse_bare_int(text, &chn) && chn >= 0 && chn < limit ? chn : -1;
-}
-
-uint64_t listed_mask(json_object* req, const char* array_member, const char* count_member,
-                     int limit) {
-    uint64_t mask = channel_mask_from_json(req, array_member, count_member);
-    return limit >= 64 ? mask : mask & ((uint64_t{1} << limit) - 1);
 }
 
 void reply_schedule(const char* text, int (*read)(const char*, week_schedule*, int), int limit) {
@@ -104,8 +89,8 @@ void ptz_copy_page(const char* text, int kind, int limit,
     cgi_reply(REPLY_TEXT, "OK");
 }
 
-void batch_apply(const tqdb_table& t, int capacity, json_object* req,
-                 std::span<const action_field> fields, int mask_offset, uint64_t mask) {
+void batch_apply(const tqdb_table& t, int capacity, json_object* req, std::span<const field> fields,
+                 uint64_t mask) {
     const size_t size = t.rec_size;
     cgi_lock_guard lock;
     std::vector<unsigned char> stored(size * capacity), by_key(size * capacity, 0);
@@ -124,17 +109,10 @@ void batch_apply(const tqdb_table& t, int capacity, json_object* req,
         if (!(mask >> key & 1)) continue;
         unsigned char* rec = &by_key[key * size];
         std::memcpy(before.data(), rec, size);
-        event_fields_apply(req, rec, fields, mask_offset);
+        fields_from_json(req, rec, fields);
         if (std::memcmp(before.data(), rec, size) != 0) changed |= uint64_t{1} << key;
     }
     if (changed) tqdb_write_masked(TQDB_FILE, t, by_key.data(), capacity, changed);
-}
-
-int mask_channels(uint64_t mask, int32_t* list) {
-    int count = 0;
-    for (int ch = 0; ch < 64; ++ch)
-        if (mask >> ch & 1) list[count++] = ch;
-    return count;
 }
 
 void event_oplog(int parameter_type, int chn) { oplog_send(204, parameter_type, chn + 1); }

@@ -1,35 +1,34 @@
 // The event sources of this module for the action model: motion and video
 // loss, each with its record, schedule stores, white-light names and PTZ kind.
-#include "modules/event/event.h"
+#include <cstddef>
 
+#include "modules/event/event.h"
 #include "platform/msg_event.h"
 #include "platform/tqdb/rec_event.h"
-
-#include <cstddef>
 
 namespace {
 
 // ---- motion -----------------------------------------------------------------
 
 using mr = motion_record;
-const action_field motion_fields[] = {
-    ACTION_INT(mr, "chnid", chnid, false),
-    ACTION_INT(mr, "enable", enable, true),
-    ACTION_INT(mr, "sensitivity", sensitivity, false),
-    ACTION_CHANNELS(mr, "triChannels", tri_channels),
-    ACTION_INT(mr, "triAlarms", tri_alarms, true),
-    ACTION_INT(mr, "interval", interval, true),
-    ACTION_INT(mr, "enableMS", enable_ms, false),
-    ACTION_TEXT(mr, "motionTable", motion_table, false),
-    ACTION_INT(mr, "email_enable", email_enable, false),
-    ACTION_INT(mr, "email_interval", email_interval, true),
-    ACTION_INT(mr, "email_pic_enable", email_pic_enable, true),
-    ACTION_TEXT(mr, "tri_channels_pic", tri_channels_pic, true),
-    ACTION_INT(mr, "ptz_interval", ptz_interval, true),
-    ACTION_INT(mr, "alarmout_interval", alarmout_interval, true),
-    ACTION_PAIR(mr, "triChnAlarms", tri_chn_alarms),
-    ACTION_INT(mr, "white_interval", white_interval, true),
-    ACTION_INT(mr, "audioId", audio_id, true),
+const field motion_fields[] = {
+    FM_INT(mr, "chnid", chnid),
+    FM_INT(mr, "enable", enable).action(),
+    FM_INT(mr, "sensitivity", sensitivity),
+    FM_CHANNELS(mr, "triChannels", tri_channels, tri_channels_mask).action(),
+    FM_INT(mr, "triAlarms", tri_alarms).action(),
+    FM_INT(mr, "interval", interval).action(),
+    FM_INT(mr, "enableMS", enable_ms),
+    FM_TEXT(mr, "motionTable", motion_table),
+    FM_INT(mr, "email_enable", email_enable),
+    FM_INT(mr, "email_interval", email_interval).action(),
+    FM_INT(mr, "email_pic_enable", email_pic_enable).action(),
+    FM_TEXT(mr, "tri_channels_pic", tri_channels_pic).action(),
+    FM_INT(mr, "ptz_interval", ptz_interval).action(),
+    FM_INT(mr, "alarmout_interval", alarmout_interval).action(),
+    FM_PAIR(mr, "triChnAlarms", tri_chn_alarms).action(),
+    FM_INT(mr, "white_interval", white_interval).action(),
+    FM_INT(mr, "audioId", audio_id).action(),
 };
 
 // Reads are keyed to the channel asked for, so that a channel without a row
@@ -50,18 +49,18 @@ int motion_write(int chn, int, void* rec) {
 // ---- video loss -----------------------------------------------------------------
 
 using vr = video_lost_record;
-const action_field video_loss_fields[] = {
-    ACTION_INT(vr, "chnid", cam_id, false),
-    ACTION_INT(vr, "camId", cam_id, false),
-    ACTION_INT(vr, "enable", enable, true),
-    ACTION_INT(vr, "triAlarms", tri_alarms, true),
-    ACTION_INT(vr, "interval", interval, true),
-    ACTION_INT(vr, "email_interval", email_interval, true),
-    ACTION_INT(vr, "ptz_interval", ptz_interval, true),
-    ACTION_INT(vr, "alarmout_interval", alarmout_interval, true),
-    ACTION_PAIR(vr, "triChnAlarms", tri_chn_alarms),
-    ACTION_INT(vr, "white_interval", white_interval, true),
-    ACTION_INT(vr, "audioId", audio_id, true),
+const field video_loss_fields[] = {
+    FM_INT(vr, "chnid", cam_id),
+    FM_INT(vr, "camId", cam_id),
+    FM_INT(vr, "enable", enable).action(),
+    FM_INT(vr, "triAlarms", tri_alarms).action(),
+    FM_INT(vr, "interval", interval).action(),
+    FM_INT(vr, "email_interval", email_interval).action(),
+    FM_INT(vr, "ptz_interval", ptz_interval).action(),
+    FM_INT(vr, "alarmout_interval", alarmout_interval).action(),
+    FM_PAIR(vr, "triChnAlarms", tri_chn_alarms).action(),
+    FM_INT(vr, "white_interval", white_interval).action(),
+    FM_INT(vr, "audioId", audio_id).action(),
 };
 
 int video_loss_read(int chn, int, void* rec) {
@@ -93,7 +92,6 @@ const event_source motion_source = {
     motion_read,
     motion_write,
     motion_fields,
-    offsetof(motion_record, tri_channels_mask),
     {SCHED_MOTION_EFFECTIVE, SCHED_MOTION_AUDIBLE, SCHED_MOTION_EMAIL, SCHED_MOTION_PTZ, nullptr},
     "motion_whiteled_esche",
     "motion_white_led_params",
@@ -108,7 +106,6 @@ const event_source video_loss_source = {
     video_loss_read,
     video_loss_write,
     video_loss_fields,
-    -1,
     {nullptr, SCHED_VIDEOLOSS_AUDIBLE, SCHED_VIDEOLOSS_EMAIL, SCHED_VIDEOLOSS_PTZ, nullptr},
     "videoloss_whiteled_esche",
     "video_loss_white_led_params",

@@ -1,4 +1,5 @@
 // The events module's request table: one row a request code, in code order.
+#include "front/core_link.h"
 #include "front/dispatchreq.h"
 #include "modules/event/event.h"
 
@@ -49,6 +50,13 @@ const request_entry event_table[] = {
     {"/6170", alarmin_effective_set},
 };
 
+// Messages whose answers take longer than the usual 40 s, in wait rounds of
+// 40 ms.
+const core_wait waits[] = {
+    {3259, 3000},  // /6146 analysis boxes
+};
+
 }  // namespace
 
 WEBREQ_MODULE(11, event_table)
+CORE_WAITS(waits)

@@ -5,17 +5,18 @@
 // Every record change reads the stored record first and changes only the
 // members the request gives, so the fields that other pages own (e-mail,
 // alarm outputs, PTZ and white-light intervals, ...) survive every save.
+#include <cstring>
+
 #include "front/core_link.h"
-#include "front/event_action.h"
 #include "front/json_req.h"
-#include "front/sched_json.h"
 #include "front/web_utils.h"
+#include "modules/common/channels.h"
+#include "modules/common/event_action.h"
+#include "modules/common/sched_json.h"
 #include "modules/event/event.h"
 #include "platform/msg_event.h"
 #include "platform/tqdb/rec_event.h"
 #include "platform/tqdb/tqdb.h"
-
-#include <cstring>
 
 namespace {
 
@@ -23,49 +24,71 @@ using mr = motion_record;
 
 // The members of "/6010", in reply order.
 const char* const motion_reply_keys[] = {
-    "chnid",          "enable",           "sensitivity",  "triChannels",       "triAlarms",
-    "interval",       "enableMS",         "motionTable",  "email_enable",      "email_interval",
-    "email_pic_enable", "tri_channels_pic", "ptz_interval", "alarmout_interval", "effective",
-    "audible",        "email",            "ptz",          "triChnAlarms",      "white",
-    "whiteInfo",      "white_interval",   "audioId",      "audioIdMask",       "ptzParams",
+    "chnid",
+    "enable",
+    "sensitivity",
+    "triChannels",
+    "triAlarms",
+    "interval",
+    "enableMS",
+    "motionTable",
+    "email_enable",
+    "email_interval",
+    "email_pic_enable",
+    "tri_channels_pic",
+    "ptz_interval",
+    "alarmout_interval",
+    "effective",
+    "audible",
+    "email",
+    "ptz",
+    "triChnAlarms",
+    "white",
+    "whiteInfo",
+    "white_interval",
+    "audioId",
+    "audioIdMask",
+    "ptzParams",
 };
 
 // What each basic page takes into the record.
-const action_field basic_fields[] = {  // "/6012"
-    ACTION_INT(mr, "enable", enable, false),
-    ACTION_INT(mr, "sensitivity", sensitivity, false),
-    ACTION_CHANNELS(mr, "triChannels", tri_channels),
-    ACTION_INT(mr, "triAlarms", tri_alarms, false),
-    ACTION_INT(mr, "interval", interval, false),
-    ACTION_TEXT(mr, "motionTable", motion_table, false),
-    ACTION_INT(mr, "enableMS", enable_ms, false),
+const field basic_fields[] = {
+    // "/6012"
+    FM_INT(mr, "enable", enable),
+    FM_INT(mr, "sensitivity", sensitivity),
+    FM_CHANNELS(mr, "triChannels", tri_channels, tri_channels_mask).action(),
+    FM_INT(mr, "triAlarms", tri_alarms),
+    FM_INT(mr, "interval", interval),
+    FM_TEXT(mr, "motionTable", motion_table),
+    FM_INT(mr, "enableMS", enable_ms),
 };
-const action_field plan_fields[] = {  // "/6113"
-    ACTION_INT(mr, "sensitivity", sensitivity, false),
-    ACTION_INT(mr, "enableMS", enable_ms, false),
-    ACTION_INT(mr, "enable", enable, false),
-    ACTION_INT(mr, "triAlarms", tri_alarms, false),
-    ACTION_INT(mr, "interval", interval, false),
+const field plan_fields[] = {
+    // "/6113"
+    FM_INT(mr, "sensitivity", sensitivity), FM_INT(mr, "enableMS", enable_ms), FM_INT(mr, "enable", enable),
+    FM_INT(mr, "triAlarms", tri_alarms),    FM_INT(mr, "interval", interval),
 };
-const action_field target_fields[] = {  // "/6114"
-    ACTION_INT(mr, "sensitivity", sensitivity, false),
-    ACTION_CHANNELS(mr, "triChannels", tri_channels),
-    ACTION_INT(mr, "triAlarms", tri_alarms, false),
-    ACTION_INT(mr, "interval", interval, false),
-    ACTION_INT(mr, "enableMS", enable_ms, false),
+const field target_fields[] = {
+    // "/6114"
+    FM_INT(mr, "sensitivity", sensitivity),
+    FM_CHANNELS(mr, "triChannels", tri_channels, tri_channels_mask).action(),
+    FM_INT(mr, "triAlarms", tri_alarms),
+    FM_INT(mr, "interval", interval),
+    FM_INT(mr, "enableMS", enable_ms),
 };
-const action_field email_fields[] = {  // "/6118": the page's own names
-    ACTION_INT(mr, "enable", email_enable, false),
-    ACTION_INT(mr, "interval", email_interval, false),
+const field email_fields[] = {
+    // "/6118": the page's own names
+    FM_INT(mr, "enable", email_enable),
+    FM_INT(mr, "interval", email_interval),
 };
-const action_field channels_field[] = {ACTION_CHANNELS(mr, "triChannels", tri_channels)};  // "/6119" type 1
-const action_field alarms_field[] = {ACTION_INT(mr, "triAlarms", tri_alarms, false)};      // "/6119" type 2
+const field channels_field[] = {
+    FM_CHANNELS(mr, "triChannels", tri_channels, tri_channels_mask).action()};  // "/6119" type 1
+const field alarms_field[] = {FM_INT(mr, "triAlarms", tri_alarms)};             // "/6119" type 2
 
 constexpr int oplog_motion = 909;
 
 void reply_ok() { cgi_reply(REPLY_TEXT, "OK"); }
 
-void update_motion(int chn, json_object* req, std::span<const action_field> fields) {
+void update_motion(int chn, json_object* req, std::span<const field> fields) {
     event_record_update({motion_source, chn}, req, fields);
 }
 
@@ -110,28 +133,52 @@ bool stored_channel(json_object* req, int* chn) {
 
 // ---- reads ------------------------------------------------------------------------
 
-void motion_get(char* text) { reply_event(text, motion_source, motion_reply_keys); }
+void motion_get(request& rq) {
+    char* text = rq.text;
+    reply_event(text, motion_source, motion_reply_keys);
+}
 
-void motion_audible_get(char* text) { reply_schedule(text, read_motion_audible_schedule); }
-void motion_email_get(char* text) { reply_schedule(text, read_motion_email_schedule); }
-void motion_effective_get(char* text) { reply_schedule(text, read_motion_effective_schedule); }
-void motion_ptz_sched_get(char* text) { reply_schedule(text, read_motion_ptz_schedule); }
+void motion_audible_get(request& rq) {
+    char* text = rq.text;
+    reply_schedule(text, read_motion_audible_schedule);
+}
+void motion_email_get(request& rq) {
+    char* text = rq.text;
+    reply_schedule(text, read_motion_email_schedule);
+}
+void motion_effective_get(request& rq) {
+    char* text = rq.text;
+    reply_schedule(text, read_motion_effective_schedule);
+}
+void motion_ptz_sched_get(request& rq) {
+    char* text = rq.text;
+    reply_schedule(text, read_motion_ptz_schedule);
+}
 
 // ---- schedules of the basic pages -------------------------------------------------------
 
-void motion_schedule_set(char* text) { set_schedule(text, {write_motion_schedule, MSG_MOTION_CHANGED}); }
-void motion_effective_set(char* text) {
+void motion_schedule_set(request& rq) {
+    char* text = rq.text;
+    set_schedule(text, {write_motion_schedule, MSG_MOTION_CHANGED});
+}
+void motion_effective_set(request& rq) {
+    char* text = rq.text;
     set_schedule(text, {write_motion_effective_schedule, MSG_MOTION_CHANGED});
 }
-void motion_ptz_sched_set(char* text) { set_schedule(text, {write_motion_ptz_schedule, MSG_MOTION_CHANGED}); }
-void motion_email_set(char* text) {
+void motion_ptz_sched_set(request& rq) {
+    char* text = rq.text;
+    set_schedule(text, {write_motion_ptz_schedule, MSG_MOTION_CHANGED});
+}
+void motion_email_set(request& rq) {
+    char* text = rq.text;
     set_schedule(text, {write_motion_email_schedule, MSG_MOTION_CHANGED, event_channels, &motion_source,
                         email_fields});
 }
 
 // ---- basic settings -----------------------------------------------------------------------
 
-void motion_basic_set(char* text) {
+void motion_basic_set(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     int chn;
     if (!req || !req_channel(req.get(), "camId", &chn) ||
@@ -139,8 +186,7 @@ void motion_basic_set(char* text) {
                              {"sensitivity", 0, INT32_MAX, true},
                              {"triAlarms", 0, INT32_MAX, false},
                              {"interval", 0, INT32_MAX, false}}) ||
-        !req_member(req, "triChannels") || !req_member(req, "motionTable") ||
-        !req_member(req, "enableMS"))
+        !req_member(req, "triChannels") || !req_member(req, "motionTable") || !req_member(req, "enableMS"))
         return;
 
     update_motion(chn, req.get(), basic_fields);
@@ -159,15 +205,15 @@ void motion_basic_set(char* text) {
     reply_ok();
 }
 
-void motion_plan_set(char* text) {
+void motion_plan_set(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     int chn;
     if (!req || !stored_channel(req.get(), &chn)) return;
     update_motion(chn, req.get(), plan_fields);
     event_notify(MSG_MOTION_CHANGED, chn);
     week_schedule sched;
-    if (schedule_from_json(req.get(), "schedule", &sched) == 0)
-        write_motion_schedule(TQDB_FILE, &sched, chn);
+    if (schedule_from_json(req.get(), "schedule", &sched) == 0) write_motion_schedule(TQDB_FILE, &sched, chn);
     event_notify(MSG_MOTION_CHANGED, chn);
 
     motion_record rec;
@@ -176,7 +222,8 @@ void motion_plan_set(char* text) {
     reply_ok();
 }
 
-void motion_targets_set(char* text) {
+void motion_targets_set(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     int chn;
     if (!req || !stored_channel(req.get(), &chn)) return;
@@ -186,7 +233,8 @@ void motion_targets_set(char* text) {
     reply_ok();
 }
 
-void motion_target_set(char* text) {
+void motion_target_set(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     if (!req) return;
     int chn;
@@ -195,9 +243,14 @@ void motion_target_set(char* text) {
         return;
     }
     switch (req_int_or(req, "type", 0)) {
-    case 1: update_motion(chn, req.get(), channels_field); break;
-    case 2: update_motion(chn, req.get(), alarms_field); break;
-    default: break;
+        case 1:
+            update_motion(chn, req.get(), channels_field);
+            break;
+        case 2:
+            update_motion(chn, req.get(), alarms_field);
+            break;
+        default:
+            break;
     }
     event_notify(MSG_MOTION_CHANGED, chn);
     event_oplog(oplog_motion, chn);
@@ -206,7 +259,8 @@ void motion_target_set(char* text) {
 
 // ---- actions ---------------------------------------------------------------------------------
 
-void motion_actions_set(char* text) {
+void motion_actions_set(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     int chn;
     if (!req || !req_channel(req.get(), "chnid", &chn)) {
@@ -217,7 +271,8 @@ void motion_actions_set(char* text) {
     reply_ok();
 }
 
-void motion_copy_set(char* text) {
+void motion_copy_set(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     int chn;
     if (!req || !req_channel(req.get(), "chnid", &chn)) {
@@ -241,8 +296,7 @@ void motion_copy_set(char* text) {
     if (req_member(req, "motionTable"))
         req_text(req.get(), "motionTable", area.motion_table, sizeof area.motion_table);
     else
-        copy_text(area.motion_table, sizeof area.motion_table, rec.motion_table,
-                  sizeof rec.motion_table);
+        copy_text(area.motion_table, sizeof area.motion_table, rec.motion_table, sizeof rec.motion_table);
     area.sensitivity = rec.sensitivity;
     area.channel = chn;
     area.enable_ms = rec.enable_ms;
@@ -271,7 +325,8 @@ void motion_copy_set(char* text) {
 
 // ---- the camera's motion area ------------------------------------------------------------------
 
-void motion_area_get(char* text) {
+void motion_area_get(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     int32_t chn;
     if (!req || !req_channel(req.get(), "id", &chn)) return;

@@ -1,14 +1,14 @@
 // The PTZ action list of an event, edited one entry at a time: add, list,
 // change and delete. "type" is the event kind (20, people counting, has a
 // store of its own), "chn_id" the event channel.
+#include <cstring>
+
 #include "front/json_req.h"
-#include "front/sched_json.h"
 #include "front/web_utils.h"
+#include "modules/common/sched_json.h"
 #include "modules/event/event.h"
 #include "platform/tqdb/rec_action.h"
 #include "platform/tqdb/tqdb.h"
-
-#include <cstring>
 
 namespace {
 
@@ -46,7 +46,8 @@ void reply_stored(int rc) {
 
 }  // namespace
 
-void ptz_action_add(char* text) {
+void ptz_action_add(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     if (!req) return;
     int kind, chn;
@@ -57,16 +58,24 @@ void ptz_action_add(char* text) {
     ptz_action e = entry_of(req.get(), chn);
     // The action's own target: a preset, a patrol or a pattern.
     switch (e.acto_ptz_type) {
-    case 1: e.acto_ptz_preset = req_int_or(req, "acto_ptz_preset", 0); break;
-    case 2: e.acto_ptz_patrol = req_int_or(req, "acto_ptz_patrol", 0); break;
-    case 3: e.acto_ptz_pattern = req_int_or(req, "acto_ptz_pattern", 0); break;
-    default: break;
+        case 1:
+            e.acto_ptz_preset = req_int_or(req, "acto_ptz_preset", 0);
+            break;
+        case 2:
+            e.acto_ptz_patrol = req_int_or(req, "acto_ptz_patrol", 0);
+            break;
+        case 3:
+            e.acto_ptz_pattern = req_int_or(req, "acto_ptz_pattern", 0);
+            break;
+        default:
+            break;
     }
     reply_stored(kind == PTZ_EVENT_PEOPLECNT ? write_peoplecnt_ptz_params(TQDB_FILE, &e)
                                              : write_ptz_params(TQDB_FILE, &e, kind));
 }
 
-void ptz_action_list(char* text) {
+void ptz_action_list(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     int kind, chn;
     if (!req || !list_key(req.get(), &kind, &chn)) return;
@@ -75,7 +84,8 @@ void ptz_action_list(char* text) {
     cgi_reply_json(reply.get());
 }
 
-void ptz_action_delete(char* text) {
+void ptz_action_delete(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     if (!req) return;
     int kind, chn, ptz_channel;
@@ -89,7 +99,8 @@ void ptz_action_delete(char* text) {
     cgi_reply(REPLY_TEXT, "OK");
 }
 
-void ptz_action_delete_many(char* text) {
+void ptz_action_delete_many(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     if (!req) return;
     int kind, chn;
@@ -101,13 +112,13 @@ void ptz_action_delete_many(char* text) {
     size_t count = list ? json_object_array_length(list) : 0;
     for (size_t i = 0; i < count; ++i) {
         json_object* item = json_object_array_get_idx(list, i);
-        if (json_object_is_type(item, json_type_int))
-            delete_entry(kind, chn, json_object_get_int(item));
+        if (json_object_is_type(item, json_type_int)) delete_entry(kind, chn, json_object_get_int(item));
     }
     cgi_reply(REPLY_TEXT, "OK");
 }
 
-void ptz_action_update(char* text) {
+void ptz_action_update(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     if (!req) return;
     int kind, chn, old_channel;
@@ -119,7 +130,6 @@ void ptz_action_update(char* text) {
     e.acto_ptz_preset = req_int_or(req, "acto_ptz_preset", 0);
     e.acto_ptz_patrol = req_int_or(req, "acto_ptz_patrol", 0);
     e.acto_ptz_pattern = req_int_or(req, "acto_ptz_pattern", 0);
-    reply_stored(kind == PTZ_EVENT_PEOPLECNT
-                     ? update_peoplecnt_ptz_params(TQDB_FILE, &e, old_channel)
-                     : update_ptz_params(TQDB_FILE, &e, kind, old_channel));
+    reply_stored(kind == PTZ_EVENT_PEOPLECNT ? update_peoplecnt_ptz_params(TQDB_FILE, &e, old_channel)
+                                             : update_ptz_params(TQDB_FILE, &e, kind, old_channel));
 }

@@ -2,16 +2,16 @@
 // copy to other channels, and the batch pages that set many channels at once.
 //
 // Records are read before they change, and keyed to the channel asked for.
-#include "front/event_action.h"
+#include <cstring>
+
 #include "front/json_req.h"
-#include "front/sched_json.h"
 #include "front/web_utils.h"
+#include "modules/common/event_action.h"
+#include "modules/common/sched_json.h"
 #include "modules/event/event.h"
 #include "platform/msg_event.h"
 #include "platform/tqdb/rec_event.h"
 #include "platform/tqdb/tqdb.h"
-
-#include <cstring>
 
 namespace {
 
@@ -20,26 +20,40 @@ using vr = video_lost_record;
 const char* const basic_reply_keys[] = {"camId", "enable", "triAlarms", "interval"};  // "/6014"
 // "/6094": the members of the motion page that video loss has.
 const char* const actions_reply_keys[] = {
-    "chnid",        "enable",       "triAlarms",     "interval",         "email_interval",
-    "ptz_interval", "alarmout_interval", "audible",  "email",            "ptz",
-    "triChnAlarms", "white",        "whiteInfo",     "white_interval",   "audioId",
-    "audioIdMask",  "ptzParams",
+    "chnid",
+    "enable",
+    "triAlarms",
+    "interval",
+    "email_interval",
+    "ptz_interval",
+    "alarmout_interval",
+    "audible",
+    "email",
+    "ptz",
+    "triChnAlarms",
+    "white",
+    "whiteInfo",
+    "white_interval",
+    "audioId",
+    "audioIdMask",
+    "ptzParams",
 };
 
-const action_field basic_fields[] = {  // "/6016"
-    ACTION_INT(vr, "enable", enable, false),
-    ACTION_INT(vr, "triAlarms", tri_alarms, false),
-    ACTION_INT(vr, "interval", interval, false),
+const field basic_fields[] = {
+    // "/6016"
+    FM_INT(vr, "enable", enable),
+    FM_INT(vr, "triAlarms", tri_alarms),
+    FM_INT(vr, "interval", interval),
 };
-const action_field enable_field[] = {ACTION_INT(vr, "enable", enable, false)};  // "/6017", batches
-const action_field batch_fields[] = {
-    ACTION_INT(vr, "enable", enable, false),
-    ACTION_INT(vr, "interval", interval, false),
+const field enable_field[] = {FM_INT(vr, "enable", enable)};  // "/6017", batches
+const field batch_fields[] = {
+    FM_INT(vr, "enable", enable),
+    FM_INT(vr, "interval", interval),
 };
 
 constexpr int oplog_video_loss = 908;
 
-void update_video_loss(int chn, json_object* req, std::span<const action_field> fields) {
+void update_video_loss(int chn, json_object* req, std::span<const field> fields) {
     event_record_update({video_loss_source, chn}, req, fields);
 }
 
@@ -52,7 +66,7 @@ void batch_set(const char* text, int (*copy)(const char*, const week_schedule*, 
     week_schedule sched;
     if (schedule_from_json(req.get(), "schedule", &sched) == 0) copy(TQDB_FILE, &sched, mask);
 
-    batch_apply(tqdb_tbl_video_loss, event_channels, req.get(), batch_fields, -1, mask);
+    batch_apply(tqdb_tbl_video_loss, event_channels, req.get(), batch_fields, mask);
     event_notify_mask(MSG_VIDEOLOSS_MASK_CHANGED, mask);
     cgi_reply(REPLY_TEXT, "OK");
 }
@@ -61,7 +75,8 @@ void batch_set(const char* text, int (*copy)(const char*, const week_schedule*, 
 
 // ---- reads ------------------------------------------------------------------------------
 
-void vloss_get(char* text) {
+void vloss_get(request& rq) {
+    char* text = rq.text;
     int chn = text_channel(text);
     if (chn < 0) return;
     event_ref ev{video_loss_source, chn};
@@ -72,21 +87,34 @@ void vloss_get(char* text) {
     cgi_reply_json(reply.get());
 }
 
-void vloss_actions_get(char* text) { reply_event(text, video_loss_source, actions_reply_keys); }
+void vloss_actions_get(request& rq) {
+    char* text = rq.text;
+    reply_event(text, video_loss_source, actions_reply_keys);
+}
 
-void vloss_audible_get(char* text) { reply_schedule(text, read_videoloss_audible_schedule); }
-void vloss_email_get(char* text) { reply_schedule(text, read_videoloss_email_schedule); }
-void vloss_ptz_sched_get(char* text) { reply_schedule(text, read_videoloss_ptz_schedule); }
+void vloss_audible_get(request& rq) {
+    char* text = rq.text;
+    reply_schedule(text, read_videoloss_audible_schedule);
+}
+void vloss_email_get(request& rq) {
+    char* text = rq.text;
+    reply_schedule(text, read_videoloss_email_schedule);
+}
+void vloss_ptz_sched_get(request& rq) {
+    char* text = rq.text;
+    reply_schedule(text, read_videoloss_ptz_schedule);
+}
 
 // ---- one channel --------------------------------------------------------------------------
 
-void vloss_set(char* text) {
+void vloss_set(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     int chn;
     if (!req || !req_channel(req.get(), "camId", &chn) ||
-        !ints_ok(req.get(), {{"enable", 0, 2, false},
-                             {"triAlarms", 0, INT32_MAX, false},
-                             {"interval", 0, INT32_MAX, false}}))
+        !ints_ok(
+            req.get(),
+            {{"enable", 0, 2, false}, {"triAlarms", 0, INT32_MAX, false}, {"interval", 0, INT32_MAX, false}}))
         return;
     update_video_loss(chn, req.get(), basic_fields);
     event_notify(MSG_VIDEOLOSS_CHANGED, chn);
@@ -94,12 +122,14 @@ void vloss_set(char* text) {
     cgi_reply(REPLY_TEXT, "OK");
 }
 
-void vloss_schedule_set(char* text) {
-    set_schedule(text, {write_video_loss_schedule, MSG_VIDEOLOSS_CHANGED, event_channels,
-                        &video_loss_source, enable_field});
+void vloss_schedule_set(request& rq) {
+    char* text = rq.text;
+    set_schedule(text, {write_video_loss_schedule, MSG_VIDEOLOSS_CHANGED, event_channels, &video_loss_source,
+                        enable_field});
 }
 
-void vloss_copy_set(char* text) {
+void vloss_copy_set(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     int chn;
     if (!req || !req_channel(req.get(), "chnid", &chn)) {
@@ -125,10 +155,17 @@ void vloss_copy_set(char* text) {
 
 // ---- many channels --------------------------------------------------------------------------
 
-void vloss_audible_batch(char* text) { batch_set(text, copy_videoloss_audible_schedules); }
-void vloss_email_batch(char* text) { batch_set(text, copy_videoloss_email_schedules); }
+void vloss_audible_batch(request& rq) {
+    char* text = rq.text;
+    batch_set(text, copy_videoloss_audible_schedules);
+}
+void vloss_email_batch(request& rq) {
+    char* text = rq.text;
+    batch_set(text, copy_videoloss_email_schedules);
+}
 
-void vloss_alarms_batch(char* text) {
+void vloss_alarms_batch(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     if (!req) return;
     uint64_t mask = channel_mask_from_json(req.get(), "chnid", "cnt");
@@ -139,7 +176,8 @@ void vloss_alarms_batch(char* text) {
     cgi_reply(REPLY_TEXT, "OK");
 }
 
-void vloss_ptz_copy(char* text) {
+void vloss_ptz_copy(request& rq) {
+    char* text = rq.text;
     ptz_copy_page(text, video_loss_source.ptz_kind, event_channels, copy_videoloss_ptz_schedules,
                   MSG_VIDEOLOSS_MASK_CHANGED);
 }

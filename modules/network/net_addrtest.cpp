@@ -1,12 +1,12 @@
 // Address tests: the core daemon checks whether an address is in use (on
 // any interface, or on a named one) and answers 0 when it is free.
+#include <cstddef>
+#include <cstring>
+
 #include "front/core_link.h"
 #include "front/json_req.h"
 #include "front/web_utils.h"
 #include "modules/network/network.h"
-
-#include <cstddef>
-#include <cstring>
 
 namespace {
 
@@ -35,7 +35,8 @@ void addrtest_callback(void*, const void* header, const void* payload) {
 
 }  // namespace
 
-void net_test_ip(char* text) {
+void net_test_ip(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     if (!req) return;
     ip_test_request msg;
@@ -43,7 +44,8 @@ void net_test_ip(char* text) {
     core_query(addrtest_callback, 3005, sizeof msg, &msg, REPLY_TEXT);
 }
 
-void net_test_dev_ip(char* text) {
+void net_test_dev_ip(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     if (!req) return;
     dev_ip_test_request msg;

@@ -2,6 +2,11 @@
 // IPv4 and IPv6 addressing, DNS, MTU and the default route. Settings are
 // stored in the network record and handed to the core daemon, which applies
 // them; nothing here configures an interface.
+#include <cctype>
+#include <cstddef>
+#include <cstdio>
+#include <cstring>
+
 #include "front/bare_number.h"
 #include "front/core_link.h"
 #include "front/json_req.h"
@@ -10,20 +15,25 @@
 #include "platform/tqdb/rec_network.h"
 #include "platform/tqnet.h"
 
-#include <cctype>
-#include <cstddef>
-#include <cstdio>
-#include <cstring>
-
 namespace {
 
 // ---- the fields of one interface -----------------------------------------------
 
 enum iface_item {
-    i_enable, i_type, i_ip, i_mask, i_gateway, i_dns1, i_dns2, i_mtu, i_ip6_type, i_ip6_addr,
-    i_ip6_mask, i_ip6_gateway,
-    i_mac,        // reply only: the interface's hardware address
-    i_ip6_keys,   // reply only: address, prefix and gateway, stored or live
+    i_enable,
+    i_type,
+    i_ip,
+    i_mask,
+    i_gateway,
+    i_dns1,
+    i_dns2,
+    i_mtu,
+    i_ip6_type,
+    i_ip6_addr,
+    i_ip6_mask,
+    i_ip6_gateway,
+    i_mac,       // reply only: the interface's hardware address
+    i_ip6_keys,  // reply only: address, prefix and gateway, stored or live
 };
 
 // A field of network_iface with its JSON key for interface 1 and 2. width 0
@@ -116,10 +126,10 @@ void add_iface(json_object* obj, network_iface& e, int n, const char* ifname, co
     }
 }
 
-const iface_item bond_order[] = {i_enable, i_type, i_ip,  i_mask,     i_gateway,  i_mac,
+const iface_item bond_order[] = {i_enable, i_type, i_ip,  i_mask,     i_gateway, i_mac,
                                  i_dns1,   i_dns2, i_mtu, i_ip6_type, i_ip6_keys};
-const iface_item multi_order[] = {i_enable,   i_type,   i_ip,  i_mask, i_gateway, i_ip6_type,
-                                  i_ip6_keys, i_mac,    i_dns1, i_dns2, i_mtu};
+const iface_item multi_order[] = {i_enable,   i_type, i_ip,   i_mask, i_gateway, i_ip6_type,
+                                  i_ip6_keys, i_mac,  i_dns1, i_dns2, i_mtu};
 
 bool is_bond(int mode) { return mode == network_mode_bond || mode == network_mode_bond_primary; }
 
@@ -147,7 +157,8 @@ void notify_changed(const char* what) {
 
 }  // namespace
 
-void net_config_show(char* text) {
+void net_config_show(request& rq) {
+    char* text = rq.text;
     network_record rec;
     if (read_network(TQDB_FILE, &rec) != 0) {
         cgi_reply_error(REPLY_JSON);
@@ -173,7 +184,8 @@ void net_config_show(char* text) {
     cgi_reply_json(o);
 }
 
-void net_config_store(char* text) {
+void net_config_store(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     if (!req) return;
     int mode = req_int_or(req, "mode", 0);
@@ -211,7 +223,7 @@ void net_config_store(char* text) {
     cgi_reply(REPLY_TEXT, "OK");
 }
 
-void net_mode_show(char*) {
+void net_mode_show(request&) {
     int mode = 0;
     read_network_mode(TQDB_FILE, &mode);
     char reply[16];
@@ -219,7 +231,7 @@ void net_mode_show(char*) {
     cgi_reply(REPLY_TEXT, reply);
 }
 
-void net_config_reload(char*) {
+void net_config_reload(request&) {
     char zeros[32] = {};
     core_notify(config_callback, 1712, sizeof zeros, zeros);
     cgi_reply(REPLY_TEXT, "OK");
@@ -227,7 +239,7 @@ void net_config_reload(char*) {
 
 // The configured MAC arrives as bare hexadecimal digits; a colon goes after
 // every second character that another letter or digit follows.
-void net_mac_show(char*) {
+void net_mac_show(request&) {
     char bare[64] = "";
     read_mac_conf(bare, sizeof bare);
     char mac[sizeof bare * 3 / 2 + 1];
@@ -242,7 +254,8 @@ void net_mac_show(char*) {
     cgi_reply_json(obj.get());
 }
 
-void net_default_route(char* text) {
+void net_default_route(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     if (!req) {
         cgi_reply_error(REPLY_JSON);
@@ -262,7 +275,7 @@ void net_default_route(char* text) {
     core_query(config_callback, 1724, sizeof route, &route, REPLY_JSON);
 }
 
-void net_multicast_show(char*) {
+void net_multicast_show(request&) {
     multicast_record rec;
     std::memset(&rec, 0, sizeof rec);
     if (read_multicast(TQDB_FILE, &rec) != 0) {
@@ -275,7 +288,8 @@ void net_multicast_show(char*) {
     cgi_reply_json(obj.get());
 }
 
-void net_multicast_store(char* text) {
+void net_multicast_store(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     if (!req) {
         cgi_reply_error(REPLY_JSON);

@@ -1,5 +1,6 @@
 // The request table of the network and services module: one row a code, in
 // code order.
+#include "front/core_link.h"
 #include "front/dispatchreq.h"
 #include "modules/network/network.h"
 
@@ -18,6 +19,16 @@ const request_entry table[] = {
     {"/7096", net_default_route},
 };
 
+// Messages whose answers take longer than the usual 40 s, in wait rounds of
+// 40 ms.
+const core_wait waits[] = {
+    {3700, 1500},  // /7061 P2P enable
+    {3702, 1500},  // /7060 P2P state
+    {1701, 6000},  // /7001 system time
+    {3409, 6000},  // /7032 test mail
+};
+
 }  // namespace
 
 WEBREQ_MODULE(4, table)
+CORE_WAITS(waits)

@@ -13,6 +13,7 @@
 #include <cstdint>
 
 #include "front/core_link.h"
+#include "front/dispatchreq.h"
 
 namespace playback {
 
@@ -56,43 +57,42 @@ inline int query(int msg_id, const T& payload) {
 // no reply was written yet.
 void reply_failed();
 
-
 // ---- request handlers (one file per topic) ------------------------------------
 
 // playback_search.cpp
-void on_search(char* text);  // /4000
-void on_page(char* text);    // /4023
+void on_search(request& rq);  // /4000
+void on_page(request& rq);    // /4023
 
 // playback_open.cpp
-void on_open(char* text);        // /4001
-void on_open_masks(char* text);  // /4020
-void on_play_time(char* text);   // /4002
+void on_open(request& rq);        // /4001
+void on_open_masks(request& rq);  // /4020
+void on_play_time(request& rq);   // /4002
 
 // playback_control.cpp
-void on_stop(char* text);             // /4003
+void on_stop(request& rq);  // /4003
 template <int msg_id>
-void on_session_list(char* text);     // /4004, /4006
-void on_session_reset(char* text);    // /3003
-void on_direction(char* text);        // /4005
-void on_speeds(char* text);           // /4007
-void on_channel_speed(char* text);    // /4008
-void on_session_speed(char* text);    // /4022
-void on_jump(char* text);             // /4009
-void on_transcode(char* text);        // /4025
-void on_transcode_state(char* text);  // /4026
+void on_session_list(request& rq);      // /4004, /4006
+void on_session_reset(request& rq);    // /3003
+void on_direction(request& rq);        // /4005
+void on_speeds(request& rq);           // /4007
+void on_channel_speed(request& rq);    // /4008
+void on_session_speed(request& rq);    // /4022
+void on_jump(request& rq);             // /4009
+void on_transcode(request& rq);        // /4025
+void on_transcode_state(request& rq);  // /4026
 
 // playback_stream.cpp
-void on_stream_addr(char* text);    // /4010
-void on_stream_notice(char* text);  // /4011
-void on_stream_reset(char* text);   // /4012
+void on_stream_addr(request& rq);    // /4010
+void on_stream_notice(request& rq);  // /4011
+void on_stream_reset(request& rq);   // /4012
 template <int msg_id>
-void on_query(char* text);          // /4018, /4021, /3004
+void on_query(request& rq);  // /4018, /4021, /3004
 
 // playback_picture.cpp
-void on_picture(char* text);          // /3000
-void on_picture_set(char* text);      // /3001
-void on_picture_default(char* text);  // /3002
+void on_picture(request& rq);          // /3000
+void on_picture_set(request& rq);      // /3001
+void on_picture_default(request& rq);  // /3002
 template <int64_t sub_type>
-void on_channel_note(char* text);     // /4014, /4015, /4016, /4017, /4024
+void on_channel_note(request& rq);  // /4014, /4015, /4016, /4017, /4024
 
 }  // namespace playback

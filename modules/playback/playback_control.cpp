@@ -9,6 +9,7 @@
 
 #include "front/json_req.h"
 #include "front/web_utils.h"
+#include "modules/common/channels.h"
 #include "modules/playback/playback.h"
 #include "modules/playback/playback_records.h"
 
@@ -32,7 +33,8 @@ void mark(char mask[64], const int32_t* index, int count) {
 
 }  // namespace
 
-void on_stop(char* text) {
+void on_stop(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     if (!req) return;
     session_list list = sessions_of(req.get(), "sid");
@@ -44,18 +46,20 @@ void on_stop(char* text) {
 }
 
 template <int msg_id>
-void on_session_list(char* text) {
+void on_session_list(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     if (!req) return;
     notify(msg_id, sessions_of(req.get(), "sid"));
     cgi_reply(REPLY_TEXT, "OK");
 }
-template void on_session_list<1165>(char*);
-template void on_session_list<1170>(char*);
+template void on_session_list<1165>(request&);
+template void on_session_list<1170>(request&);
 
 // The sessions of "sessionId" are sent with num 0, as the core expects for
 // this message.
-void on_session_reset(char* text) {
+void on_session_reset(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     if (!req) return;
     session_list list{};
@@ -64,7 +68,8 @@ void on_session_reset(char* text) {
     cgi_reply(REPLY_TEXT, "OK");
 }
 
-void on_direction(char* text) {
+void on_direction(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     if (!req) return;
     notify(1166, direction_req{req_int_or(req, "sid", 0), req_int_or(req, "direction", 0)});
@@ -72,7 +77,8 @@ void on_direction(char* text) {
 }
 
 // Each session of "sessionId" gets the speed at the same place of "speed".
-void on_speeds(char* text) {
+void on_speeds(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     int chind = 0;
     if (!req || !req_int(req, "chind", &chind) || chind < 0) return;
@@ -90,7 +96,8 @@ void on_speeds(char* text) {
 
 // One speed for the channels listed in "chind" (an array; json-c reads an
 // array as the integer 0, so the presence check lets it pass).
-void on_channel_speed(char* text) {
+void on_channel_speed(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     int chind = 0;
     if (!req || !req_int(req, "chind", &chind) || chind < 0) return;
@@ -105,7 +112,8 @@ void on_channel_speed(char* text) {
 
 // One speed for the sessions listed in "sid"; a single session at speed 2
 // is flagged.
-void on_session_speed(char* text) {
+void on_session_speed(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     if (!req) return;
     const int num = req_int_or(req, "num", 0);
@@ -119,11 +127,12 @@ void on_session_speed(char* text) {
     cgi_reply(REPLY_TEXT, "OK");
 }
 
-void on_jump(char* text) {
+void on_jump(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     int num = 0;
-    if (!req || !req_member(req, "jumpTime") || !req_member(req, "sid") ||
-        !req_member(req, "chnid") || !req_int(req, "num", &num))
+    if (!req || !req_member(req, "jumpTime") || !req_member(req, "sid") || !req_member(req, "chnid") ||
+        !req_int(req, "num", &num))
         return;
     int32_t chnids[max_sessions], sids[max_sessions];
     const int n = std::min(take_ints(req_array(req, "chnid"), num, chnids, max_sessions),
@@ -141,19 +150,21 @@ void on_jump(char* text) {
     query(1171, msg);
 }
 
-void on_transcode(char* text) {
+void on_transcode(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     if (!req) {
         reply_failed();
         return;
     }
-    transcode_req msg{req_int_or(req, "ch", 0),        req_int_or(req, "sid", 0),
-                      req_int_or(req, "trancodingmode", 0), req_int_or(req, "framesize", 0),
-                      req_int_or(req, "bitrate", 0),   req_int_or(req, "framerate", 0)};
+    transcode_req msg{
+        req_int_or(req, "ch", 0),        req_int_or(req, "sid", 0),     req_int_or(req, "trancodingmode", 0),
+        req_int_or(req, "framesize", 0), req_int_or(req, "bitrate", 0), req_int_or(req, "framerate", 0)};
     query(1176, msg);
 }
 
-void on_transcode_state(char* text) {
+void on_transcode_state(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     if (!req) {
         reply_failed();

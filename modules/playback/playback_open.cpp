@@ -11,6 +11,7 @@
 #include "front/bare_number.h"
 #include "front/json_req.h"
 #include "front/web_utils.h"
+#include "modules/common/channels.h"
 #include "modules/playback/playback.h"
 #include "modules/playback/playback_records.h"
 
@@ -37,12 +38,12 @@ bool local_seconds(const char* text, int32_t* out) {
 
 }  // namespace
 
-void on_open(char* text) {
+void on_open(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     int channel = 0, sid = 0;
-    if (!req || !req_int(req, "channelId", &channel) || !chn_ok(channel) ||
-        !req_member(req, "playTime") || !req_member(req, "startTime") ||
-        !req_member(req, "endTime") || !req_int(req, "sid", &sid))
+    if (!req || !req_int(req, "channelId", &channel) || !chn_ok(channel) || !req_member(req, "playTime") ||
+        !req_member(req, "startTime") || !req_member(req, "endTime") || !req_int(req, "sid", &sid))
         return;
 
     open_req msg{};
@@ -60,7 +61,8 @@ void on_open(char* text) {
     oplog_send(209, 900, channel + 1);
 }
 
-void on_open_masks(char* text) {
+void on_open_masks(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     if (!req) return;
     open_masks_req msg{};
@@ -79,7 +81,8 @@ void on_open_masks(char* text) {
     oplog_send(209, 900);
 }
 
-void on_play_time(char* text) {
+void on_play_time(request& rq) {
+    char* text = rq.text;
     int sid = 0;
     if (!parse_bare_int(text, &sid) || sid < 0) return;
     query(1153, static_cast<int32_t>(sid));

@@ -6,6 +6,7 @@
 #include "front/bare_number.h"
 #include "front/json_req.h"
 #include "front/web_utils.h"
+#include "modules/common/channels.h"
 #include "modules/playback/playback.h"
 #include "modules/playback/playback_records.h"
 #include "platform/tqfs.h"
@@ -34,14 +35,16 @@ bool channel_text(const char* text, int* channel) {
 
 }  // namespace
 
-void on_picture(char* text) {
+void on_picture(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     int channel = 0;
     if (!req || !req_int(req, "chnid", &channel) || !chn_ok(channel)) return;
     query(3002, static_cast<int32_t>(channel));
 }
 
-void on_picture_set(char* text) {
+void on_picture_set(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     picture_req msg{};
     if (!req || !req_int(req, "id", &msg.channel) || !chn_ok(msg.channel) ||
@@ -55,9 +58,8 @@ void on_picture_set(char* text) {
     notify(1205, msg);
 
     // The log shows the five values as percentages.
-    const int32_t detail[5] = {percent(msg.brightness), percent(msg.contrast),
-                               percent(msg.saturation), percent(msg.sharpness),
-                               percent(msg.noise_reduction)};
+    const int32_t detail[5] = {percent(msg.brightness), percent(msg.contrast), percent(msg.saturation),
+                               percent(msg.sharpness), percent(msg.noise_reduction)};
     oplog_record rec;
     oplog_record_init(&rec);
     rec.sub_type = picture_log_sub_type;
@@ -68,7 +70,8 @@ void on_picture_set(char* text) {
     cgi_reply(REPLY_TEXT, "OK");
 }
 
-void on_picture_default(char* text) {
+void on_picture_default(request& rq) {
+    char* text = rq.text;
     int channel = 0;
     if (!channel_text(text, &channel)) return;
     const int v = picture_default;
@@ -85,15 +88,16 @@ void on_picture_default(char* text) {
 
 // Sub type 0: nothing is logged.
 template <int64_t sub_type>
-void on_channel_note(char* text) {
+void on_channel_note(request& rq) {
+    char* text = rq.text;
     int channel = 0;
     if (!channel_text(text, &channel)) return;
     if (sub_type != 0) oplog_send(sub_type, 900, channel + 1);
     cgi_reply(REPLY_TEXT, "OK");
 }
-template void on_channel_note<0>(char*);
-template void on_channel_note<205>(char*);
-template void on_channel_note<208>(char*);
-template void on_channel_note<218>(char*);
+template void on_channel_note<0>(request&);
+template void on_channel_note<205>(request&);
+template void on_channel_note<208>(request&);
+template void on_channel_note<218>(request&);
 
 }  // namespace playback

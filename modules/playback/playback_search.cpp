@@ -2,17 +2,18 @@
 // (/4023). The core answers with recording sections (6159, 6161).
 #include "front/json_req.h"
 #include "front/web_utils.h"
+#include "modules/common/channels.h"
 #include "modules/playback/playback.h"
 #include "modules/playback/playback_records.h"
 
 namespace playback {
 
-void on_search(char* text) {
+void on_search(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     int channel = 0, sid = 0, stream_type = 0;
     if (!req || !req_int(req, "channelId", &channel) || !req_int(req, "sid", &sid) ||
-        !req_int(req, "streamType", &stream_type) || !req_member(req, "time") ||
-        !req_member(req, "endTime"))
+        !req_int(req, "streamType", &stream_type) || !req_member(req, "time") || !req_member(req, "endTime"))
         return;
 
     search_req msg{};
@@ -36,7 +37,8 @@ void on_search(char* text) {
     query(1159, msg);
 }
 
-void on_page(char* text) {
+void on_page(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     if (!req) return;
     page_req msg{req_int_or(req, "sid", 0), req_int_or(req, "page", 0)};

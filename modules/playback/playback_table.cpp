@@ -1,4 +1,5 @@
 // The playback module's request codes, one row a code.
+#include "front/core_link.h"
 #include "front/dispatchreq.h"
 #include "modules/playback/playback.h"
 
@@ -39,6 +40,16 @@ const request_entry table[] = {
     {"/4026", on_transcode_state},       // transcoding state
 };
 
+// Messages whose answers take longer than the usual 40 s, in wait rounds of
+// 40 ms.
+const core_wait waits[] = {
+    {1153, 3000},  // /4002 play time
+    {1171, 3000},  // /4009 jump
+    {3102, 3000},  // play time (no code sends it)
+    {3104, 3000},  // jump time (no code sends it)
+};
+
 }  // namespace
 
 WEBREQ_MODULE(9, table)
+CORE_WAITS(waits)

@@ -7,12 +7,13 @@
 // and speed settings).
 #pragma once
 
-#include "front/json_req.h"
-
 #include <json-c/json.h>
 
 #include <cstdint>
 #include <initializer_list>
+
+#include "front/dispatchreq.h"
+#include "front/json_req.h"
 
 // ---- shared by the handlers (ptz_reply.cpp) -----------------------------------
 
@@ -42,33 +43,33 @@ void ptz_tour_command_from(json_object* req, int chn, int tour, ptz_tour_command
 
 // ---- live commands and queries (ptz_control.cpp) -------------------------------
 
-void ptz_move(char* text);             // "/5000"
-void ptz_preset(char* text);           // "/5001"
-void ptz_tour_a(char* text);           // "/5002"
-void ptz_tour_b(char* text);           // "/5003"
-void ptz_tour_run(char* text);         // "/5004"
-void ptz_overview_get(char* text);     // "/5005"
-void ptz_channel_act(char* text);      // "/5006"
-void ptz_zoom_set(char* text);         // "/5007"
-void ptz_speed_param(char* text);      // "/5008"
-void ptz_command_word(char* text);     // "/5009"
-void ptz_state_get(char* text);        // "/5010"
-void ptz_status_get(char* text);       // "/5011"
-void ptz_status_set(char* text);       // "/5012"
-void ptz_probe(char* text);            // "/6052"
+void ptz_move(request& rq);          // "/5000"
+void ptz_preset(request& rq);        // "/5001"
+void ptz_tour_a(request& rq);        // "/5002"
+void ptz_tour_b(request& rq);        // "/5003"
+void ptz_tour_run(request& rq);      // "/5004"
+void ptz_overview_get(request& rq);  // "/5005"
+void ptz_channel_act(request& rq);   // "/5006"
+void ptz_zoom_set(request& rq);      // "/5007"
+void ptz_speed_param(request& rq);   // "/5008"
+void ptz_command_word(request& rq);  // "/5009"
+void ptz_state_get(request& rq);     // "/5010"
+void ptz_status_get(request& rq);    // "/5011"
+void ptz_status_set(request& rq);    // "/5012"
+void ptz_probe(request& rq);         // "/6052"
 
 // ---- settings (ptz_settings.cpp) ------------------------------------------------
 
-void ptz_port_get(char* text);         // "/6050"
-void ptz_port_set(char* text);         // "/6051"
-void ptz_speeds_get(char* text);       // "/6053"
-void ptz_speeds_set(char* text);       // "/6054"
+void ptz_port_get(request& rq);    // "/6050"
+void ptz_port_set(request& rq);    // "/6051"
+void ptz_speeds_get(request& rq);  // "/6053"
+void ptz_speeds_set(request& rq);  // "/6054"
 
 // ---- tours (ptz_tours.cpp) --------------------------------------------------------
 
-void ptz_tour_save(char* text);        // "/6055"
-void ptz_tour_send_path(char* text);   // "/6056"
-void ptz_tour_clear(char* text);       // "/6057"
+void ptz_tour_save(request& rq);       // "/6055"
+void ptz_tour_send_path(request& rq);  // "/6056"
+void ptz_tour_clear(request& rq);      // "/6057"
 
 // Fills a PTZ status record from a "/5012" request: the channel, the sixteen
 // status members (a missing one reads 0) and the 64-character channel mask.

@@ -1,14 +1,15 @@
 // Helpers shared by the PTZ handlers: the operation log, the camera's PTZ
 // settings page, the channel of a request and the tour command.
+#include <cstdio>
+#include <cstring>
+
 #include "front/core_link.h"
 #include "front/json_req.h"
 #include "front/web_utils.h"
+#include "modules/common/channels.h"
 #include "modules/ptz/ptz.h"
 #include "platform/msg_camera_query.h"
 #include "platform/msg_ptz.h"
-
-#include <cstdio>
-#include <cstring>
 
 namespace {
 
@@ -38,7 +39,6 @@ void ptz_camera_speed(int chn, int speed) {
     std::snprintf(value, sizeof value, "%d", speed < 1 ? 1 : speed - 1);
     ptz_camera_param(chn, "ptzspeed", value);
 }
-
 
 json_ref ptz_channel_request(const char* text, const char* key, int* chn, bool json_error) {
     json_ref req = json_parse_object(text);

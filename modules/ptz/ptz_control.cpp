@@ -5,16 +5,17 @@
 // Commands go to the core daemon as notices; the request answers "OK" and
 // logs the change. Queries wait for the daemon's answer, which the module's
 // writers render. Every channel is checked before it reaches a message.
-#include "front/core_link.h"
-#include "front/json_req.h"
-#include "front/web_utils.h"
-#include "modules/ptz/ptz.h"
-#include "platform/msg_camera_query.h"
-#include "platform/msg_ptz.h"
-
 #include <cstdio>
 #include <cstring>
 #include <iterator>
+
+#include "front/core_link.h"
+#include "front/json_req.h"
+#include "front/web_utils.h"
+#include "modules/common/channels.h"
+#include "modules/ptz/ptz.h"
+#include "platform/msg_camera_query.h"
+#include "platform/msg_ptz.h"
 
 namespace {
 
@@ -64,7 +65,8 @@ void tour_command(const char* text, int msg_id) {
 
 }  // namespace
 
-void ptz_move(char* text) {
+void ptz_move(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     int chn = -1;
     int action = -1;
@@ -81,18 +83,19 @@ void ptz_move(char* text) {
     ptz_log(ptz_log_move, chn);
 }
 
-void ptz_preset(char* text) {
+void ptz_preset(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     int chn = -1;
     int action = -1;
     int preset = -1;
     if (!req_int(req, "channelId", &chn) || chn < 0 || chn >= max_channels() ||
-        !req_int(req, "action", &action) || action < 0 || !req_int(req, "presetId", &preset) ||
-        preset < 0 || preset > ptz_presets ||
+        !req_int(req, "action", &action) || action < 0 || !req_int(req, "presetId", &preset) || preset < 0 ||
+        preset > ptz_presets ||
         !req_ints_in_range(req.get(), {{"panSpeed", 0, INT32_MAX},
-                                 {"tiltSpeed", 0, INT32_MAX},
-                                 {"zoomSpeed", 0, INT32_MAX},
-                                 {"focusSpeed", 0, INT32_MAX}}))
+                                       {"tiltSpeed", 0, INT32_MAX},
+                                       {"zoomSpeed", 0, INT32_MAX},
+                                       {"focusSpeed", 0, INT32_MAX}}))
         return;
     ptz_command cmd = command_from(req.get(), chn, action);
     cmd.preset = preset;
@@ -112,10 +115,17 @@ void ptz_preset(char* text) {
     ptz_log(ptz_log_setting, chn);
 }
 
-void ptz_tour_a(char* text) { tour_command(text, MSG_PTZ_TOUR_A); }
-void ptz_tour_b(char* text) { tour_command(text, MSG_PTZ_TOUR_B); }
+void ptz_tour_a(request& rq) {
+    char* text = rq.text;
+    tour_command(text, MSG_PTZ_TOUR_A);
+}
+void ptz_tour_b(request& rq) {
+    char* text = rq.text;
+    tour_command(text, MSG_PTZ_TOUR_B);
+}
 
-void ptz_tour_run(char* text) {
+void ptz_tour_run(request& rq) {
+    char* text = rq.text;
     int chn = -1;
     json_ref req = ptz_channel_request(text, "chn", &chn, false);
     if (!req) return;
@@ -130,7 +140,8 @@ void ptz_tour_run(char* text) {
     ptz_log(ptz_log_setting, chn);
 }
 
-void ptz_overview_get(char* text) {
+void ptz_overview_get(request& rq) {
+    char* text = rq.text;
     int chn = -1;
     json_ref req = ptz_channel_request(text, "chn", &chn, false);
     if (!req) return;
@@ -143,7 +154,8 @@ void ptz_overview_get(char* text) {
     }
 }
 
-void ptz_channel_act(char* text) {
+void ptz_channel_act(request& rq) {
+    char* text = rq.text;
     int chn = -1;
     json_ref req = ptz_channel_request(text, "channelId", &chn, false);
     if (!req) return;
@@ -152,7 +164,8 @@ void ptz_channel_act(char* text) {
     ptz_log(ptz_log_move, chn);
 }
 
-void ptz_zoom_set(char* text) {
+void ptz_zoom_set(request& rq) {
+    char* text = rq.text;
     int chn = -1;
     json_ref req = ptz_channel_request(text, "camId", &chn, false);
     if (!req) return;
@@ -161,7 +174,8 @@ void ptz_zoom_set(char* text) {
     ptz_log(ptz_log_move, chn);
 }
 
-void ptz_speed_param(char* text) {
+void ptz_speed_param(request& rq) {
+    char* text = rq.text;
     int chn = -1;
     json_ref req = ptz_channel_request(text, "chn", &chn, false);
     if (!req) return;
@@ -169,7 +183,8 @@ void ptz_speed_param(char* text) {
     ptz_log(ptz_log_setting, chn);
 }
 
-void ptz_command_word(char* text) {
+void ptz_command_word(request& rq) {
+    char* text = rq.text;
     int chn = -1;
     json_ref req = ptz_channel_request(text, "chnid", &chn, true);
     if (!req) return;
@@ -178,21 +193,24 @@ void ptz_command_word(char* text) {
     ptz_log(ptz_log_setting, chn);
 }
 
-void ptz_state_get(char* text) {
+void ptz_state_get(request& rq) {
+    char* text = rq.text;
     int chn = -1;
     if (!ptz_channel_request(text, "chnid", &chn, true)) return;
     int32_t q = chn;
     core_query(ptz_reply, MSG_PTZ_STATE, sizeof q, &q, REPLY_JSON);
 }
 
-void ptz_status_get(char* text) {
+void ptz_status_get(request& rq) {
+    char* text = rq.text;
     int chn = -1;
     if (!ptz_channel_request(text, "chnId", &chn, true)) return;
     int32_t q = chn;
     core_query(ptz_reply, MSG_PTZ_STATUS, sizeof q, &q, REPLY_JSON);
 }
 
-void ptz_status_set(char* text) {
+void ptz_status_set(request& rq) {
+    char* text = rq.text;
     int chn = -1;
     json_ref req = ptz_channel_request(text, "chnId", &chn, true);
     if (!req) return;
@@ -202,7 +220,8 @@ void ptz_status_set(char* text) {
     ptz_log(ptz_log_setting, chn);
 }
 
-void ptz_probe(char* text) {
+void ptz_probe(request& rq) {
+    char* text = rq.text;
     int chn = -1;
     if (!ptz_channel_request(text, "camId", &chn, false)) return;
     int32_t q = chn;

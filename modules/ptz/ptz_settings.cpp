@@ -2,17 +2,18 @@
 // camera. Every record is read, changed and written back with its key set
 // to the requested channel, so a channel without a row never lands on
 // another channel's row.
+#include <algorithm>
+#include <climits>
+#include <cstring>
+
 #include "front/core_link.h"
 #include "front/json_req.h"
 #include "front/web_utils.h"
+#include "modules/common/channels.h"
 #include "modules/ptz/ptz.h"
 #include "platform/msg_ptz.h"
 #include "platform/tqdb/rec_ptz.h"
 #include "platform/tqdb/tqdb.h"
-
-#include <algorithm>
-#include <climits>
-#include <cstring>
 
 namespace {
 
@@ -36,12 +37,12 @@ ptz_speed_record load_speed(int chn) {
 bool port_request_ok(json_object* req) {
     return req_member(req, "cnt") && req_member(req, "chnid") &&
            req_ints_in_range(req, {{"connectType", 0, 1},
-                             {"baudRate", 0, INT_MAX},
-                             {"dataBits", 5, 8},
-                             {"stopBits", 0, INT_MAX},
-                             {"parityType", 0, 2},
-                             {"protocol", 0, 13},
-                             {"address", 0, INT_MAX}});
+                                   {"baudRate", 0, INT_MAX},
+                                   {"dataBits", 5, 8},
+                                   {"stopBits", 0, INT_MAX},
+                                   {"parityType", 0, 2},
+                                   {"protocol", 0, 13},
+                                   {"address", 0, INT_MAX}});
 }
 
 void take_port(json_object* req, ptz_port_record* port) {
@@ -56,7 +57,8 @@ void take_port(json_object* req, ptz_port_record* port) {
 
 }  // namespace
 
-void ptz_port_get(char* text) {
+void ptz_port_get(request& rq) {
+    char* text = rq.text;
     int chn = -1;
     if (!ptz_channel_request(text, "chnid", &chn, true)) return;
     ptz_port_record port = load_port(chn);
@@ -72,13 +74,16 @@ void ptz_port_get(char* text) {
     cgi_reply_json(obj.get());
 }
 
-void ptz_port_set(char* text) {
+void ptz_port_set(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     if (!req || !port_request_ok(req.get())) return;
     json_object* list = req_array(req, "chnid");
     int count = req_int_or(req, "cnt", 0);
-    if (list) count = std::min(count, static_cast<int>(json_object_array_length(list)));
-    else count = 0;
+    if (list)
+        count = std::min(count, static_cast<int>(json_object_array_length(list)));
+    else
+        count = 0;
     for (int i = 0; i < count; ++i) {
         json_object* item = json_object_array_get_idx(list, i);
         if (!json_object_is_type(item, json_type_int)) continue;
@@ -94,7 +99,8 @@ void ptz_port_set(char* text) {
     cgi_reply(REPLY_TEXT, "OK");
 }
 
-void ptz_speeds_get(char* text) {
+void ptz_speeds_get(request& rq) {
+    char* text = rq.text;
     int chn = -1;
     if (!ptz_channel_request(text, "camId", &chn, false)) return;
     ptz_speed_record speed = load_speed(chn);
@@ -107,7 +113,8 @@ void ptz_speeds_get(char* text) {
     cgi_reply_json(obj.get());
 }
 
-void ptz_speeds_set(char* text) {
+void ptz_speeds_set(request& rq) {
+    char* text = rq.text;
     int chn = -1;
     json_ref req = ptz_channel_request(text, "camId", &chn, false);
     if (!req) return;

@@ -9,6 +9,10 @@
 // Storing and clearing change one tour of a table that holds all eight, so
 // each reads, changes and writes the table under the CGI lock: two requests
 // for different tours of a channel must not undo each other.
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
 #include "front/core_link.h"
 #include "front/json_req.h"
 #include "front/web_utils.h"
@@ -17,17 +21,13 @@
 #include "platform/tqdb/rec_ptz.h"
 #include "platform/tqdb/tqdb.h"
 
-#include <algorithm>
-#include <cstring>
-#include <memory>
-
 namespace {
 
 struct tour_request {
     json_ref req;
     int chn = -1;
-    int tour = 0;          // 1..8
-    int rows = 0;          // points given in path
+    int tour = 0;  // 1..8
+    int rows = 0;  // points given in path
     json_object* path = nullptr;
 };
 
@@ -68,7 +68,8 @@ void done(int chn) {
 
 }  // namespace
 
-void ptz_tour_save(char* text) {
+void ptz_tour_save(request& rq) {
+    char* text = rq.text;
     tour_request t;
     if (!take_tour_request(text, true, &t)) return;
     ptz_tour_table table;
@@ -90,7 +91,8 @@ void ptz_tour_save(char* text) {
     done(t.chn);
 }
 
-void ptz_tour_send_path(char* text) {
+void ptz_tour_send_path(request& rq) {
+    char* text = rq.text;
     tour_request t;
     if (!take_tour_request(text, true, &t)) return;
     auto msg = std::make_unique<ptz_tour_send>();
@@ -109,7 +111,8 @@ void ptz_tour_send_path(char* text) {
     done(t.chn);
 }
 
-void ptz_tour_clear(char* text) {
+void ptz_tour_clear(request& rq) {
+    char* text = rq.text;
     tour_request t;
     if (!take_tour_request(text, false, &t)) return;
     {

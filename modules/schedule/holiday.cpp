@@ -6,7 +6,6 @@
 #include "modules/schedule/schedule_msgs.h"
 #include "platform/tqdb/rec_holiday.h"
 
-
 namespace {
 
 // The integer fields after the name, with their JSON keys, in reply order.
@@ -39,18 +38,20 @@ json_object* holiday_to_json(const holiday_record& rec) {
 
 }  // namespace
 
-void on_6030(char*) {
+void on_6030(request&) {
     holiday_record recs[HOLIDAY_COUNT] = {};
     int count = 0;
     read_holidays(TQDB_FILE, recs, &count);
     json_ref reply(json_object_new_object());
     json_object* list = json_object_new_array();
-    for (int i = 0; i < count && i < HOLIDAY_COUNT; ++i) json_object_array_add(list, holiday_to_json(recs[i]));
+    for (int i = 0; i < count && i < HOLIDAY_COUNT; ++i)
+        json_object_array_add(list, holiday_to_json(recs[i]));
     json_object_object_add(reply.get(), "holidays", list);
     cgi_reply_json(reply.get());
 }
 
-void on_6031(char* text) {
+void on_6031(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     holiday_record rec{};
     if (!req || !req_int(req, "id", &rec.id) || rec.id < 0 || rec.id >= HOLIDAY_COUNT) return;

@@ -2,6 +2,7 @@
 #include "front/core_link.h"
 #include "front/json_req.h"
 #include "front/web_utils.h"
+#include "modules/common/channels.h"
 #include "modules/schedule/schedule.h"
 #include "modules/schedule/schedule_msgs.h"
 
@@ -15,7 +16,7 @@ bool mode_entry_ok(json_object* entry, int* mode) {
 
 }  // namespace
 
-void on_6042(char*) {
+void on_6042(request&) {
     int max_cameras = max_channels();
     record_row rows[64] = {};
     int count = 0;
@@ -35,7 +36,8 @@ void on_6042(char*) {
 
 // Entry i sets the mode of channel i: the page lists the channels in order,
 // and the entry's "id" is only checked for range.
-void on_6043(char* text) {
+void on_6043(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     json_object* entries = req_array(req, "records");
     size_t count = entries ? json_object_array_length(entries) : 0;

@@ -1,14 +1,15 @@
 // Recording schedules: read one channel's week, set a week for many channels
 // (with their recording mode).
+#include <cstring>
+
 #include "front/core_link.h"
 #include "front/json_req.h"
 #include "front/web_utils.h"
 #include "modules/schedule/schedule.h"
 #include "modules/schedule/schedule_msgs.h"
 
-#include <cstring>
-
-void on_6040(char* text) {
+void on_6040(request& rq) {
+    char* text = rq.text;
     int chn;
     if (!text_channel(text, &chn)) return;
     record_row row{};
@@ -23,7 +24,8 @@ void on_6040(char* text) {
     cgi_reply_json(reply.get());
 }
 
-void on_6041(char* text) {
+void on_6041(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     chn_list chns;
     json_object* days = req_array(req, "schedule");

@@ -1,14 +1,15 @@
 // Record settings of the channels (pre/post recording, audio, expiry, the
 // recording stream) and the ANR flag of their cameras; the two live queries
 // of the recording page.
+#include <memory>
+
 #include "front/core_link.h"
 #include "front/json_req.h"
 #include "front/web_utils.h"
+#include "modules/common/channels.h"
 #include "modules/schedule/schedule.h"
 #include "modules/schedule/schedule_msgs.h"
 #include "platform/tqdb/rec_camera.h"
-
-#include <memory>
 
 namespace {
 
@@ -57,7 +58,8 @@ void read_camera_rows(camera_record cams[64]) {
 
 }  // namespace
 
-void on_6044(char* text) {
+void on_6044(request& rq) {
+    char* text = rq.text;
     int chn;
     if (!text_channel(text, &chn)) return;
     record_row row{};
@@ -83,7 +85,8 @@ void on_6044(char* text) {
     cgi_reply_json(o);
 }
 
-void on_6045(char* text) {
+void on_6045(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     chn_list chns;
     record_settings set;
@@ -123,10 +126,11 @@ void on_6045(char* text) {
     core_query(schedule_replies, MSG_ANR_SWITCH, sizeof anr_list, &anr_list, REPLY_JSON);
 }
 
-void on_6046(char* text) {
+void on_6046(request& rq) {
+    char* text = rq.text;
     int32_t chn;
     if (!text_channel(text, &chn)) return;
     core_query(schedule_replies, MSG_ANR_SUPPORT, sizeof chn, &chn, REPLY_JSON);
 }
 
-void on_6047(char*) { core_query(schedule_replies, MSG_RECORD_STREAMS, 0, nullptr, REPLY_JSON); }
+void on_6047(request&) { core_query(schedule_replies, MSG_RECORD_STREAMS, 0, nullptr, REPLY_JSON); }

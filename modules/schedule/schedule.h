@@ -2,12 +2,13 @@
 // helpers its handlers share.
 #pragma once
 
-#include "platform/tqdb/rec_record.h"
-#include "platform/tqdb/rec_schedule.h"
-
 #include <json-c/json.h>
 
 #include <cstdint>
+
+#include "front/dispatchreq.h"
+#include "platform/tqdb/rec_record.h"
+#include "platform/tqdb/rec_schedule.h"
 
 // Operation-log codes of the module (main type 4).
 #define OPLOG_SUB_RECORD 204
@@ -17,19 +18,19 @@
 #define OPLOG_PARAM_HOLIDAY 920
 
 // Holidays.
-void on_6030(char* text);
-void on_6031(char* text);
+void on_6030(request& rq);
+void on_6031(request& rq);
 // Recording schedules.
-void on_6040(char* text);
-void on_6041(char* text);
+void on_6040(request& rq);
+void on_6041(request& rq);
 // Recording modes.
-void on_6042(char* text);
-void on_6043(char* text);
+void on_6042(request& rq);
+void on_6043(request& rq);
 // Record settings, ANR and recording streams.
-void on_6044(char* text);
-void on_6045(char* text);
-void on_6046(char* text);
-void on_6047(char* text);
+void on_6044(request& rq);
+void on_6045(request& rq);
+void on_6046(request& rq);
+void on_6047(request& rq);
 
 // The module's reply callback (7285, 7286, 8218).
 void schedule_replies(void* ctx, const void* header, const void* payload);

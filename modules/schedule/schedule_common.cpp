@@ -1,9 +1,10 @@
 // Helpers shared by the handlers of the recording-schedule module.
+#include <cstring>
+
 #include "front/bare_number.h"
 #include "front/json_req.h"
+#include "modules/common/channels.h"
 #include "modules/schedule/schedule.h"
-
-#include <cstring>
 
 bool text_channel(const char* text, int* chn) {
     int value;
@@ -32,4 +33,3 @@ bool chn_list_from_json(json_object* req, chn_list* out) {
     }
     return true;
 }
-

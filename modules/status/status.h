@@ -9,6 +9,8 @@
 
 #include <cstdint>
 
+#include "front/dispatchreq.h"
+
 // ---- the core daemon (status_reply.cpp) -------------------------------------
 
 // Sends msg_id without payload and waits; the answer's writer renders the
@@ -17,26 +19,23 @@ void status_query(int msg_id);
 
 // A page that is one waiting request: the handler of its code.
 template <int MsgId>
-void status_page(char*) {
+void status_page(request&) {
     status_query(MsgId);
 }
 
 // Reply writers: the payload (null only for an empty answer) and its size;
 // called with the reply claimed.
-void status_write_netifs(const void* payload, uint32_t size);     // 8301
-void status_write_traffic(const void* payload, uint32_t size);    // 8302
-void status_write_storage(const void* payload, uint32_t size);    // 8306
-void status_write_support(const void* payload, uint32_t size);    // 8263
-void status_write_users(const void* payload, uint32_t size);      // 6719
+void status_write_netifs(const void* payload, uint32_t size);   // 8301
+void status_write_traffic(const void* payload, uint32_t size);  // 8302
+void status_write_storage(const void* payload, uint32_t size);  // 8306
+void status_write_support(const void* payload, uint32_t size);  // 8263
+void status_write_users(const void* payload, uint32_t size);    // 6719
 
 // ---- channels (status_channels.cpp) ------------------------------------------
 
-void status_write_cameras(const void* payload, uint32_t size);    // 8300
-void status_write_events(const void* payload, uint32_t size);     // 8305
-
-// The channels offered ("max_cameras", default 32), kept to 1..64.
-int status_max_channels();
+void status_write_cameras(const void* payload, uint32_t size);  // 8300
+void status_write_events(const void* payload, uint32_t size);   // 8305
 
 // ---- database pages (status_groups.cpp) -----------------------------------------
 
-void status_disk_groups(char* text);   // "/8010"
+void status_disk_groups(request& rq);  // "/8010"

@@ -1,17 +1,18 @@
 // Per-channel pages: the camera stream list ("/8002", answer 8300) and the
 // event and alarm state ("/8003", answer 8305), each merged with the
 // channel names and addresses of the database.
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
 #include "front/json_req.h"
 #include "front/web_utils.h"
+#include "modules/common/channels.h"
 #include "modules/status/status.h"
 #include "platform/msg_status.h"
 #include "platform/tqdb/rec_alarm.h"
 #include "platform/tqdb/rec_camera.h"
 #include "platform/tqdb/tqdb.h"
-
-#include <algorithm>
-#include <cstdio>
-#include <cstring>
 
 namespace {
 
@@ -53,15 +54,13 @@ bool bit(const uint32_t (&mask)[2], int n) { return mask[n / 32] >> (n % 32) & 1
 
 }  // namespace
 
-int status_max_channels() { return std::clamp(get_param_int(TQDB_FILE, "max_cameras", 32), 1, 64); }
-
 // The answer lists cameras in ascending order; records of a camera already
 // passed (out of order or repeated) are skipped rather than holding up the
 // cameras after them.
 void status_write_cameras(const void* payload, uint32_t size) {
     uint32_t count = payload ? size / sizeof(status_camera) : 0;
     uint32_t next = 0;
-    const int channels = status_max_channels();
+    const int channels = max_channels();
     json_ref list(json_object_new_array());
     for (int i = 0; i < channels; ++i) {
         status_camera rec{};
@@ -163,7 +162,7 @@ void status_write_events(const void* payload, uint32_t) {
     read_alarm_chnIn_event_names(TQDB_FILE, in_names);
     read_alarm_chnOut_event_names(TQDB_FILE, out_names);
     json_ref cameras(json_object_new_array());
-    const int channels = status_max_channels();
+    const int channels = max_channels();
     for (int n = 0; n < channels; ++n)
         json_object_array_add(cameras.get(), camera_events_json(ev, n, in_names[n], out_names[n]));
 

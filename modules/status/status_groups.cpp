@@ -1,14 +1,14 @@
 // The disk-group page ("/8010"): which group each disk belongs to and which
 // channels each group records, from the database alone.
+#include <cstring>
+
 #include "front/json_req.h"
 #include "front/web_utils.h"
 #include "modules/status/status.h"
 #include "platform/tqdb/rec_storage.h"
 #include "platform/tqdb/tqdb.h"
 
-#include <cstring>
-
-void status_disk_groups(char*) {
+void status_disk_groups(request&) {
     group_record groups[group_record_rows];
     std::memset(groups, 0, sizeof groups);
     int group_count = 0;
@@ -36,8 +36,7 @@ void status_disk_groups(char*) {
     int32_t disk_group[disk_record_rows] = {};
     for (int i = 0; i < disk_count; ++i) {
         const disk_record& d = disks[i];
-        if (d.port >= 0 && d.port < disk_record_rows && d.enable == 1)
-            disk_group[d.port] = d.group + 1;
+        if (d.port >= 0 && d.port < disk_record_rows && d.enable == 1) disk_group[d.port] = d.group + 1;
     }
     json_ref disk(json_object_new_array());
     for (int32_t g : disk_group) json_object_array_add(disk.get(), json_object_new_int(g));

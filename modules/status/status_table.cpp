@@ -1,12 +1,13 @@
 // The request table of the status module: one row a code, in code order.
 // The packet-capture codes of the same range live with the capture handlers.
+#include "front/core_link.h"
 #include "front/dispatchreq.h"
 #include "modules/status/status.h"
 
 namespace {
 
 // "/8004" is a code the page calls that answers nothing at all.
-void status_silent(char*) {}
+void status_silent(request&) {}
 
 const request_entry table[] = {
     {"/8000", status_page<3301>},  // interfaces -> 8301
@@ -20,6 +21,13 @@ const request_entry table[] = {
     {"/8011", status_page<1719>},  // users logged in -> 6719
 };
 
+// Messages whose answers take longer than the usual 40 s, in wait rounds of
+// 40 ms.
+const core_wait waits[] = {
+    {3263, 3000},  // /8009 feature support
+};
+
 }  // namespace
 
 WEBREQ_MODULE(7, table)
+CORE_WAITS(waits)

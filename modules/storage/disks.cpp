@@ -1,6 +1,11 @@
 // Disks: the disk list (the core's disks merged with the network disks
 // configured here), property and group, formatting, the RAID mode switch,
 // the eSATA port mode and the self-test verdict.
+#include <atomic>
+#include <cstddef>
+#include <cstdio>
+#include <cstring>
+
 #include "front/bare_number.h"
 #include "front/core_link.h"
 #include "front/json_req.h"
@@ -9,11 +14,6 @@
 #include "platform/msg_storage.h"
 #include "platform/tqdb/rec_storage.h"
 #include "platform/tqfs.h"
-
-#include <atomic>
-#include <cstddef>
-#include <cstdio>
-#include <cstring>
 
 namespace {
 
@@ -81,7 +81,7 @@ static_assert(sizeof(format_log_detail) == 72);
 
 // ---- the disk list -------------------------------------------------------------
 
-void disk_list(char*) { storage_query(3433, nullptr, 0, REPLY_JSON); }
+void disk_list(request&) { storage_query(3433, nullptr, 0, REPLY_JSON); }
 
 void write_disk_list(const void* payload, uint32_t size) {
     disk_info slots[disk_list_ports];
@@ -136,7 +136,8 @@ void write_disk_list(const void* payload, uint32_t size) {
 
 // ---- property, group, format --------------------------------------------------------
 
-void disk_set_property(char* text) {
+void disk_set_property(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     if (!req) return;
     int32_t port = req_int_or(req, "portId", 0);
@@ -171,7 +172,8 @@ void write_format_result(const void* payload, uint32_t) {
         if (w.result == result) cgi_reply(REPLY_TEXT, w.text);
 }
 
-void disk_format(char* text) {
+void disk_format(request& rq) {
+    char* text = rq.text;
     int port;
     if (!parse_bare_int(text, &port) || port < 0 || port > 36) return;
     format_answer.store(-1);
@@ -190,7 +192,8 @@ void disk_format(char* text) {
     oplog_send_record(&entry);
 }
 
-void disk_check_port(char* text) {
+void disk_check_port(request& rq) {
+    char* text = rq.text;
     int port;
     if (!parse_bare_int(text, &port) || port < 0 || port > 16) return;
     cgi_reply(REPLY_TEXT, "OK");
@@ -198,13 +201,14 @@ void disk_check_port(char* text) {
 
 // ---- RAID mode parameter ----------------------------------------------------------
 
-void disk_raid_mode_show(char*) {
+void disk_raid_mode_show(request&) {
     char reply[16];
     std::snprintf(reply, sizeof reply, "%d", get_param_int(TQDB_FILE, "raidmode", 0));
     cgi_reply(REPLY_TEXT, reply);
 }
 
-void disk_raid_mode_store(char* text) {
+void disk_raid_mode_store(request& rq) {
+    char* text = rq.text;
     int mode = 0;
     if (!parse_bare_int(text, &mode) || mode != 1) mode = 0;
     set_param_int(TQDB_FILE, "raidmode", mode);
@@ -213,14 +217,15 @@ void disk_raid_mode_store(char* text) {
 
 // ---- eSATA port -------------------------------------------------------------------
 
-void esata_mode_store(char* text) {
+void esata_mode_store(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     if (!req) return;
     esata_mode msg = {req_int_or(req, "mode", 0), req_int_or(req, "esata", 0)};
     storage_query(3475, &msg, sizeof msg, REPLY_JSON);
 }
 
-void esata_mode_show(char*) {
+void esata_mode_show(request&) {
     int32_t zero = 0;
     storage_query(3431, &zero, sizeof zero, REPLY_JSON);
 }
@@ -236,7 +241,8 @@ void write_esata_mode(const void* payload, uint32_t) {
 
 // Only the last listed port is asked about; a request that lists none gets
 // no reply.
-void disk_self_test(char* text) {
+void disk_self_test(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     json_object* ports = req_array(req, "port");
     if (!ports) return;

@@ -1,6 +1,8 @@
 // Network disks (NAS): add, edit, browse and remove them, and remove a disk
 // of any type. The web side keeps the network disks' database records; the
 // core daemon mounts and unmounts.
+#include <cstring>
+
 #include "front/core_link.h"
 #include "front/json_req.h"
 #include "front/web_utils.h"
@@ -8,8 +10,6 @@
 #include "platform/msg_storage.h"
 #include "platform/tqdb/rec_storage.h"
 #include "platform/tqfs.h"
-
-#include <cstring>
 
 namespace {
 
@@ -72,7 +72,8 @@ int listed_ports(const json_ref& req, json_object** ports) {
 
 }  // namespace
 
-void nas_remove(char* text) {
+void nas_remove(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     if (!req) return;
     json_object* ports;
@@ -91,7 +92,8 @@ void nas_remove(char* text) {
         if (known[i]) log_nas(220, detail_nas, recs[i]);
 }
 
-void nas_add(char* text) {
+void nas_add(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     if (!req) return;
     json_object* ports;
@@ -105,7 +107,8 @@ void nas_add(char* text) {
         int port = json_object_get_int(json_object_array_get_idx(ports, i));
         // A port outside the disk table would add a stray row.
         if (!port_ok(port)) continue;
-        recs[msg.num] = nas_record(port, text_elem(vendors, i), text_elem(addresses, i), text_elem(directories, i));
+        recs[msg.num] =
+            nas_record(port, text_elem(vendors, i), text_elem(addresses, i), text_elem(directories, i));
         write_disk(TQDB_FILE, &recs[msg.num]);
         msg.port[msg.num++] = port;
     }
@@ -113,7 +116,8 @@ void nas_add(char* text) {
     for (int i = 0; i < msg.num; ++i) log_nas(219, detail_nas, recs[i]);
 }
 
-void nas_browse(char* text) {
+void nas_browse(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     if (!req) return;
     nas_browse_request msg;
@@ -145,7 +149,8 @@ void write_nas_dirs(const void* payload, uint32_t size) {
     cgi_reply_json(obj.get());
 }
 
-void nas_edit(char* text) {
+void nas_edit(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     if (!req) return;
     int32_t port = req_int_or(req, "port", 0);
@@ -162,7 +167,8 @@ void nas_edit(char* text) {
 
 // Removes a disk by its type: an array by its id, a network disk as /6200
 // does, any other disk through 3496 (and its record goes back to unconfigured).
-void disk_remove(char* text) {
+void disk_remove(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     if (!req) return;
     int32_t port = req_int_or(req, "port", 0);

@@ -1,14 +1,15 @@
 // RAID arrays: build and remove arrays, mark hot-spare disks, add a disk to
 // an array. The core daemon does the work and answers with one result.
+#include <cstring>
+
 #include "front/bare_number.h"
 #include "front/json_req.h"
 #include "front/web_utils.h"
 #include "modules/storage/storage.h"
 #include "platform/msg_storage.h"
 
-#include <cstring>
-
-void raid_build(char* text) {
+void raid_build(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     if (!req) return;
     raid_request msg;
@@ -27,7 +28,8 @@ void raid_build(char* text) {
     storage_query(3420, &msg, sizeof msg, REPLY_TEXT);
 }
 
-void raid_remove(char* text) {
+void raid_remove(request& rq) {
+    char* text = rq.text;
     int id;
     if (!parse_bare_int(text, &id) || id < 10 || id > 16) return;
     raid_request msg;
@@ -36,14 +38,16 @@ void raid_remove(char* text) {
     storage_query(3421, &msg, sizeof msg, REPLY_TEXT);
 }
 
-void raid_hot_spare(char* text) {
+void raid_hot_spare(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     if (!req) return;
     int32_t port = req_int_or(req, "port", 0);
     storage_query(req_int_or(req, "hotflag", 0) != 0 ? 3423 : 3424, &port, sizeof port, REPLY_TEXT);
 }
 
-void raid_add_disk(char* text) {
+void raid_add_disk(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     if (!req) return;
     int32_t msg[2] = {req_int_or(req, "diskport", 0), req_int_or(req, "raidport", 0)};

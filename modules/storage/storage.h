@@ -5,29 +5,31 @@
 
 #include <cstdint>
 
+#include "front/dispatchreq.h"
+
 // ---- disks (disks.cpp) -------------------------------------------------------
-void disk_list(char* text);            // /6100 3433: the disk list
-void disk_set_property(char* text);    // /6101 3435: property and group of a disk
-void disk_format(char* text);          // /6102 3434: format a disk
-void disk_check_port(char* text);      // /6103 a port number check
-void disk_raid_mode_show(char* text);  // /6108 parameter "raidmode"
-void disk_raid_mode_store(char* text); // /6109 parameter "raidmode"
-void esata_mode_store(char* text);     // /6204 3475
-void esata_mode_show(char* text);      // /6205 3431
-void disk_self_test(char* text);       // /6206 3403
+void disk_list(request& rq);             // /6100 3433: the disk list
+void disk_set_property(request& rq);     // /6101 3435: property and group of a disk
+void disk_format(request& rq);           // /6102 3434: format a disk
+void disk_check_port(request& rq);       // /6103 a port number check
+void disk_raid_mode_show(request& rq);   // /6108 parameter "raidmode"
+void disk_raid_mode_store(request& rq);  // /6109 parameter "raidmode"
+void esata_mode_store(request& rq);      // /6204 3475
+void esata_mode_show(request& rq);       // /6205 3431
+void disk_self_test(request& rq);        // /6206 3403
 
 // ---- RAID arrays (raid.cpp) -----------------------------------------------------
-void raid_build(char* text);           // /6104 3420
-void raid_remove(char* text);          // /6105 3421
-void raid_hot_spare(char* text);       // /6106 3423 / 3424
-void raid_add_disk(char* text);        // /6107 3425
+void raid_build(request& rq);      // /6104 3420
+void raid_remove(request& rq);     // /6105 3421
+void raid_hot_spare(request& rq);  // /6106 3423 / 3424
+void raid_add_disk(request& rq);   // /6107 3425
 
 // ---- network disks and removal (nas.cpp) --------------------------------------
-void nas_remove(char* text);           // /6200 3508
-void nas_add(char* text);              // /6201 3507
-void nas_browse(char* text);           // /6202 3440
-void nas_edit(char* text);             // /6203 3439
-void disk_remove(char* text);          // /6207 by disk type
+void nas_remove(request& rq);   // /6200 3508
+void nas_add(request& rq);      // /6201 3507
+void nas_browse(request& rq);   // /6202 3440
+void nas_edit(request& rq);     // /6203 3439
+void disk_remove(request& rq);  // /6207 by disk type
 
 // ---- the core daemon (storage_reply.cpp) ----------------------------------------
 // Sends a waiting request; the module's reply table renders the answer.
@@ -37,8 +39,8 @@ bool storage_query(int msg_id, const void* payload, int payload_len, int fail_ty
 
 // Reply writers, called with the reply claimed and a payload of at least the
 // size their row in the reply table asks for.
-void write_disk_list(const void* payload, uint32_t size);     // 8433
-void write_format_result(const void* payload, uint32_t size); // 8434
-void write_self_test(const void* payload, uint32_t size);     // 8403
-void write_esata_mode(const void* payload, uint32_t size);    // 8431
-void write_nas_dirs(const void* payload, uint32_t size);      // 8440
+void write_disk_list(const void* payload, uint32_t size);      // 8433
+void write_format_result(const void* payload, uint32_t size);  // 8434
+void write_self_test(const void* payload, uint32_t size);      // 8403
+void write_esata_mode(const void* payload, uint32_t size);     // 8431
+void write_nas_dirs(const void* payload, uint32_t size);       // 8440

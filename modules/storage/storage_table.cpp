@@ -1,4 +1,5 @@
 // The request table of the storage module: one row a code, in code order.
+#include "front/core_link.h"
 #include "front/dispatchreq.h"
 #include "modules/storage/storage.h"
 
@@ -25,6 +26,16 @@ const request_entry table[] = {
     {"/6207", disk_remove},
 };
 
+// Messages whose answers take longer than the usual 40 s, in wait rounds of
+// 40 ms.
+const core_wait waits[] = {
+    {3535, 3000},   // /6224 eSATA backup
+    {3420, 6000},   // /6104 disk format
+    {3440, 6000},   // /6202 NAS search
+    {3434, 15000},  // /6102 NAS format
+};
+
 }  // namespace
 
 WEBREQ_MODULE(8, table)
+CORE_WAITS(waits)

@@ -27,6 +27,20 @@ const writer_entry writers[] = {
     {8504, write_8504},
 };
 
+// Messages whose answers take longer than the usual 40 s, in wait rounds of
+// 40 ms.
+const core_wait waits[] = {
+    {3365, 3000},   // /6089 upgrade check
+    {3401, 3000},   // device information (no code sends it)
+    {1713, 6000},   // /1010, /6088 reset
+    {1716, 6000},   // /6085 firmware download
+    {3402, 6000},   // device information (no code sends it)
+    {3528, 6000},   // /6310 diagnostic package
+    {3350, 15000},  // /6083 camera upgrade
+    {3494, 15000},  // /1003 log export
+    {3495, 15000},  // /1002 log search
+};
+
 }  // namespace
 
 void system_reply(void*, const void* header, const void* payload) {
@@ -40,3 +54,4 @@ void system_reply(void*, const void* header, const void* payload) {
 }
 
 WEBREQ_MODULE(10, table)
+CORE_WAITS(waits)

@@ -4,15 +4,6 @@
 // the browser, which enforces them. Add, change and remove of accounts hold
 // the CGI lock file around their read-check-write sequences so that two
 // concurrent requests cannot take the same slot or the same name.
-#include "front/cgi_env.h"
-#include "front/core_link.h"
-#include "front/json_req.h"
-#include "front/web_utils.h"
-#include "modules/system/system.h"
-#include "platform/nvr_env.h"
-#include "platform/tqdb/rec_user.h"
-#include "platform/tqstd.h"
-
 #include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,6 +13,15 @@
 #include <cstring>
 #include <ctime>
 #include <memory>
+
+#include "front/cgi_env.h"
+#include "front/core_link.h"
+#include "front/json_req.h"
+#include "front/web_utils.h"
+#include "modules/system/system.h"
+#include "platform/nvr_env.h"
+#include "platform/tqdb/rec_user.h"
+#include "platform/tqstd.h"
 
 namespace {
 
@@ -41,14 +41,20 @@ struct user_side {
 };
 
 const user_side sides[2] = {
-    {{"localLiveView", "localPlayback", "localRetrieve", "localSmartAnalysis", "localEvent",
-      "localCamera", "localStorage", "localSettings", "localStatus", "localShutdown"},
-     "localliveview", "localplayback",
-     &user_record::local_rights, &user_record::local_liveview, &user_record::local_playback},
+    {{"localLiveView", "localPlayback", "localRetrieve", "localSmartAnalysis", "localEvent", "localCamera",
+      "localStorage", "localSettings", "localStatus", "localShutdown"},
+     "localliveview",
+     "localplayback",
+     &user_record::local_rights,
+     &user_record::local_liveview,
+     &user_record::local_playback},
     {{"remoteLiveView", "remotePlayback", "remoteRetrieve", "remoteSmartAnalysis", "remoteEvent",
       "remoteCamera", "remoteStorage", "remoteSettings", "remoteStatus", "remoteShutdown"},
-     "remoteliveview", "remoteplayback",
-     &user_record::remote_rights, &user_record::remote_liveview, &user_record::remote_playback},
+     "remoteliveview",
+     "remoteplayback",
+     &user_record::remote_rights,
+     &user_record::remote_liveview,
+     &user_record::remote_playback},
 };
 
 // "permission", the local side, the remote summary (the login spells its key
@@ -57,8 +63,7 @@ void add_rights(json_object* obj, const user_record& rec, const char* remote_per
     jadd_int(obj, "permission", rec.permission);
     for (const user_side& side : sides) {
         if (&side == &sides[1]) jadd_int(obj, remote_permission_key, rec.remote_permission);
-        for (int i = 0; i < USER_RIGHT_COUNT; ++i)
-            jadd_int(obj, side.right_keys[i], (rec.*side.rights)[i]);
+        for (int i = 0; i < USER_RIGHT_COUNT; ++i) jadd_int(obj, side.right_keys[i], (rec.*side.rights)[i]);
         jadd_field(obj, side.liveview_key, rec.*side.liveview, USER_CHANNEL_TEXT);
         jadd_field(obj, side.playback_key, rec.*side.playback, USER_CHANNEL_TEXT);
     }
@@ -72,8 +77,7 @@ void take_text(json_object* req, const char* key, char* dst, size_t size, size_t
 // Copies the rights and channel texts that the request holds.
 void take_rights(json_object* req, user_record& rec) {
     for (const user_side& side : sides) {
-        for (int i = 0; i < USER_RIGHT_COUNT; ++i)
-            req_int(req, side.right_keys[i], &(rec.*side.rights)[i]);
+        for (int i = 0; i < USER_RIGHT_COUNT; ++i) req_int(req, side.right_keys[i], &(rec.*side.rights)[i]);
         take_text(req, side.liveview_key, rec.*side.liveview, USER_CHANNEL_TEXT, 64);
         take_text(req, side.playback_key, rec.*side.playback, USER_CHANNEL_TEXT, 64);
     }
@@ -161,8 +165,7 @@ const struct {
     const char* name;
     const char* value;
 } guest_cookies[] = {
-    {"userName", "temp"}, {"userType", "2"}, {"permission", "0"},
-    {"sessionId", "0"},   {"language", "en-US"},
+    {"userName", "temp"}, {"userType", "2"}, {"permission", "0"}, {"sessionId", "0"}, {"language", "en-US"},
 };
 
 // Answers the enabled rows of an account table as a JSON array: the members
@@ -191,7 +194,8 @@ void reply_account_list(const char* path, int (*read_all)(const char*, Row*, int
 
 }  // namespace
 
-void on_1000(char* text) {
+void on_1000(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_text(text);
     if (!req) return;
     make_ssl_dirs();
@@ -224,7 +228,8 @@ void on_1000(char* text) {
     cgi_reply(REPLY_TEXT, json_object_to_json_string(reply.get()));
 }
 
-void on_1018(char* text) {
+void on_1018(request& rq) {
+    char* text = rq.text;
     char payload[256] = {};
     copy_text(payload, sizeof payload, text, sizeof payload - 1);
     core_query(system_reply, MSG_SESSION_CHECK, sizeof payload, payload, REPLY_TEXT);
@@ -240,19 +245,18 @@ void write_8504(const void* payload, uint32_t size) {
     } else {
         char domain[50];
         host_part(cgi_http_host(), domain);
-        for (const auto& cookie : guest_cookies)
-            cgi_set_cookie(cookie.name, cookie.value, 600, "/", domain);
+        for (const auto& cookie : guest_cookies) cgi_set_cookie(cookie.name, cookie.value, 600, "/", domain);
         cgi_redirect("../../html/index.html");
     }
     core_reply_done(1);
 }
 
-void on_1024(char*) {
+void on_1024(request&) {
     set_param_int(TQDB_FILE, "permission_update", 0);
     cgi_reply(REPLY_TEXT, "OK");
 }
 
-void on_6070(char*) {
+void on_6070(request&) {
     reply_account_list<user_record>(TQDB_FILE, read_users, [](json_object* obj, const user_record& row) {
         add_rights(obj, row, "remotePermission");
     });
@@ -292,8 +296,7 @@ edit_result add_locked(const char* text, user_record& rec) {
 // name or password).
 edit_result change_locked(const char* text, int32_t& id) {
     json_ref req = json_parse_text(text);
-    if (!req || !req_int(req, "id", &id) || id < 0 || id >= USER_MAX_COUNT)
-        return edit_result::refused;
+    if (!req || !req_int(req, "id", &id) || id < 0 || id >= USER_MAX_COUNT) return edit_result::refused;
     user_record rec{};
     if (read_user(TQDB_FILE, &rec, id) != 0 || !rec.enable) return edit_result::refused;
     rec.id = id;
@@ -311,7 +314,8 @@ edit_result change_locked(const char* text, int32_t& id) {
 
 }  // namespace
 
-void on_6071(char* text) {
+void on_6071(request& rq) {
+    char* text = rq.text;
     user_record rec{};
     edit_result result;
     {
@@ -319,10 +323,16 @@ void on_6071(char* text) {
         result = add_locked(text, rec);
     }
     switch (result) {
-    case edit_result::refused: return;
-    case edit_result::full: cgi_reply(REPLY_TEXT, "FAILED_FULL"); return;
-    case edit_result::same_name: cgi_reply(REPLY_TEXT, "SAMEUSER"); return;
-    case edit_result::done: break;
+        case edit_result::refused:
+            return;
+        case edit_result::full:
+            cgi_reply(REPLY_TEXT, "FAILED_FULL");
+            return;
+        case edit_result::same_name:
+            cgi_reply(REPLY_TEXT, "SAMEUSER");
+            return;
+        case edit_result::done:
+            break;
     }
     core_notify(system_reply, MSG_USERS_CHANGED, 0, nullptr);
     oplog_send(204, 921);
@@ -331,7 +341,8 @@ void on_6071(char* text) {
     cgi_reply(REPLY_TEXT, reply);
 }
 
-void on_6072(char* text) {
+void on_6072(request& rq) {
+    char* text = rq.text;
     int32_t id = -1;
     edit_result result;
     {
@@ -344,12 +355,13 @@ void on_6072(char* text) {
     cgi_reply(REPLY_TEXT, "OK");
 }
 
-void on_6073(char* text) {
+void on_6073(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_text(text);
     int32_t id;
     int type;
-    if (!req || !req_int(req, "id", &id) || id < 0 || id >= USER_MAX_COUNT ||
-        !req_int(req, "type", &type) || type < 0 || type > 3)
+    if (!req || !req_int(req, "id", &id) || id < 0 || id >= USER_MAX_COUNT || !req_int(req, "type", &type) ||
+        type < 0 || type > 3)
         return;
     // A removed user keeps its identifier row with every other field zero.
     user_record rec{};
@@ -363,7 +375,7 @@ void on_6073(char* text) {
     cgi_reply(REPLY_TEXT, "OK");
 }
 
-void on_6074(char*) {
+void on_6074(request&) {
     // Only devices that carry factory accounts have the database (an access
     // never creates it).
     if (!tq_check_file_exist(TQDB_OEM_FILE)) return;
@@ -374,7 +386,7 @@ void on_6074(char*) {
                                         });
 }
 
-void on_6077(char*) {
+void on_6077(request&) {
     core_notify(system_reply, MSG_USERS_CHANGED, 0, nullptr);
     cgi_reply(REPLY_TEXT, "OK");
 }

@@ -3,16 +3,17 @@
 // answer, tells the core daemon without waiting where needed, and answers
 // "OK". An integer member that is absent reads as 0; a text that is not a
 // JSON object gets no reply.
+#include <cstring>
+
 #include "front/core_link.h"
 #include "front/dispatchreq.h"
 #include "front/json_req.h"
 #include "front/web_utils.h"
+#include "modules/common/channels.h"
 #include "platform/tqdb/rec_camera.h"
 #include "platform/tqdb/rec_record.h"
 #include "platform/tqdb/rec_system.h"
 #include "platform/tqdb/tqdb.h"
-
-#include <cstring>
 
 namespace {
 
@@ -21,7 +22,8 @@ void wizard_callback(void*, const void*, const void*) {}
 
 void notify_channel(int msg_id, int32_t chn) { core_notify(wizard_callback, msg_id, sizeof chn, &chn); }
 
-void on_ssh(char* text) {
+void on_ssh(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     if (!req) return;
     {
@@ -46,10 +48,17 @@ void store_flag(char* text, const char* member, const char* key) {
     cgi_reply(REPLY_TEXT, "OK");
 }
 
-void on_auto_login(char* text) { store_flag(text, "autoLoginEnable", "local_auth_enable"); }
-void on_wizard_flag(char* text) { store_flag(text, "wizardEnable", "wizard_enable"); }
+void on_auto_login(request& rq) {
+    char* text = rq.text;
+    store_flag(text, "autoLoginEnable", "local_auth_enable");
+}
+void on_wizard_flag(request& rq) {
+    char* text = rq.text;
+    store_flag(text, "wizardEnable", "wizard_enable");
+}
 
-void on_record_mode(char* text) {
+void on_record_mode(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     if (!req) return;
     int mode = req_int_or(req, "recordMode", 0);
@@ -61,7 +70,8 @@ void on_record_mode(char* text) {
     for (int32_t chn = 0; chn < 64; ++chn) notify_channel(1407, chn);
 }
 
-void on_camera_add(char* text) {
+void on_camera_add(request& rq) {
+    char* text = rq.text;
     json_ref req = json_parse_object(text);
     int chn = -1, enable = -1, port = -1;
     const char* addr = req_str(req, "ipAddr");

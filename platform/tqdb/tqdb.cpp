@@ -528,6 +528,69 @@ int tqdb_read(const char* path, const tqdb_table& t, void* rec, int64_t key) {
     return read_one(s, t, rec);
 }
 
+namespace {
+// Zeros with the key field set: the record of a key that has no row.
+void blank_record(const tqdb_table& t, void* rec, int64_t key) {
+    std::memset(rec, 0, t.rec_size);
+    if (t.key_kind == tqdb_key_kind::int_at) {
+        int32_t k = static_cast<int32_t>(key);
+        std::memcpy(static_cast<unsigned char*>(rec) + t.key_off, &k, sizeof k);
+    }
+}
+
+// tqdb_load on an open connection.
+int load_record(connection* c, const tqdb_table& t, void* rec, int64_t key) {
+    blank_record(t, rec, key);
+    stmt s(c, s_rec_get);
+    if (!s) return -1;
+    int rc = s.text(1, t.name).i64(2, key).step();
+    if (rc == SQLITE_DONE) return 1;
+    if (rc != SQLITE_ROW) return -1;
+    size_t len = 0;
+    const void* data = s.col_blob(0, &len);
+    copy_out(t, rec, data, len);
+    // The key field names the row asked for, whatever the stored bytes say.
+    if (t.key_kind == tqdb_key_kind::int_at) {
+        int32_t k = static_cast<int32_t>(key);
+        std::memcpy(static_cast<unsigned char*>(rec) + t.key_off, &k, sizeof k);
+    }
+    return 0;
+}
+}  // namespace
+
+int tqdb_load(const char* path, const tqdb_table& t, void* rec, int64_t key) {
+    if (!rec || !table_ok(t) || t.key_kind == tqdb_key_kind::text_at) return -1;
+    if (t.key_kind == tqdb_key_kind::single) key = 0;
+    db_lock lk;
+    connection* c = open_db(path);
+    if (!c) {
+        blank_record(t, rec, key);
+        return -1;
+    }
+    return load_record(c, t, rec, key);
+}
+
+int tqdb_edit(const char* path, const tqdb_table& t, int64_t key,
+              int (*change)(void* ctx, void* rec, int stored), void* ctx) {
+    if (!change || !table_ok(t) || t.key_kind == tqdb_key_kind::text_at) return -1;
+    if (t.key_kind == tqdb_key_kind::single) key = 0;
+    db_lock lk;
+    connection* c = open_db(path);
+    write_txn txn(c);
+    if (!txn) return -1;
+    std::vector<unsigned char> rec(t.rec_size);
+    int loaded = load_record(c, t, rec.data(), key);
+    if (loaded < 0) return -1;
+    int rc = change(ctx, rec.data(), loaded == 0);
+    if (rc != 0) return rc;
+    if (t.key_kind == tqdb_key_kind::int_at) {
+        int32_t k = static_cast<int32_t>(key);
+        std::memcpy(rec.data() + t.key_off, &k, sizeof k);
+    }
+    if (put_record(c, t, rec.data()) != 0) return -1;
+    return txn.commit();
+}
+
 int tqdb_read_text(const char* path, const tqdb_table& t, void* rec, const char* key) {
     if (!rec || !key || !*key || !table_ok(t) || t.key_kind != tqdb_key_kind::text_at) return -1;
     db_lock lk;

@@ -25,6 +25,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 #define TQDB_FILE "/mnt/nand/app/tqdb.db"
 #define TQDB_ANPR_FILE "/mnt/nand/app/anpr.db"
@@ -115,6 +116,25 @@ int tqdb_blob_delete(const char* path, const char* store, int64_t key);
 int tqdb_blob_edit(const char* path, const char* store, int64_t key, size_t cap,
                    int (*edit)(void* ctx, void* buf, size_t* len), void* ctx);
 
+// ---- record edits -------------------------------------------------------
+//
+// The read-modify-write of one record, as one call: no caller zero-fills a
+// record and sets its key by hand, and no edit can lose another process's
+// write between its read and its write.
+
+// Reads the record of key (int-keyed or single tables) into rec. Where none
+// is stored rec is zeros with its key field set to key, so that a write of
+// it lands on its own row. 0 when a stored record was read, 1 when there was
+// none, -1 when the file could not be read (rec as for none).
+int tqdb_load(const char* path, const tqdb_table& t, void* rec, int64_t key);
+// Edits the record of key in one write transaction: loads it as tqdb_load
+// does, calls change(ctx, rec, stored) (stored 1 when a record was read) and,
+// when change returns 0, writes it back under key. Returns change's non-zero
+// result (nothing written), -1 when the file could not be read or written,
+// else 0.
+int tqdb_edit(const char* path, const tqdb_table& t, int64_t key,
+              int (*change)(void* ctx, void* rec, int stored), void* ctx);
+
 // Sets the named integer column in every row of table whose key column value
 // has its bit set in mask.
 int copy_table_column_int(const char* path, const char* table, const char* column, int value,
@@ -124,6 +144,44 @@ int copy_table_column_int(const char* path, const char* table, const char* colum
 // the same path joins it. Commits when fn returns 0; otherwise rolls back and
 // returns fn's result. Other threads of the process wait meanwhile.
 int tqdb_transaction(const char* path, int (*fn)(void* ctx), void* ctx);
+
+// C++ forms of the calls that take a function: fn may be a lambda.
+//   tqdb_atomic(path, [&] { ...; return rc; })   // 0 commits
+//   tqdb_edit_as<camera_record>(path, table, chn, [&](camera_record& cam) { ... })
+// An edit's function may return void (always write), bool (write when true;
+// false gives 1, nothing written) or int (0 writes; other values returned).
+template <typename Fn>
+int tqdb_atomic(const char* path, Fn&& fn) {
+    return tqdb_transaction(
+        path, [](void* ctx) -> int { return (*static_cast<Fn*>(ctx))(); }, &fn);
+}
+
+// fn(void* rec, int stored) -> int, for callers that know the record only
+// by its table.
+template <typename Fn>
+int tqdb_edit_fn(const char* path, const tqdb_table& t, int64_t key, Fn&& fn) {
+    return tqdb_edit(
+        path, t, key, [](void* ctx, void* rec, int stored) -> int { return (*static_cast<Fn*>(ctx))(rec, stored); },
+        &fn);
+}
+
+template <typename Rec, typename Fn>
+int tqdb_edit_as(const char* path, const tqdb_table& t, int64_t key, Fn&& fn) {
+    return tqdb_edit(
+        path, t, key,
+        [](void* ctx, void* rec, int) -> int {
+            using result = decltype((*static_cast<Fn*>(ctx))(*static_cast<Rec*>(rec)));
+            if constexpr (std::is_void_v<result>) {
+                (*static_cast<Fn*>(ctx))(*static_cast<Rec*>(rec));
+                return 0;
+            } else if constexpr (std::is_same_v<result, bool>) {
+                return (*static_cast<Fn*>(ctx))(*static_cast<Rec*>(rec)) ? 0 : 1;
+            } else {
+                return (*static_cast<Fn*>(ctx))(*static_cast<Rec*>(rec));
+            }
+        },
+        &fn);
+}
 
 // Closes the cached connections (tests that remove a root call it).
 void tqdb_close_all();
@@ -152,10 +210,12 @@ extern const int tqdb_param_default_count;
 
 // ---- typed calls --------------------------------------------------------
 // TQDB_KEYED(name, type, table): read_<name>(path, rec, key),
-//   write_<name>(path, rec), delete_<name>(path, key)
+//   write_<name>(path, rec), delete_<name>(path, key), load_<name>(path,
+//   rec, key), edit_<name>(path, key, fn)
 // TQDB_ALL(names, type, table, capacity): read_<names>(path, arr, count),
 //   write_<names>(path, arr, count)
-// TQDB_SINGLE(name, type, table): read_<name>(path, rec), write_<name>(path, rec)
+// TQDB_SINGLE(name, type, table): read_<name>(path, rec), write_<name>(path,
+//   rec), load_<name>(path, rec), edit_<name>(path, fn)
 #define TQDB_KEYED(name, type, table)                                                  \
     inline int read_##name(const char* path, type* rec, int key) {                     \
         return tqdb_read(path, table, rec, key);                                       \
@@ -163,7 +223,14 @@ extern const int tqdb_param_default_count;
     inline int write_##name(const char* path, const type* rec) {                       \
         return tqdb_write(path, table, rec);                                           \
     }                                                                                  \
-    inline int delete_##name(const char* path, int key) { return tqdb_delete(path, table, key); }
+    inline int delete_##name(const char* path, int key) { return tqdb_delete(path, table, key); } \
+    inline int load_##name(const char* path, type* rec, int key) {                     \
+        return tqdb_load(path, table, rec, key);                                       \
+    }                                                                                  \
+    template <typename Fn>                                                             \
+    int edit_##name(const char* path, int key, Fn&& fn) {                              \
+        return tqdb_edit_as<type>(path, table, key, static_cast<Fn&&>(fn));            \
+    }
 
 #define TQDB_ALL(names, type, table, capacity)                                         \
     inline int read_##names(const char* path, type* arr, int* count) {                 \
@@ -182,4 +249,9 @@ extern const int tqdb_param_default_count;
     inline int read_##name(const char* path, type* rec) { return tqdb_read(path, table, rec, 0); } \
     inline int write_##name(const char* path, const type* rec) {                       \
         return tqdb_write(path, table, rec);                                           \
+    }                                                                                  \
+    inline int load_##name(const char* path, type* rec) { return tqdb_load(path, table, rec, 0); } \
+    template <typename Fn>                                                             \
+    int edit_##name(const char* path, Fn&& fn) {                                       \
+        return tqdb_edit_as<type>(path, table, 0, static_cast<Fn&&>(fn));              \
     }

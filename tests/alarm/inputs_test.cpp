@@ -1,7 +1,7 @@
 // The recorder's alarm inputs end to end: one input with its basic
 // schedule, the basic page with its schedule, and the full action page with
 // its copy to other inputs.
-#include "front/sched_json.h"
+#include "modules/common/sched_json.h"
 #include "platform/msg_event.h"
 #include "tests/alarm/alarm_fixture.h"
 

@@ -1,6 +1,6 @@
 // The record side of the event action model, in process: how JSON members
 // reach record fields for any event source's record.
-#include "front/event_action.h"
+#include "modules/common/event_action.h"
 #include "front/json_req.h"
 
 #include <gtest/gtest.h>
@@ -22,14 +22,13 @@ struct sample_record {
 };
 
 using sr = sample_record;
-const action_field sample_fields[] = {
-    ACTION_INT(sr, "interval", interval, true),
-    ACTION_CHANNELS(sr, "triChannels", channels),
-    ACTION_TEXT(sr, "note", note, true),
-    ACTION_PAIR(sr, "triChnAlarms", pair),
+const field sample_fields[] = {
+    FM_INT(sr, "interval", interval).action(),
+    FM_CHANNELS(sr, "triChannels", channels, mask).action(),
+    FM_TEXT(sr, "note", note).action(),
+    FM_PAIR(sr, "triChnAlarms", pair).action(),
     // Giving "modeInterval" also marks enable as set by the full page.
-    action_field{"modeInterval", action_field_type::int32, offsetof(sr, interval), 4, true,
-                 offsetof(sr, enable)},
+    FM_INT(sr, "modeInterval", interval).action().mark(offsetof(sr, enable)),
 };
 
 sample_record stored() {
@@ -70,7 +69,7 @@ TEST(EventFields, MembersPresentFillTheirFieldsAndAbsentOnesKeepThem) {
         sample_record rec = stored(), want = stored();
         json_ref req = json_parse_object(r.json.c_str());
         ASSERT_TRUE(req) << r.line;
-        EXPECT_EQ(event_fields_apply(req.get(), &rec, sample_fields, offsetof(sr, mask)), r.applied) << r.line;
+        EXPECT_EQ(fields_from_json(req.get(), &rec, sample_fields) > 0, r.applied) << r.line;
         r.change(want);
         EXPECT_EQ(std::memcmp(&rec, &want, sizeof rec), 0) << r.line;
     }

@@ -1,4 +1,5 @@
 #include "front/cgi_env.h"
+#include "front/dispatchreq.h"
 #include "front/intake.h"
 #include "tests/harness/cgi_harness.h"
 
@@ -9,6 +10,17 @@
 #include <map>
 
 namespace {
+
+// The ways a code's row may take an upload; every other code has its upload
+// moved to "/tmp/<name>".
+void takes_upload(request&) {}
+const request_entry upload_rows[] = {
+    {"/1010", takes_upload, IN_UPLOAD_UNREAD},
+    {"/1019", takes_upload, IN_UPLOAD_TEMP},
+    {"/2079", takes_upload, IN_UPLOAD_DIRECT},
+    {"/6082", takes_upload, IN_UPLOAD_DIRECT},
+    {"/oem", takes_upload, IN_UPLOAD_TEMP},
+};
 
 // What the dispatcher saw, and what the upload file held while it ran.
 struct seen_request {
@@ -241,3 +253,5 @@ TEST(Intake, CapturedValuesReachHandlers) {
 }
 
 }  // namespace
+
+WEBREQ_MODULE(1, upload_rows)

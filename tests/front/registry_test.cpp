@@ -11,12 +11,12 @@ namespace {
 
 std::string last_text;
 int calls;
-void handler_a(char* text) {
-    last_text = std::string("a:") + text;
+void handler_a(request& rq) {
+    last_text = std::string("a:") + rq.text;
     ++calls;
 }
-void handler_b(char* text) {
-    last_text = std::string("b:") + text;
+void handler_b(request& rq) {
+    last_text = std::string("b:") + rq.text;
     ++calls;
 }
 

@@ -1,6 +1,7 @@
 // Network configuration end to end: what /7040 shows, what /7041 and /7096
 // store and tell the core, the mode, the MAC text and the address tests.
 #include "front/web_utils.h"
+#include "platform/tqnet.h"
 #include "tests/network/net_fixture.h"
 
 #include <functional>

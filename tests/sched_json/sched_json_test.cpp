@@ -1,6 +1,6 @@
 // The schedule, channel-set, white-light and PTZ action JSON helpers.
 #include "front/json_req.h"
-#include "front/sched_json.h"
+#include "modules/common/sched_json.h"
 #include "platform/tqdb/rec_action.h"
 #include "tests/harness/cgi_harness.h"
 

@@ -13,7 +13,8 @@
 
 namespace {
 
-void on_probe(char* text) {
+void on_probe(request& rq) {
+    const char* text = rq.text;
     std::string upload = cgi_upload_path();
     std::string data;
     if (!upload.empty()) {

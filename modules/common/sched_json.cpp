@@ -1,8 +1,4 @@
-#include "front/sched_json.h"
-
-#include "front/json_req.h"
-#include "front/web_utils.h"
-#include "platform/tqdb/tqdb.h"
+#include "modules/common/sched_json.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -11,12 +7,16 @@
 #include <cstring>
 #include <limits>
 
+#include "front/json_req.h"
+#include "front/web_utils.h"
+#include "modules/common/channels.h"
+#include "platform/tqdb/tqdb.h"
+
 namespace {
 
 // Element idx of a JSON array, null when arr is not an array or too short.
 json_object* array_item(json_object* arr, size_t idx) {
-    if (!json_object_is_type(arr, json_type_array) || idx >= json_object_array_length(arr))
-        return nullptr;
+    if (!json_object_is_type(arr, json_type_array) || idx >= json_object_array_length(arr)) return nullptr;
     return json_object_array_get_idx(arr, idx);
 }
 
@@ -24,34 +24,33 @@ json_object* array_item(json_object* arr, size_t idx) {
 // number, or a text holding a decimal integer. Anything else is no integer.
 bool json_int_value(json_object* v, int* out) {
     switch (json_object_get_type(v)) {
-    case json_type_int: {
-        int64_t n = json_object_get_int64(v);
-        if (n < std::numeric_limits<int>::min() || n > std::numeric_limits<int>::max())
+        case json_type_int: {
+            int64_t n = json_object_get_int64(v);
+            if (n < std::numeric_limits<int>::min() || n > std::numeric_limits<int>::max()) return false;
+            *out = static_cast<int>(n);
+            return true;
+        }
+        case json_type_double: {
+            double d = json_object_get_double(v);
+            if (!(d >= std::numeric_limits<int>::min() && d <= std::numeric_limits<int>::max()) ||
+                d != std::trunc(d))
+                return false;
+            *out = static_cast<int>(d);
+            return true;
+        }
+        case json_type_string: {
+            const char* s = json_object_get_string(v);
+            char* end = nullptr;
+            errno = 0;
+            long n = std::strtol(s, &end, 10);
+            if (end == s || *end || errno || n < std::numeric_limits<int>::min() ||
+                n > std::numeric_limits<int>::max())
+                return false;
+            *out = static_cast<int>(n);
+            return true;
+        }
+        default:
             return false;
-        *out = static_cast<int>(n);
-        return true;
-    }
-    case json_type_double: {
-        double d = json_object_get_double(v);
-        if (!(d >= std::numeric_limits<int>::min() && d <= std::numeric_limits<int>::max()) ||
-            d != std::trunc(d))
-            return false;
-        *out = static_cast<int>(d);
-        return true;
-    }
-    case json_type_string: {
-        const char* s = json_object_get_string(v);
-        char* end = nullptr;
-        errno = 0;
-        long n = std::strtol(s, &end, 10);
-        if (end == s || *end || errno || n < std::numeric_limits<int>::min() ||
-            n > std::numeric_limits<int>::max())
-            return false;
-        *out = static_cast<int>(n);
-        return true;
-    }
-    default:
-        return false;
     }
 }
 
@@ -90,9 +89,7 @@ json_object* schedule_json(const week_schedule& sched, bool by_day) {
 
 json_object* schedule_to_json(const week_schedule& sched) { return schedule_json(sched, false); }
 
-json_object* schedule_to_json_by_day(const week_schedule& sched) {
-    return schedule_json(sched, true);
-}
+json_object* schedule_to_json_by_day(const week_schedule& sched) { return schedule_json(sched, true); }
 
 int schedule_from_json(json_object* req, const char* member, week_schedule* sched) {
     json_object* week = req_array(req, member);
@@ -119,8 +116,7 @@ int schedule_from_json_by_day(json_object* req, const char* member, week_schedul
     return 0;
 }
 
-uint64_t channel_mask_from_json(json_object* req, const char* array_member,
-                                const char* count_member) {
+uint64_t channel_mask_from_json(json_object* req, const char* array_member, const char* count_member) {
     int count = 0;
     if (!json_int_value(req_member(req, count_member), &count) || count <= 0) return 0;
     json_object* list = req_array(req, array_member);
@@ -143,8 +139,7 @@ json_object* channel_pair_to_json(const char* first, const char* second) {
     return pair;
 }
 
-int channel_pair_from_json(json_object* req, const char* member,
-                           char (&pair)[2][CHANNEL_TEXT_SIZE]) {
+int channel_pair_from_json(json_object* req, const char* member, char (&pair)[2][CHANNEL_TEXT_SIZE]) {
     json_object* list = req_array(req, member);
     if (!list) return -1;
     for (int i = 0; i < 2; ++i) {

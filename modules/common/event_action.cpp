@@ -1,39 +1,35 @@
-#include "front/event_action.h"
-
-#include "front/core_link.h"
-#include "front/json_req.h"
-#include "front/sched_json.h"
-#include "front/web_utils.h"
-#include "platform/tqdb/rec_action.h"
-#include "platform/tqdb/sched_store.h"
-#include "platform/tqdb/tqdb.h"
+#include "modules/common/event_action.h"
 
 #include <cstring>
 #include <vector>
 
+#include "front/core_link.h"
+#include "front/json_req.h"
+#include "front/web_utils.h"
+#include "modules/common/channels.h"
+#include "modules/common/sched_json.h"
+#include "platform/tqdb/rec_action.h"
+#include "platform/tqdb/rec_system.h"
+#include "platform/tqdb/sched_store.h"
+#include "platform/tqdb/tqdb.h"
+
 namespace {
 
 // The JSON member of each schedule kind.
-const char* const schedule_keys[EVENT_SCHED_KINDS] = {"effective", "audible", "email", "ptz",
-                                                      "white"};
+// The mask of the alarm sound slots in use (slot i enabled: bit i).
+int audio_file_mask() {
+    alarm_audio_file_record files[alarm_audio_file_slots];
+    std::memset(files, 0, sizeof files);
+    read_alarm_audio_file(TQDB_FILE, files);
+    int mask = 0;
+    for (int i = 0; i < alarm_audio_file_slots; ++i)
+        if (files[i].enable == 1) mask |= 1 << i;
+    return mask;
+}
+
+const char* const schedule_keys[EVENT_SCHED_KINDS] = {"effective", "audible", "email", "ptz", "white"};
 
 void ignore_replies(void*, const void*, const void*) {}
-
-int32_t get_i32(const void* rec, int offset) {
-    int32_t v;
-    std::memcpy(&v, static_cast<const char*>(rec) + offset, sizeof v);
-    return v;
-}
-
-void set_i32(void* rec, int offset, int32_t v) {
-    std::memcpy(static_cast<char*>(rec) + offset, &v, sizeof v);
-}
-
-const action_field* find_field(const event_source& src, const char* key) {
-    for (const action_field& f : src.fields)
-        if (std::strcmp(f.key, key) == 0) return &f;
-    return nullptr;
-}
 
 // The key of the source's white-light schedule for a channel.
 whiteled_key white_key(const event_source& src, int channel) {
@@ -103,56 +99,11 @@ bool event_record_read(const event_ref& ev, void* rec) {
 
 int event_record_write(const event_ref& ev, void* rec) { return ev.src.write(ev.channel, ev.sub, rec); }
 
-uint32_t tri_channels_mask(const char* text, size_t width) {
-    uint32_t mask = 0;
-    for (size_t p = 0; p < 32 && p < width && text[p]; ++p)
-        if (text[p] == '1') mask |= uint32_t{1} << p;
-    return mask;
-}
-
-bool event_fields_apply(json_object* obj, void* rec, std::span<const action_field> fields,
-                        int mask_offset) {
-    char* base = static_cast<char*>(rec);
-    bool applied = false;
-    for (const action_field& f : fields) {
-        json_object* member = req_member(obj, f.key);
-        if (!member) continue;
-        switch (f.type) {
-        case action_field_type::int32:
-            set_i32(rec, f.offset, json_object_get_int(member));
-            break;
-        case action_field_type::text:
-            copy_text(base + f.offset, f.width, json_object_get_string(member));
-            break;
-        case action_field_type::channels:
-            copy_text(base + f.offset, f.width, json_object_get_string(member), 64);
-            if (mask_offset >= 0)
-                set_i32(rec, mask_offset,
-                        static_cast<int32_t>(tri_channels_mask(base + f.offset, f.width)));
-            break;
-        case action_field_type::pair: {
-            // Two strings of 64 characters at most; an element that is not a
-            // string leaves its text as stored.
-            if (!json_object_is_type(member, json_type_array)) continue;
-            for (size_t i = 0; i < 2 && i < json_object_array_length(member); ++i) {
-                json_object* item = json_object_array_get_idx(member, i);
-                if (json_object_is_type(item, json_type_string))
-                    copy_text(base + f.offset + i * f.width, f.width, json_object_get_string(item), 64);
-            }
-            break;
-        }
-        }
-        if (f.mark >= 0) set_i32(rec, f.mark, 2);
-        applied = true;
-    }
-    return applied;
-}
-
-bool event_record_update(const event_ref& ev, json_object* obj, std::span<const action_field> fields) {
+bool event_record_update(const event_ref& ev, json_object* obj, std::span<const field> fields) {
     cgi_lock_guard lock;
     std::vector<unsigned char> rec(ev.src.record_size);
     event_record_read(ev, rec.data());
-    if (!event_fields_apply(obj, rec.data(), fields, ev.src.mask_offset)) return false;
+    if (fields_from_json(obj, rec.data(), fields) == 0) return false;
     return event_record_write(ev, rec.data()) == 0;
 }
 
@@ -181,10 +132,7 @@ bool event_action_apply(const event_ref& ev, json_object* obj, action_form form)
         cgi_lock_guard lock;
         std::vector<unsigned char> rec(src.record_size);
         event_record_read(ev, rec.data());
-        std::vector<action_field> action_fields;
-        for (const action_field& f : src.fields)
-            if (f.action) action_fields.push_back(f);
-        bool changed = event_fields_apply(obj, rec.data(), action_fields, src.mask_offset);
+        bool changed = fields_from_json(obj, rec.data(), src.fields, FM_ONLY_ACTION) > 0;
         if (changed && src.on_change) src.on_change(rec.data());
         bool ptz = form == action_form::dialog && apply_ptz_list(ev, obj);
         if (changed || ptz) written = event_record_write(ev, rec.data()) == 0;
@@ -229,7 +177,6 @@ void event_action_copy(const event_ref& ev, uint64_t mask) {
 void event_action_json(json_object* out, const event_ref& ev, const void* rec,
                        std::span<const char* const> keys) {
     const event_source& src = ev.src;
-    const char* base = static_cast<const char*>(rec);
     for (const char* key : keys) {
         int kind = 0;
         while (kind < EVENT_SCHED_KINDS && std::strcmp(key, schedule_keys[kind]) != 0) ++kind;
@@ -239,24 +186,15 @@ void event_action_json(json_object* out, const event_ref& ev, const void* rec,
             read_schedule(ev, kind, &sched);
             json_object_object_add(out, key, schedule_to_json(sched));
         } else if (std::strcmp(key, "whiteInfo") == 0) {
-            if (src.white_list) json_object_object_add(out, key, led_list_to_json(src.white_list, ev.channel));
+            if (src.white_list)
+                json_object_object_add(out, key, led_list_to_json(src.white_list, ev.channel));
         } else if (std::strcmp(key, "audioIdMask") == 0) {
-            jadd_int(out, key, alarm_audio_file_mask());
+            jadd_int(out, key, audio_file_mask());
         } else if (std::strcmp(key, "ptzParams") == 0) {
-            if (src.ptz_kind >= 0) json_object_object_add(out, key, ptz_actions_to_json(src.ptz_kind, ev.channel));
-        } else if (const action_field* f = find_field(src, key)) {
-            switch (f->type) {
-            case action_field_type::int32:
-                jadd_int(out, key, get_i32(rec, f->offset));
-                break;
-            case action_field_type::text:
-            case action_field_type::channels:
-                jadd_field(out, key, base + f->offset, f->width);
-                break;
-            case action_field_type::pair:
-                json_object_object_add(out, key, channel_pair_to_json(base + f->offset, base + f->offset + f->width));
-                break;
-            }
+            if (src.ptz_kind >= 0)
+                json_object_object_add(out, key, ptz_actions_to_json(src.ptz_kind, ev.channel));
+        } else if (const field* f = field_find(src.fields, key)) {
+            field_to_json(out, rec, *f);
         }
     }
 }
@@ -267,6 +205,4 @@ void event_notify(int msg_id, int32_t channel) {
     core_notify(ignore_replies, msg_id, sizeof channel, &channel);
 }
 
-void event_notify_mask(int msg_id, uint64_t mask) {
-    core_notify(ignore_replies, msg_id, sizeof mask, &mask);
-}
+void event_notify_mask(int msg_id, uint64_t mask) { core_notify(ignore_replies, msg_id, sizeof mask, &mask); }

@@ -14,7 +14,6 @@
 //   member present is applied, each absent one leaves the stored value);
 // - event_action_json: a read reply, members in the order the caller lists;
 // - event_action_copy: the source's schedules and lists copied to channels;
-// - event_fields_apply: request members into record fields (the basic pages).
 #pragma once
 
 #include <json-c/json.h>
@@ -22,6 +21,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+
+#include "modules/common/field_map.h"
 
 // The schedules an event source may keep, by their JSON member names.
 enum event_schedule_kind {
@@ -34,35 +35,6 @@ enum event_schedule_kind {
     EVENT_SCHED_KINDS
 };
 
-// How a record field travels in JSON.
-enum class action_field_type : uint8_t {
-    int32,     // a JSON integer
-    text,      // a JSON string, cut to width - 1 characters
-    channels,  // "triChannels": text of at most 64 '0'/'1'; the record's
-               // channel mask is rebuilt from it (positions below 32)
-    pair,      // "triChnAlarms": two texts of 65 bytes, back to back
-};
-
-// One JSON member and the record field it fills.
-struct action_field {
-    const char* key;
-    action_field_type type;
-    uint16_t offset;
-    uint16_t width;           // bytes of a text field (pair: of one text)
-    bool action = false;      // taken from an action-setting object
-    int16_t mark = -1;        // when applied, the int32 at this offset is set
-                              // to 2 (the "set by the full page" mode)
-};
-
-#define ACTION_INT(rec, key, member, action) \
-    action_field{key, action_field_type::int32, offsetof(rec, member), 4, action}
-#define ACTION_TEXT(rec, key, member, action) \
-    action_field{key, action_field_type::text, offsetof(rec, member), sizeof(rec::member), action}
-#define ACTION_CHANNELS(rec, key, member) \
-    action_field{key, action_field_type::channels, offsetof(rec, member), sizeof(rec::member), true}
-#define ACTION_PAIR(rec, key, member) \
-    action_field{key, action_field_type::pair, offsetof(rec, member), sizeof(rec::member[0]), true}
-
 struct event_source {
     const char* name;  // for the debug log
     // The record of (channel, sub): its size, a read that fills rec (0 when
@@ -71,8 +43,9 @@ struct event_source {
     size_t record_size;
     int (*read)(int channel, int sub, void* rec);
     int (*write)(int channel, int sub, void* rec);
-    std::span<const action_field> fields;
-    int mask_offset;  // offset of the uint32 channel mask, -1 none
+    // The record's members (field_map.h); rows flagged FM_ACTION are the
+    // ones an action-setting object may change.
+    std::span<const field> fields;
     // Schedule stores (sched_store.h), keyed (channel, sub); null: none.
     const char* schedules[EVENT_SCHED_KINDS];
     const char* white_schedule;  // white-LED schedule name, keyed {channel, name}
@@ -98,20 +71,11 @@ struct event_ref {
 bool event_record_read(const event_ref& ev, void* rec);
 int event_record_write(const event_ref& ev, void* rec);
 
-// The channel mask of a "triChannels" text: bit p for a '1' at position p
-// below 32 (later positions live only in the text).
-uint32_t tri_channels_mask(const char* text, size_t width);
-
-// Applies the members of obj that fields names to rec (mask_offset as in
-// event_source). True when at least one was present.
-bool event_fields_apply(json_object* obj, void* rec, std::span<const action_field> fields,
-                        int mask_offset);
-
 // Reads the record of ev, applies the members of obj that fields names, and
 // writes it back when one was present (held under the CGI lock, so that two
 // pages saving the same record at once do not lose each other's fields).
 // True when the record was written.
-bool event_record_update(const event_ref& ev, json_object* obj, std::span<const action_field> fields);
+bool event_record_update(const event_ref& ev, json_object* obj, std::span<const field> fields);
 
 // ---- the action-setting object -----------------------------------------------
 
