@@ -31,6 +31,8 @@
 // Every pause and wait bound is divided by the time divisor (nvr_env.h).
 #pragma once
 
+#include "front/reply.h"
+
 #include <atomic>
 #include <cstdint>
 #include <cstring>

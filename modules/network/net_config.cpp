@@ -2,86 +2,78 @@
 // IPv4 and IPv6 addressing, DNS, MTU and the default route. Settings are
 // stored in the network record and handed to the core daemon, which applies
 // them; nothing here configures an interface.
+#include "front/bare_number.h"
+#include "front/core_link.h"
+#include "front/json_req.h"
+#include "front/web_utils.h"
+#include "modules/common/field_map.h"
+#include "modules/common/record_page.h"
+#include "modules/network/network.h"
+#include "platform/msg_network.h"
+#include "platform/tqdb/rec_network.h"
+#include "platform/tqnet.h"
+
 #include <cctype>
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
 
-#include "front/bare_number.h"
-#include "front/core_link.h"
-#include "front/json_req.h"
-#include "front/web_utils.h"
-#include "modules/network/network.h"
-#include "platform/tqdb/rec_network.h"
-#include "platform/tqnet.h"
-
 namespace {
 
 // ---- the fields of one interface -----------------------------------------------
 
+// Rows of the interface maps, in this order in both.
 enum iface_item {
-    i_enable,
-    i_type,
-    i_ip,
-    i_mask,
-    i_gateway,
-    i_dns1,
-    i_dns2,
-    i_mtu,
-    i_ip6_type,
-    i_ip6_addr,
-    i_ip6_mask,
-    i_ip6_gateway,
+    i_enable, i_type, i_ip, i_mask, i_gateway, i_dns1, i_dns2, i_mtu, i_ip6_type, i_ip6_addr,
+    i_ip6_mask, i_ip6_gateway,
     i_mac,       // reply only: the interface's hardware address
     i_ip6_keys,  // reply only: address, prefix and gateway, stored or live
 };
 
-// A field of network_iface with its JSON key for interface 1 and 2. width 0
-// is an integer, else a text field of that many bytes (one less characters).
-struct iface_field {
-    const char* key[2];
-    size_t offset;
-    size_t width;
+using ni = network_iface;
+// The keys of interface 1 (eth0, or the bond) and of interface 2 (eth1).
+const field iface_fields[2][i_ip6_gateway + 1] = {
+    {
+        FM_INT(ni, "enableNetwork1", enable),
+        FM_INT(ni, "networkType", network_type),
+        FM_TEXT(ni, "ipAddr", ip_addr),
+        FM_TEXT(ni, "netmask", netmask),
+        FM_TEXT(ni, "gateway", gateway),
+        FM_TEXT(ni, "DNS1", dns1),
+        FM_TEXT(ni, "DNS2", dns2),
+        FM_INT(ni, "mtu", mtu),
+        FM_INT(ni, "ip6networkType", ip6_network_type),
+        FM_TEXT(ni, "ip6Addr", ip6_addr),
+        FM_TEXT(ni, "ip6netmask", ip6_netmask),
+        FM_TEXT(ni, "ip6gateway", ip6_gateway),
+    },
+    {
+        FM_INT(ni, "enableNetwork2", enable),
+        FM_INT(ni, "networkType2", network_type),
+        FM_TEXT(ni, "ipAddr2", ip_addr),
+        FM_TEXT(ni, "netmask2", netmask),
+        FM_TEXT(ni, "gateway2", gateway),
+        FM_TEXT(ni, "DNS12", dns1),
+        FM_TEXT(ni, "DNS22", dns2),
+        FM_INT(ni, "mtu2", mtu),
+        FM_INT(ni, "ip6networkType2", ip6_network_type),
+        FM_TEXT(ni, "ip6Addr2", ip6_addr),
+        FM_TEXT(ni, "ip6netmask2", ip6_netmask),
+        FM_TEXT(ni, "ip6gateway2", ip6_gateway),
+    },
 };
-
-const iface_field fields[] = {
-    {{"enableNetwork1", "enableNetwork2"}, offsetof(network_iface, enable), 0},
-    {{"networkType", "networkType2"}, offsetof(network_iface, network_type), 0},
-    {{"ipAddr", "ipAddr2"}, offsetof(network_iface, ip_addr), 16},
-    {{"netmask", "netmask2"}, offsetof(network_iface, netmask), 16},
-    {{"gateway", "gateway2"}, offsetof(network_iface, gateway), 16},
-    {{"DNS1", "DNS12"}, offsetof(network_iface, dns1), 16},
-    {{"DNS2", "DNS22"}, offsetof(network_iface, dns2), 16},
-    {{"mtu", "mtu2"}, offsetof(network_iface, mtu), 0},
-    {{"ip6networkType", "ip6networkType2"}, offsetof(network_iface, ip6_network_type), 0},
-    {{"ip6Addr", "ip6Addr2"}, offsetof(network_iface, ip6_addr), 64},
-    {{"ip6netmask", "ip6netmask2"}, offsetof(network_iface, ip6_netmask), 16},
-    {{"ip6gateway", "ip6gateway2"}, offsetof(network_iface, ip6_gateway), 64},
-};
-static_assert(sizeof fields / sizeof fields[0] == i_ip6_gateway + 1);
 const char* const mac_keys[2] = {"macAddr", "macAddr2"};
 
 constexpr int ip6_type_no_gateway = 2;
-
-int32_t* int_at(network_iface& e, const iface_field& f) {
-    return reinterpret_cast<int32_t*>(reinterpret_cast<char*>(&e) + f.offset);
-}
-char* text_at(network_iface& e, const iface_field& f) { return reinterpret_cast<char*>(&e) + f.offset; }
 
 // Takes interface n's keys from the request. An absent integer stores 0; an
 // absent text keeps what is stored (an empty or "(null)" address would take
 // the recorder off the network). The IPv6 type comes before the gateway, so
 // the gateway test sees the new type.
 void iface_from_request(json_object* req, int n, network_iface& e) {
-    for (int item = i_enable; item <= i_ip6_gateway; ++item) {
-        const iface_field& f = fields[item];
-        if (item == i_ip6_gateway && e.ip6_network_type == ip6_type_no_gateway) continue;
-        if (f.width == 0) {
-            *int_at(e, f) = req_int_or(req, f.key[n], 0);
-        } else if (const char* value = req_str(req, f.key[n])) {
-            copy_text(text_at(e, f), f.width, value);
-        }
-    }
+    std::span<const field> map = iface_fields[n];
+    fields_from_json(req, &e, map.first(i_ip6_gateway), FM_ZERO_ABSENT);
+    if (e.ip6_network_type != ip6_type_no_gateway) field_from_json(req, &e, map[i_ip6_gateway]);
 }
 
 // ---- showing ---------------------------------------------------------------------
@@ -89,44 +81,37 @@ void iface_from_request(json_object* req, int n, network_iface& e) {
 // The IPv6 address, prefix and gateway of interface n: the stored ones for a
 // static setting (type 0, or type 1 with address and prefix stored), else
 // what the interface has now; keys whose live query fails are left out.
-void add_ipv6_keys(json_object* obj, network_iface& e, int n, const char* ifname) {
-    const char* addr_key = fields[i_ip6_addr].key[n];
-    const char* mask_key = fields[i_ip6_mask].key[n];
-    const char* gw_key = fields[i_ip6_gateway].key[n];
+void add_ipv6_keys(json_object* obj, const network_iface& e, int n, const char* ifname) {
+    const field* map = iface_fields[n];
     int type = e.ip6_network_type;
     if (type == 0 || (type == 1 && e.ip6_addr[0] && e.ip6_netmask[0])) {
-        jadd_field(obj, addr_key, e.ip6_addr, sizeof e.ip6_addr);
-        jadd_field(obj, mask_key, e.ip6_netmask, sizeof e.ip6_netmask);
-        jadd_field(obj, gw_key, e.ip6_gateway, sizeof e.ip6_gateway);
+        for (int item : {i_ip6_addr, i_ip6_mask, i_ip6_gateway}) field_to_json(obj, &e, map[item]);
         return;
     }
     char addr[64] = "", prefix[16] = "", gateway[64] = "";
     if (net_get_ipv6_ifaddr(type == 1 ? 1 : 0, ifname, addr, prefix) == 0) {
-        jadd_field(obj, addr_key, addr, sizeof addr);
-        jadd_field(obj, mask_key, prefix, sizeof prefix);
+        jadd_field(obj, map[i_ip6_addr].key, addr, sizeof addr);
+        jadd_field(obj, map[i_ip6_mask].key, prefix, sizeof prefix);
     }
     if (net_get_ipv6_gateway2(0, ifname, gateway) == 0 || net_get_ipv6_gateway2(1, ifname, gateway) == 0)
-        jadd_field(obj, gw_key, gateway, sizeof gateway);
+        jadd_field(obj, map[i_ip6_gateway].key, gateway, sizeof gateway);
 }
 
 // Adds the items of interface n in the given order.
 template <size_t N>
-void add_iface(json_object* obj, network_iface& e, int n, const char* ifname, const char* mac,
+void add_iface(json_object* obj, const network_iface& e, int n, const char* ifname, const char* mac,
                const iface_item (&order)[N]) {
     for (iface_item item : order) {
-        if (item == i_mac) {
+        if (item == i_mac)
             jadd_str(obj, mac_keys[n], mac);
-        } else if (item == i_ip6_keys) {
+        else if (item == i_ip6_keys)
             add_ipv6_keys(obj, e, n, ifname);
-        } else if (fields[item].width == 0) {
-            jadd_int(obj, fields[item].key[n], *int_at(e, fields[item]));
-        } else {
-            jadd_field(obj, fields[item].key[n], text_at(e, fields[item]), fields[item].width);
-        }
+        else
+            field_to_json(obj, &e, iface_fields[n][item]);
     }
 }
 
-const iface_item bond_order[] = {i_enable, i_type, i_ip,  i_mask,     i_gateway, i_mac,
+const iface_item bond_order[] = {i_enable, i_type, i_ip,  i_mask,     i_gateway,  i_mac,
                                  i_dns1,   i_dns2, i_mtu, i_ip6_type, i_ip6_keys};
 const iface_item multi_order[] = {i_enable,   i_type, i_ip,   i_mask, i_gateway, i_ip6_type,
                                   i_ip6_keys, i_mac,  i_dns1, i_dns2, i_mtu};
@@ -135,37 +120,53 @@ bool is_bond(int mode) { return mode == network_mode_bond || mode == network_mod
 
 // ---- the core daemon -------------------------------------------------------------
 
-// 6724 and 6729: the core's result for a new default route or multicast
-// setting, shown as {"res": n}.
-void config_callback(void*, const void* header, const void* payload) {
-    int id = core_header_id(header);
-    if (!payload || (id != 6724 && id != 6729) || core_header_size(header) < 4) return;
-    if (!core_reply_claim()) return;
-    int32_t result;
-    std::memcpy(&result, payload, sizeof result);
-    json_ref obj(json_object_new_object());
-    jadd_int(obj.get(), "res", result);
-    cgi_reply_json(obj.get());
-    core_reply_done(1);
-}
-
 void notify_changed(const char* what) {
     char group[32];
     copy_text(group, sizeof group, what);
-    core_notify(config_callback, 1702, sizeof group, group);
+    core_notify(network_reply, msg_network_changed, sizeof group, group);
+}
+
+// ---- the multicast setting ---------------------------------------------------------
+
+using mc = multicast_record;
+const field multicast_fields[] = {
+    FM_INT(mc, "enable", enable),
+    FM_TEXT(mc, "ip", ip).chars(64),
+};
+
+bool multicast_clear_pad(json_object*, void* rec) {
+    std::memset(static_cast<multicast_record*>(rec)->pad, 0, sizeof multicast_record::pad);
+    return true;
+}
+
+// The stored setting goes to the core, whose result is the answer.
+void multicast_sent(request&, const void* rec, int) {
+    core_query(network_reply, msg_multicast, sizeof(multicast_record), rec, REPLY_JSON);
 }
 
 }  // namespace
 
+// Each member is optional: what the request leaves out stays.
+const record_page multicast_page = {
+    .table = tqdb_tbl_multicast,
+    .fields = multicast_fields,
+    .need_row = true,
+    .adjust = multicast_clear_pad,
+    .answer = multicast_sent,
+};
+
+int write_config_result(const core_answer& answer) {
+    json_ref obj(json_object_new_object());
+    jadd_int(obj.get(), "res", answer.rec<int32_t>());
+    cgi_reply_json(obj.get());
+    return 1;
+}
+
 void net_config_show(request& rq) {
-    char* text = rq.text;
     network_record rec;
-    if (read_network(TQDB_FILE, &rec) != 0) {
-        cgi_reply_error(REPLY_JSON);
-        return;
-    }
+    if (read_network(TQDB_FILE, &rec) != 0) return rq.fail();
     int mode;
-    if (!parse_bare_int(text, &mode) || mode < 0 || mode > 2) mode = rec.mode;
+    if (!parse_bare_int(rq.text, &mode) || mode < 0 || mode > 2) mode = rec.mode;
     char mac[2][18];
     get_device_macs(mac[0], mac[1]);
 
@@ -185,31 +186,29 @@ void net_config_show(request& rq) {
 }
 
 void net_config_store(request& rq) {
-    char* text = rq.text;
-    json_ref req = json_parse_object(text);
-    if (!req) return;
+    json_object* req = rq.json;
     int mode = req_int_or(req, "mode", 0);
     int32_t slave_clear = req_int_or(req, "slaveClear", 0);
     bool conflict = req_int_or(req, "Conflict", 0) == 1;
+    // The network record is also written by the device-name and display
+    // pages and by the default-route request: one edit, under the CGI lock.
+    int rc;
     {
-        // The network record is also written by the device-name and display
-        // pages and by the default-route request.
         cgi_lock_guard lock;
-        network_record rec;
-        std::memset(&rec, 0, sizeof rec);
-        read_network(TQDB_FILE, &rec);
-        rec.mode = mode;
-        if (is_bond(mode)) {
-            if (mode == network_mode_bond_primary) rec.primary_net = req_int_or(req, "primaryNet", 0);
-            iface_from_request(req.get(), 0, rec.bond);
-        } else if (mode == network_mode_multi) {
-            iface_from_request(req.get(), 0, rec.eth[0]);
-            iface_from_request(req.get(), 1, rec.eth[1]);
-            rec.default_route = req_int_or(req, "defaultRoute", 0);
-        }
-        write_network(TQDB_FILE, &rec);
+        rc = edit_network(TQDB_FILE, [&](network_record& rec) {
+            rec.mode = mode;
+            if (is_bond(mode)) {
+                if (mode == network_mode_bond_primary) rec.primary_net = req_int_or(req, "primaryNet", 0);
+                iface_from_request(req, 0, rec.bond);
+            } else if (mode == network_mode_multi) {
+                iface_from_request(req, 0, rec.eth[0]);
+                iface_from_request(req, 1, rec.eth[1]);
+                rec.default_route = req_int_or(req, "defaultRoute", 0);
+            }
+        });
     }
-    core_notify(config_callback, 3023, sizeof slave_clear, &slave_clear);
+    if (rc != 0) return rq.fail();
+    core_notify(network_reply, msg_network_apply, sizeof slave_clear, &slave_clear);
     notify_changed("network");
     oplog_send(204, 914);
     if (conflict) {
@@ -233,7 +232,7 @@ void net_mode_show(request&) {
 
 void net_config_reload(request&) {
     char zeros[32] = {};
-    core_notify(config_callback, 1712, sizeof zeros, zeros);
+    core_notify(network_reply, msg_network_reload, sizeof zeros, zeros);
     cgi_reply(REPLY_TEXT, "OK");
 }
 
@@ -254,57 +253,19 @@ void net_mac_show(request&) {
     cgi_reply_json(obj.get());
 }
 
+// The route is stored only where a network record exists; the core's result
+// is the answer.
 void net_default_route(request& rq) {
-    char* text = rq.text;
-    json_ref req = json_parse_object(text);
-    if (!req) {
-        cgi_reply_error(REPLY_JSON);
-        return;
-    }
-    int32_t route = req_int_or(req, "defaultRoute", 0);
+    int32_t route = req_int_or(rq.json, "defaultRoute", 0);
+    int rc;
     {
         cgi_lock_guard lock;
-        network_record rec;
-        if (read_network(TQDB_FILE, &rec) != 0) {
-            cgi_reply_error(REPLY_JSON);
-            return;
-        }
-        rec.default_route = route;
-        write_network(TQDB_FILE, &rec);
+        rc = tqdb_edit_fn(TQDB_FILE, tqdb_tbl_network, 0, [&](void* rec, int stored) {
+            if (!stored) return 1;
+            static_cast<network_record*>(rec)->default_route = route;
+            return 0;
+        });
     }
-    core_query(config_callback, 1724, sizeof route, &route, REPLY_JSON);
-}
-
-void net_multicast_show(request&) {
-    multicast_record rec;
-    std::memset(&rec, 0, sizeof rec);
-    if (read_multicast(TQDB_FILE, &rec) != 0) {
-        cgi_reply_error(REPLY_JSON);
-        return;
-    }
-    json_ref obj(json_object_new_object());
-    jadd_int(obj.get(), "enable", rec.enable);
-    jadd_field(obj.get(), "ip", rec.ip, sizeof rec.ip);
-    cgi_reply_json(obj.get());
-}
-
-void net_multicast_store(request& rq) {
-    char* text = rq.text;
-    json_ref req = json_parse_object(text);
-    if (!req) {
-        cgi_reply_error(REPLY_JSON);
-        return;
-    }
-    multicast_record rec;
-    std::memset(&rec, 0, sizeof rec);
-    {
-        cgi_lock_guard lock;
-        read_multicast(TQDB_FILE, &rec);
-        // Each member is optional: what the request leaves out stays.
-        req_int(req, "enable", &rec.enable);
-        if (const char* ip = req_str(req, "ip")) copy_text(rec.ip, sizeof rec.ip, ip, 64);
-        std::memset(rec.pad, 0, sizeof rec.pad);
-        write_multicast(TQDB_FILE, &rec);
-    }
-    core_query(config_callback, 1729, sizeof rec, &rec, REPLY_JSON);
+    if (rc != 0) return rq.fail();
+    core_query(network_reply, msg_default_route, sizeof route, &route, REPLY_JSON);
 }
