@@ -86,6 +86,15 @@ inline std::vector<int32_t> ids_of(const std::vector<coresim::request>& msgs) {
     return ids;
 }
 
+// The stored record of key (zeros with the key set when none is stored), as
+// the requests so far left it: the one read-back of every test.
+template <typename Rec>
+Rec read_back(const tqdb_table& table, int64_t key = 0) {
+    Rec rec;
+    tqdb_load(TQDB_FILE, table, &rec, key);
+    return rec;
+}
+
 // The reply body parsed as a JSON object (null when it is not one).
 inline json_ref json_body(const cgi_result& res) {
     const std::string header = "Content-type: application/json\r\n\r\n";
