@@ -6,8 +6,9 @@
 // filling slots from 0), and the destructor removes the table at exit.
 //
 // A row says, besides code and handler, what the handler takes (req_in) and
-// how the code answers (req_out). The registry acts on both before the
-// handler runs, so that no handler repeats it:
+// how the code answers (req_out); the registry acts on both before the
+// handler runs, so that no handler repeats it. The row also carries the
+// code's reference (summary, request form, core messages, reply form).
 //
 //   - IN_JSON: the request text must be a JSON object. It is parsed once, and
 //     the handler gets the object in request::json (never null). Any other
@@ -50,6 +51,12 @@ struct request_entry {
     request_handler handler;
     req_in in = IN_TEXT;
     req_out out = OUT_TEXT;
+    // The code's reference, kept in the row so that code and reference
+    // cannot drift apart (printed by the API reference tool):
+    const char* summary = nullptr;  // one line: what the code does
+    const char* form = nullptr;     // the request: JSON members, or the text
+    const char* sends = nullptr;    // core messages, in order ("3201 -> 8201", "1403, 3485")
+    const char* reply = nullptr;    // the reply: "OK", the JSON members, a download
 };
 
 // One request as a handler sees it.

@@ -1,5 +1,6 @@
 // The request table of the network and services module (one row a code, in
 // code order) and its reply table (one row an answer identifier).
+// clang-format off
 #include "front/core_link.h"
 #include "front/dispatchreq.h"
 #include "modules/common/record_page.h"
@@ -8,17 +9,32 @@
 
 namespace {
 
+// code, handler, what it takes, how it answers; then its reference: summary,
+// request form, core messages, reply.
 const request_entry table[] = {
-    {"/7033", page_get<multicast_page>, IN_TEXT, OUT_JSON},
-    {"/7034", page_set<multicast_page>, IN_JSON, OUT_JSON_ERR},
-    {"/7040", net_config_show, IN_TEXT, OUT_JSON},
-    {"/7041", net_config_store, IN_JSON, OUT_TEXT},
-    {"/7042", net_mode_show, IN_TEXT, OUT_TEXT},
-    {"/7043", net_config_reload, IN_TEXT, OUT_TEXT},
-    {"/7044", net_mac_show, IN_TEXT, OUT_JSON},
-    {"/7070", net_test_ip, IN_JSON, OUT_TEXT},
-    {"/7071", net_test_dev_ip, IN_JSON, OUT_TEXT},
-    {"/7096", net_default_route, IN_JSON, OUT_JSON_ERR},
+    {"/7033", page_get<multicast_page>, IN_TEXT, OUT_JSON,
+     "the multicast setting", "-", "-", "{enable, ip}"},
+    {"/7034", page_set<multicast_page>, IN_JSON, OUT_JSON_ERR,
+     "store the multicast setting and hand it to the core", "{enable?, ip?}", "1729 -> 6729", "{res}"},
+    {"/7040", net_config_show, IN_TEXT, OUT_JSON,
+     "the wired network settings of a mode (stored, IPv6 live where automatic)", "mode 0..2 (else the stored one)",
+     "-", "{mode, hostName, [primaryNet,] interface members..., defaultRoute}"},
+    {"/7041", net_config_store, IN_JSON, OUT_TEXT,
+     "store the wired network settings and tell the core", "{mode, slaveClear, Conflict, interface members...}",
+     "3023, 1702, 3485", "OK"},
+    {"/7042", net_mode_show, IN_TEXT, OUT_TEXT,
+     "the network mode in use", "-", "-", "0, 1 or 2"},
+    {"/7043", net_config_reload, IN_TEXT, OUT_TEXT,
+     "ask the core to apply the network settings again", "-", "1712", "OK"},
+    {"/7044", net_mac_show, IN_TEXT, OUT_JSON,
+     "the configured hardware address", "-", "-", "{mac0}"},
+    {"/7070", net_test_ip, IN_JSON, OUT_TEXT,
+     "is an address in use on the network", "{ip}", "3005 -> 8005", "0 free, -1 in use"},
+    {"/7071", net_test_dev_ip, IN_JSON, OUT_TEXT,
+     "is an address in use on one interface", "{dev, ip}", "3006 -> 8006", "0 free, -1 in use"},
+    {"/7096", net_default_route, IN_JSON, OUT_JSON_ERR,
+     "store the interface of the default route and hand it to the core", "{defaultRoute}", "1724 -> 6724",
+     "{res}"},
 };
 
 const reply_row replies[] = {
@@ -38,6 +54,7 @@ const core_wait waits[] = {
 };
 
 }  // namespace
+// clang-format on
 
 CORE_REPLY_CALLBACK(network_reply, replies)
 
