@@ -85,14 +85,6 @@ int reply_fields(const void* rec, std::span<const field> map) {
     return 1;
 }
 
-// {key: the answer's first int32}.
-int reply_int_member(const char* key, const core_answer& answer) {
-    json_ref obj(json_object_new_object());
-    jadd_int(obj.get(), key, answer.rec<int32_t>());
-    cgi_reply_json(obj.get());
-    return 1;
-}
-
 // ---- event schedules ----------------------------------------------------------------
 
 // The event schedules of a channel, by event number ("/2036" "start".."end").

@@ -51,13 +51,6 @@ int reply_object(const json_ref& obj) {
     return 1;
 }
 
-// {key: the answer's first int32}.
-int reply_int_member(const char* key, const core_answer& answer) {
-    json_ref obj(json_object_new_object());
-    jadd_int(obj.get(), key, answer.rec<int32_t>());
-    return reply_object(obj);
-}
-
 json_object* int_array(const int32_t* values, int count) {
     json_object* list = json_object_new_array();
     for (int i = 0; i < count; ++i) json_object_array_add(list, json_object_new_int(values[i]));

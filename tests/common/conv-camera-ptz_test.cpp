@@ -1,6 +1,7 @@
 // Pieces the camera and PTZ modules added to the shared code: the query of
-// one channel, the edit of a channel's tour table, and the harness's stores
-// that refuse writes and its change held open by another process.
+// one channel, the reply of one integer member, the edit of a channel's tour
+// table, and the harness's stores that refuse writes and its change held
+// open by another process.
 #include "front/core_link.h"
 #include "front/dispatchreq.h"
 #include "front/web_utils.h"
@@ -88,6 +89,36 @@ TEST_F(ChannelQuery, SendsTheChannelOrRefusesAndFailsInTheRowsForm) {
             expect_sent({{probe_msg, int_bytes({req_int_or(obj.get(), "chn", -1)})}}, r.line);
         else
             EXPECT_TRUE(sent().empty()) << "row at line " << r.line;
+    }
+}
+
+// ---- reply_int_member --------------------------------------------------------------
+
+TEST(ReplyIntMember, RendersTheFirstWordUnderTheKey) {
+    struct row {
+        int line;
+        const char* key;
+        bytes payload;
+        std::string out;
+    } rows[] = {
+        {__LINE__, "res", int_bytes({-4}), json_reply(R"({ "res": -4 })")},
+        {__LINE__, "status", int_bytes({INT32_MAX, 9}), json_reply(R"({ "status": 2147483647 })")},
+        // Never read past the answer: a short one reads as 0.
+        {__LINE__, "type", bytes{1, 2, 3}, json_reply(R"({ "type": 0 })")},
+        {__LINE__, "type", bytes{}, json_reply(R"({ "type": 0 })")},
+    };
+    for (const auto& r : rows) {
+        core_answer answer{r.payload.empty() ? nullptr : r.payload.data(), static_cast<uint32_t>(r.payload.size()),
+                           static_cast<uint32_t>(r.payload.size() / 4)};
+        std::string out;
+        int state = 0;
+        {
+            stdout_capture capture;
+            state = reply_int_member(r.key, answer);
+            out = capture.text();
+        }
+        EXPECT_EQ(out, r.out) << "row at line " << r.line;
+        EXPECT_EQ(state, 1) << "row at line " << r.line;
     }
 }
 
