@@ -57,17 +57,17 @@ const reply_row replies[] = {
 // Messages whose answers take longer than the usual 40 s, in wait rounds of
 // 40 ms.
 const core_wait waits[] = {
-    {3223, 3000},                // /2021 day/night
-    {3360, 3000},                // /2053 camera audio
-    {3200, 6000},                // /2006 network search
-    {msg_camera_status, 6000},   // /2001 channel list
-    {3202, 6000},                // /2014 login test
-    {3203, 6000},                // /2010 stream settings
-    {3204, 6000},                // /2009 stream capabilities
-    {3205, 6000},                // /2011 address change
-    {3227, 6000},                // /2015 login test
-    {3379, 6000},                // /2080 camera upgrade state
-    {3230, 15000},               // /2033 address changes
+    {3223, 3000},               // /2021 day/night
+    {3360, 3000},               // /2053 camera audio
+    {3200, 6000},               // /2006 network search
+    {msg_camera_status, 6000},  // /2001 channel list
+    {3202, 6000},               // /2014 login test
+    {3203, 6000},               // /2010 stream settings
+    {3204, 6000},               // /2009 stream capabilities
+    {3205, 6000},               // /2011 address change
+    {3227, 6000},               // /2015 login test
+    {3379, 6000},               // /2080 camera upgrade state
+    {3230, 15000},              // /2033 address changes
 };
 
 }  // namespace

@@ -254,7 +254,8 @@ int write_result(const core_answer& answer) { return reply_int_member("res", ans
 // The result text fills the answer after its four words.
 int write_ui_command_result(const core_answer& answer) {
     json_ref obj(json_object_new_object());
-    jadd_field(obj.get(), "result", answer.bytes() + ui_command_result_at, answer.size - ui_command_result_at);
+    jadd_field(obj.get(), "result", answer.bytes() + ui_command_result_at,
+               answer.size - ui_command_result_at);
     cgi_reply_json(obj.get());
     return 1;
 }

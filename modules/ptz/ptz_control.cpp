@@ -82,7 +82,8 @@ void ptz_move(request& rq) {
     json_object* req = rq.json;
     int chn = -1;
     int action = -1;
-    if (!req_channel(req, "channelId", &chn, max_channels()) || !req_int(req, "action", &action) || action < 0)
+    if (!req_channel(req, "channelId", &chn, max_channels()) || !req_int(req, "action", &action) ||
+        action < 0)
         return rq.refuse("channelId or action");
     ptz_command cmd = command_from(req, chn, action);
     notify(msg_ptz_move, cmd);
@@ -150,8 +151,8 @@ void ptz_overview_get(request& rq) {
 void ptz_channel_act(request& rq) {
     int chn = -1;
     if (!req_channel(rq.json, "channelId", &chn)) return rq.refuse("channelId");
-    command_done(msg_ptz_channel_action, ptz_channel_action{chn, req_int_or(rq.json, "action", 0)}, ptz_log_move,
-                 chn);
+    command_done(msg_ptz_channel_action, ptz_channel_action{chn, req_int_or(rq.json, "action", 0)},
+                 ptz_log_move, chn);
 }
 
 void ptz_zoom_set(request& rq) {

@@ -89,7 +89,8 @@ int write_overview(const core_answer& answer) {
     auto ov = std::make_unique<ptz_overview>(answer.rec<ptz_overview>());
     jadd_str(obj.get(), "status", "OK");
     json_object* presets = json_object_new_array();
-    for (const ptz_preset_entry& p : ov->presets) json_object_array_add(presets, fields_object(&p, preset_fields));
+    for (const ptz_preset_entry& p : ov->presets)
+        json_object_array_add(presets, fields_object(&p, preset_fields));
     json_object_object_add(obj.get(), "PRESET", presets);
 
     json_object* tours = json_object_new_array();

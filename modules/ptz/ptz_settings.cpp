@@ -76,7 +76,8 @@ void ptz_port_set(request& rq) {
     const std::vector<int32_t> channels = listed_channels(req);
     int rc = tqdb_atomic(TQDB_FILE, [&] {
         for (int32_t chn : channels) {
-            int rc = edit_ptz_port(TQDB_FILE, chn, [&](ptz_port_record& port) { fields_from_json(req, &port, port_fields); });
+            int rc = edit_ptz_port(TQDB_FILE, chn,
+                                   [&](ptz_port_record& port) { fields_from_json(req, &port, port_fields); });
             if (rc != 0) return rc;
         }
         return 0;

@@ -344,7 +344,8 @@ TEST_F(CameraChannels, EditStoresTheCameraKeepsWhatItDoesNotOwnAndTellsTheCore) 
     EXPECT_TRUE(same(camera(5), want));
     EXPECT_STREQ(osd(5).cam_name, "Front door");
 
-    expect_sent({{1203, int_bytes({5})}, camera_log(204, 903, 6, camera_detail(903, "192.168.1.50", 80, 6, "ONVIF", "UDP", 1))},
+    expect_sent({{1203, int_bytes({5})},
+                 camera_log(204, 903, 6, camera_detail(903, "192.168.1.50", 80, 6, "ONVIF", "UDP", 1))},
                 __LINE__);
 }
 
@@ -399,7 +400,8 @@ TEST_F(CameraChannels, EditWithMissingTextsKeepsThemAndCutsLongOnes) {
     EXPECT_EQ(after.minor_id, 0);
     EXPECT_EQ(after.protocol, 7);
     EXPECT_EQ(after.transmit_protocol, 2);
-    expect_sent({any_payload(1203), camera_log(204, 903, 6, camera_detail(903, "", 0, 6, "TQSF", "TCP", 0))}, __LINE__);
+    expect_sent({any_payload(1203), camera_log(204, 903, 6, camera_detail(903, "", 0, 6, "TQSF", "TCP", 0))},
+                __LINE__);
 
     body = "{\"id\": 5, \"name\": \"x\", \"enable\": 1, \"camProtocol\": 1, \"transmitProtocol\": 0,"
            " \"ipAddr\": \"h\", \"managePort\": 0, \"mainrtspurl\": \"" + long_url + "\"}";
@@ -719,7 +721,8 @@ TEST_F(CameraChannels, ChangesOfOneChannelAtOnceKeepEachOther) {
         fresh_case();
         camera_record want = seed_camera(5, 0);
         {
-            held_change other([&] { return edit_camera(TQDB_FILE, 5, [&](camera_record& c) { r.other(c); }); }, 600);
+            auto change = [&] { return edit_camera(TQDB_FILE, 5, [&](camera_record& c) { r.other(c); }); };
+            held_change other(change, 600);
             EXPECT_EQ(post(r.code, r.body).out, text_reply("OK")) << "row at line " << r.line;
             EXPECT_EQ(other.result(), 0) << "row at line " << r.line;
         }

@@ -140,7 +140,8 @@ TEST_F(EventSchedules, AStoreThatFailsLeavesEverySchedule) {
         {__LINE__, {"motion_effective_schedule"}},
     };
     std::string body = R"({"channel":4,"start":0,"end":8)";
-    for (int n = 0; n < 9; ++n) body += ",\"" + std::string(members[n]) + "\":" + week_json("03:00", "04:00", 1);
+    for (int n = 0; n < 9; ++n)
+        body += ",\"" + std::string(members[n]) + "\":" + week_json("03:00", "04:00", 1);
     body += "}";
     for (const auto& r : rows) {
         {
@@ -148,7 +149,8 @@ TEST_F(EventSchedules, AStoreThatFailsLeavesEverySchedule) {
             EXPECT_EQ(post("/2036", body).out, text_failure()) << "row at line " << r.line;
         }
         week_schedule s;
-        for (int n = 0; n < 9; ++n) EXPECT_FALSE(stored(n, 4, &s)) << "row at line " << r.line << ", schedule " << n;
+        for (int n = 0; n < 9; ++n)
+            EXPECT_FALSE(stored(n, 4, &s)) << "row at line " << r.line << ", schedule " << n;
     }
     EXPECT_EQ(post("/2036", body).out, text_reply("OK"));
 }

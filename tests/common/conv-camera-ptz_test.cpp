@@ -48,8 +48,8 @@ TEST_F(ChannelQuery, SendsTheChannelOrRefusesAndFailsInTheRowsForm) {
         std::string body;
         req_out out;
         int limit;
-        bool answer;      // the core answers 7 (else nothing)
-        bool sends;       // the channel goes out as the message
+        bool answer;  // the core answers 7 (else nothing)
+        bool sends;   // the channel goes out as the message
         std::string reply;
     } rows[] = {
         {__LINE__, R"({"chn": 5})", OUT_TEXT, 64, true, true, answered},
@@ -108,8 +108,8 @@ TEST(ReplyIntMember, RendersTheFirstWordUnderTheKey) {
         {__LINE__, "type", bytes{}, json_reply(R"({ "type": 0 })")},
     };
     for (const auto& r : rows) {
-        core_answer answer{r.payload.empty() ? nullptr : r.payload.data(), static_cast<uint32_t>(r.payload.size()),
-                           static_cast<uint32_t>(r.payload.size() / 4)};
+        const auto size = static_cast<uint32_t>(r.payload.size());
+        core_answer answer{size ? r.payload.data() : nullptr, size, size / 4};
         std::string out;
         int state = 0;
         {
@@ -137,10 +137,10 @@ TEST_F(TourEdit, EditsTheStoredTableOrZerosAndLeavesItWhenTheChangeDeclines) {
     struct row {
         int line;
         int chn;
-        int declines;           // the change's result
-        int32_t seen;           // preset of tour 3 point 6 as the change saw it (-1: not called)
+        int declines;  // the change's result
+        int32_t seen;  // preset of tour 3 point 6 as the change saw it (-1: not called)
         int rc;
-        int32_t kept;           // that preset afterwards (-1: no table stored)
+        int32_t kept;  // that preset afterwards (-1: no table stored)
     } rows[] = {
         {__LINE__, 4, 0, 7, 0, 70},
         {__LINE__, 5, 0, 0, 0, 70},     // no table yet: zeros, then stored
