@@ -2,6 +2,7 @@
 // reply writer, and the one-reply claim shared by writer and handler.
 #include "front/core_link.h"
 
+#include "front/json_req.h"
 #include "front/reply.h"
 #include "platform/nvr_env.h"
 #include "platform/tqsock_wire.h"
@@ -203,6 +204,13 @@ void core_reply_table(std::span<const reply_row> rows, const void* header, const
         core_reply_done(row.write(answer));
         return;
     }
+}
+
+int reply_int_member(const char* key, const core_answer& answer) {
+    json_ref obj(json_object_new_object());
+    jadd_int(obj.get(), key, answer.rec<int32_t>());
+    cgi_reply_json(obj.get());
+    return 1;
 }
 
 void cgi_reply_status(int record_count, const void* payload) {

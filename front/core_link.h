@@ -179,6 +179,11 @@ void core_reply_table(std::span<const reply_row> rows, const void* header, const
 // and ends the wait with state 0.
 void core_reply_fail();
 
+// A writer's reply for an answer that carries one 32-bit result: the JSON
+// object {key: the answer's first int32}. Returns 1 (for reply-table writers:
+// int write_x(const core_answer& a) { return reply_int_member("res", a); }).
+int reply_int_member(const char* key, const core_answer& answer);
+
 // Ready writers for answers that carry one 32-bit result.
 // {"status": n} (claims the reply).
 void cgi_reply_status(int record_count, const void* payload);

@@ -46,14 +46,13 @@ static_assert(offsetof(cam_status_entry, sn_real) == 848);
 static_assert(offsetof(cam_status_entry, ddns) == 912);
 
 // Message identifiers of the camera channels.
-enum : int {
-    MSG_CAMERA_ADDED = 1201,        // int32 channel
-    MSG_CAMERA_DELETED = 1202,      // int32 channel
-    MSG_CAMERA_CHANGED = 1203,      // int32 channel
-    MSG_CAMERA_POE = 1206,          // cam_poe_notice
-    MSG_CAMERA_STATUS = 3201,       // no payload; answered by 8201
-    MSG_CAMERA_STATUS_REPLY = 8201, // cam_status_entry[]
-};
+inline constexpr int32_t msg_camera_added = 1201;    // int32 channel
+inline constexpr int32_t msg_camera_deleted = 1202;  // int32 channel
+inline constexpr int32_t msg_camera_changed = 1203;  // int32 channel
+inline constexpr int32_t msg_camera_poe = 1206;      // cam_poe_notice
+inline constexpr int32_t msg_camera_status = 3201;   // no payload; answer 8201 cam_status_entry[]
+
+inline constexpr int32_t msg_camera_status_reply = 8201;
 
 // Payload of 1206: the PoE binding of a channel changed.
 struct cam_poe_notice {

@@ -7,21 +7,32 @@
 #include <cstddef>
 #include <cstdint>
 
-// Message identifiers (answers are request + 5000).
-enum : int {
-    MSG_CAM_SUPPORT = 1262,         // int32 channel -> 6262 int32 result
-    MSG_CAM_WATERMARK = 1213,       // int32 channel -> 6213 cam_watermark
-    MSG_CAM_WATERMARK_SET = 1216,   // cam_watermark_set -> 6216 int32 result
-    MSG_CAM_TYPE = 2503,            // int32 camera id -> 7503 int32 type
-    MSG_CAM_INFO_ALL = 2505,        // no payload -> 7505 cam_info[64]
-    MSG_CAM_INFO = 2507,            // int32 channel -> 7507 cam_info
-    MSG_CAM_PARAM_GET = 3225,       // cam_web_param -> 8225 cam_web_param_reply
-    MSG_CAM_PARAM_SET = 3226,       // cam_web_param -> 8226 int32 result
-    MSG_MOTION_STATE = 3307,        // no payload -> 8307 uint64 channel mask
-    MSG_RECORD_DAYS = 3493,         // record_days_req -> 8493 record_days_reply
-    MSG_UI_COMMAND = 4002,          // ui_command -> 9002 ui_command_reply
-    MSG_CHIP_CODE = 4004,           // no payload -> 9004 chip_code_reply
-};
+// Message identifiers; each answer is its request + msg_reply_offset.
+inline constexpr int32_t msg_cam_support = 1262;        // int32 channel -> 6262 int32 result
+inline constexpr int32_t msg_cam_watermark = 1213;      // int32 channel -> 6213 cam_watermark
+inline constexpr int32_t msg_cam_watermark_set = 1216;  // cam_watermark_set -> 6216 int32 result
+inline constexpr int32_t msg_cam_type = 2503;           // int32 camera id -> 7503 int32 type
+inline constexpr int32_t msg_cam_info_all = 2505;       // no payload -> 7505 cam_info[64]
+inline constexpr int32_t msg_cam_info = 2507;           // int32 channel -> 7507 cam_info
+inline constexpr int32_t msg_cam_param_get = 3225;      // cam_web_param -> 8225 cam_web_param_reply
+inline constexpr int32_t msg_cam_param_set = 3226;      // cam_web_param -> 8226 int32 result
+inline constexpr int32_t msg_motion_state = 3307;       // no payload -> 8307 uint64 channel mask
+inline constexpr int32_t msg_record_days = 3493;        // record_days_req -> 8493 record_days_reply
+inline constexpr int32_t msg_ui_command = 4002;         // ui_command -> 9002 ui_command_reply
+inline constexpr int32_t msg_chip_code = 4004;          // no payload -> 9004 chip_code_reply
+
+inline constexpr int32_t msg_cam_support_reply = 6262;
+inline constexpr int32_t msg_cam_watermark_reply = 6213;
+inline constexpr int32_t msg_cam_watermark_set_reply = 6216;
+inline constexpr int32_t msg_cam_type_reply = 7503;
+inline constexpr int32_t msg_cam_info_all_reply = 7505;
+inline constexpr int32_t msg_cam_info_reply = 7507;
+inline constexpr int32_t msg_cam_param_get_reply = 8225;
+inline constexpr int32_t msg_cam_param_set_reply = 8226;
+inline constexpr int32_t msg_motion_state_reply = 8307;
+inline constexpr int32_t msg_record_days_reply = 8493;
+inline constexpr int32_t msg_ui_command_reply = 9002;
+inline constexpr int32_t msg_chip_code_reply = 9004;
 
 inline constexpr int msg_reply_offset = 5000;
 

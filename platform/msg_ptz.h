@@ -6,25 +6,30 @@
 #include <cstddef>
 #include <cstdint>
 
-enum : int {
-    MSG_PTZ_MOVE = 1251,          // ptz_command, notice
-    MSG_PTZ_PORT = 1252,          // int32 channel: its serial settings changed, notice
-    MSG_PTZ_PRESET = 1253,        // ptz_command, notice
-    MSG_PTZ_TOUR_RUN = 1254,      // ptz_command {chn, action, tour}, notice
-    MSG_PTZ_TOUR_CLEAR = 1257,    // ptz_tour_command, notice
-    MSG_PTZ_TOUR_A = 1260,        // ptz_tour_command, notice ("/5002")
-    MSG_PTZ_TOUR_B = 1261,        // ptz_tour_command, notice ("/5003")
-    MSG_PTZ_TOUR_STORE = 1264,    // ptz_tour_store, notice
-    MSG_PTZ_OVERVIEW = 1265,      // int32 channel -> 6265 ptz_overview
-    MSG_PTZ_CHANNEL_ACTION = 1266,// ptz_channel_action, notice
-    MSG_PTZ_ZOOM = 1267,          // ptz_zoom, notice
-    MSG_PTZ_OVERVIEW_FISH = 1268, // ptz_overview_fish_req -> 6268 ptz_overview
-    MSG_PTZ_TOUR_SEND = 1269,     // ptz_tour_send, notice
-    MSG_PTZ_STATUS = 1270,        // int32 channel -> 6270 ptz_status
-    MSG_PTZ_STATUS_SET = 1271,    // ptz_status -> 6271 int32 result
-    MSG_PTZ_CMD_WORD = 3361,      // ptz_cmd_word -> 8361 int32 result
-    MSG_PTZ_STATE = 3363,         // int32 channel -> 8363 ptz_state_reply
-};
+inline constexpr int32_t msg_ptz_move = 1251;            // ptz_command, notice
+inline constexpr int32_t msg_ptz_port = 1252;            // int32 channel: its serial settings changed, notice
+inline constexpr int32_t msg_ptz_preset = 1253;          // ptz_command, notice
+inline constexpr int32_t msg_ptz_tour_run = 1254;        // ptz_command {chn, action, tour}, notice
+inline constexpr int32_t msg_ptz_tour_clear = 1257;      // ptz_tour_command, notice
+inline constexpr int32_t msg_ptz_tour_a = 1260;          // ptz_tour_command, notice ("/5002")
+inline constexpr int32_t msg_ptz_tour_b = 1261;          // ptz_tour_command, notice ("/5003")
+inline constexpr int32_t msg_ptz_tour_store = 1264;      // ptz_tour_store, notice
+inline constexpr int32_t msg_ptz_overview = 1265;        // int32 channel -> 6265 ptz_overview
+inline constexpr int32_t msg_ptz_channel_action = 1266;  // ptz_channel_action, notice
+inline constexpr int32_t msg_ptz_zoom = 1267;            // ptz_zoom, notice
+inline constexpr int32_t msg_ptz_overview_fish = 1268;   // ptz_overview_fish_req -> 6268 ptz_overview
+inline constexpr int32_t msg_ptz_tour_send = 1269;       // ptz_tour_send, notice
+inline constexpr int32_t msg_ptz_status = 1270;          // int32 channel -> 6270 ptz_status
+inline constexpr int32_t msg_ptz_status_set = 1271;      // ptz_status -> 6271 int32 result
+inline constexpr int32_t msg_ptz_cmd_word = 3361;        // ptz_cmd_word -> 8361 int32 result
+inline constexpr int32_t msg_ptz_state = 3363;           // int32 channel -> 8363 ptz_state_reply
+
+inline constexpr int32_t msg_ptz_overview_reply = 6265;
+inline constexpr int32_t msg_ptz_overview_fish_reply = 6268;
+inline constexpr int32_t msg_ptz_status_reply = 6270;
+inline constexpr int32_t msg_ptz_status_set_reply = 6271;
+inline constexpr int32_t msg_ptz_cmd_word_reply = 8361;
+inline constexpr int32_t msg_ptz_state_reply = 8363;
 
 inline constexpr int ptz_tours = 8;          // tour numbers 1..8 in requests
 inline constexpr int ptz_tour_points = 48;

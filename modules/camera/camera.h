@@ -1,24 +1,15 @@
 // The camera module: request handlers of "/2000".."/2081" and the writers of
 // the core daemon's answers to them.
 //
-// camera_table.cpp holds the module's one request table; camera_reply.cpp
-// holds its one reply callback, which hands each answer to the writer of its
-// identifier. Handlers and writers live in one file per topic.
+// camera_table.cpp holds the module's request table and its reply table;
+// handlers and writers live in one file per topic.
 #pragma once
 
-#include <cstdint>
-
+#include "front/core_link.h"
 #include "front/dispatchreq.h"
 
-// ---- reply callback (camera_reply.cpp) ----------------------------------
-
-// The module's callback for every message it sends: finds the writer of the
-// answer's identifier; answers without payload or of unknown identifiers are
-// ignored.
+// The module's callback for every message it sends (camera_table.cpp).
 void camera_reply(void* ctx, const void* header, const void* payload);
-
-// A reply writer: the answer's payload (never null) and its size in bytes.
-typedef void (*camera_writer)(const void* payload, uint32_t size);
 
 // ---- channels (channels.cpp) ----------------------------------------------
 
@@ -31,7 +22,7 @@ void cam_channel_names(request& rq);    // "/2012" channel names
 void cam_set_credentials(request& rq);  // "/2017" camera login
 void cam_set_transport(request& rq);    // "/2031" transport and time sync
 
-void write_channel_list(const void* payload, uint32_t size);  // answer 8201
+int write_channel_list(const core_answer& answer);  // answer 8201
 
 // ---- queries (queries.cpp) ------------------------------------------------
 
@@ -50,15 +41,14 @@ void cam_info_one(request& rq);              // "/2057" information of one camer
 void cam_watermark_get(request& rq);         // "/2058" read the watermark
 void cam_watermark_put(request& rq);         // "/2059" write the watermark
 
-void write_web_param(const void* payload, uint32_t size);          // answer 8225
-void write_web_param_result(const void* payload, uint32_t size);   // answer 8226
-void write_camera_type(const void* payload, uint32_t size);        // answer 7503
-void write_ui_command_result(const void* payload, uint32_t size);  // answer 9002
-void write_chip_code(const void* payload, uint32_t size);          // answer 9004
-void write_motion_state(const void* payload, uint32_t size);       // answer 8307
-void write_cam_info_all(const void* payload, uint32_t size);       // answer 7505
-void write_cam_info(const void* payload, uint32_t size);           // answer 7507
-void write_support(const void* payload, uint32_t size);            // answer 6262
-void write_watermark(const void* payload, uint32_t size);          // answer 6213
-void write_watermark_result(const void* payload, uint32_t size);   // answer 6216
-void write_record_days(const void* payload, uint32_t size);        // answer 8493
+int write_web_param(const core_answer& answer);          // answer 8225
+int write_web_param_result(const core_answer& answer);   // answer 8226
+int write_camera_type(const core_answer& answer);        // answer 7503
+int write_ui_command_result(const core_answer& answer);  // answer 9002
+int write_chip_code(const core_answer& answer);          // answer 9004
+int write_motion_state(const core_answer& answer);       // answer 8307
+int write_cam_info_all(const core_answer& answer);       // answer 7505
+int write_cam_info(const core_answer& answer);           // answer 7507
+int write_result(const core_answer& answer);             // answers 6262, 6216: {"res": n}
+int write_watermark(const core_answer& answer);          // answer 6213
+int write_record_days(const core_answer& answer);        // answer 8493

@@ -5,8 +5,8 @@
 //
 // All but the event schedules are single exchanges with the core daemon:
 // the handler sends one message and waits, and the writer of the answer
-// renders the reply. A writer given fewer bytes than its record writes the
-// request's failure reply at once instead of reading past the payload.
+// renders the reply. The reply table gives a writer only an answer that
+// holds its whole record; a shorter one gets the request's failure reply.
 #include <algorithm>
 #include <cstring>
 #include <ctime>
@@ -17,6 +17,7 @@
 #include "front/web_utils.h"
 #include "modules/camera/camera.h"
 #include "modules/common/channels.h"
+#include "modules/common/field_map.h"
 #include "modules/common/sched_json.h"
 #include "platform/msg_camera_query.h"
 #include "platform/nvr_env.h"
@@ -25,89 +26,63 @@
 
 namespace {
 
-// ---- writer helpers -----------------------------------------------------------
-
-// Claims the reply for a writer that needs need bytes of payload. A shorter
-// answer counts as a failed exchange: its failure reply goes out now.
-bool claim(uint32_t size, size_t need, int fail_type) {
-    if (!core_reply_claim()) return false;
-    if (size < need) {
-        cgi_reply_error(fail_type);
-        core_reply_done(0);
-        return false;
-    }
-    return true;
-}
-
-void finish(const json_ref& obj) {
-    cgi_reply_json(obj.get());
-    core_reply_done(1);
-}
-
-template <typename T>
-T record_of(const void* payload) {
-    T rec;
-    std::memcpy(&rec, payload, sizeof rec);
-    return rec;
-}
-
-// {key: first int32 of the answer}.
-void write_int_member(const void* payload, uint32_t size, const char* key, int fail_type) {
-    if (!claim(size, sizeof(int32_t), fail_type)) return;
-    json_ref obj(json_object_new_object());
-    jadd_int(obj.get(), key, record_of<int32_t>(payload));
-    finish(obj);
-}
-
-json_object* cam_info_json(const cam_info& e) {
-    json_object* o = json_object_new_object();
-    jadd_int(o, "chnid", e.chnid);
-    jadd_field(o, "ipaddr", e.ip_addr, sizeof e.ip_addr);
-    jadd_field(o, "model", e.model, sizeof e.model);
-    jadd_field(o, "fwversion", e.fw_version, sizeof e.fw_version);
-    return o;
-}
-
-// ---- simple queries -------------------------------------------------------------
-
-// A query whose message carries one integer member of the request, or
-// nothing.
-struct query_spec {
-    int msg_id;
-    const char* key;   // request member sent as the int32 payload; null: no payload
-    bool channel;      // the member must be a channel 0..63
-    int fail_type;     // failure reply when the core does not answer
-    bool refuse_json;  // a refused request gets the JSON failure reply (else none)
-};
-
-void run_query(const char* text, const query_spec& q) {
-    int32_t value = 0;
-    if (q.key) {
-        json_ref req = json_parse_object(text);
-        int v = 0;
-        if (!req_int(req, q.key, &v) || (q.channel && !chn_ok(v))) {
-            if (q.refuse_json) cgi_reply_error(REPLY_JSON);
-            return;
-        }
-        value = v;
-    }
-    core_query(camera_reply, q.msg_id, q.key ? sizeof value : 0, q.key ? &value : nullptr, q.fail_type);
-}
-
 // ---- camera web parameters ----------------------------------------------------------
 
+using wp = cam_web_param;
+// "/2023" and "/2024"; a read takes all but "value".
+const field web_param_fields[] = {
+    FM_INT(wp, "id", id).required(),
+    FM_TEXT(wp, "pagename", page_name),
+    FM_TEXT(wp, "httpname", http_name),
+    FM_TEXT(wp, "key", key),
+    FM_TEXT(wp, "value", value),
+};
+constexpr size_t web_param_read_rows = 4;
+
+using wr = cam_web_param_reply;
+const field web_param_reply_fields[] = {
+    FM_INT(wr, "id", id),
+    FM_TEXT(wr, "pagename", page_name),
+    FM_TEXT(wr, "httpname", http_name),
+    FM_TEXT(wr, "key", key),
+    FM_TEXT(wr, "value", value),
+};
+
 // The parameter of a "/2023" or "/2024" request; false when it has no "id".
-bool take_web_param(const char* text, bool with_value, cam_web_param* p) {
-    json_ref req = json_parse_object(text);
-    int id = 0;
-    if (!req_int(req, "id", &id)) return false;
+bool web_param_from(json_object* req, std::span<const field> map, cam_web_param* p) {
+    if (!fields_valid(req, map)) return false;
     std::memset(p, 0, sizeof *p);
-    p->id = id;
-    req_text(req.get(), "pagename", p->page_name, sizeof p->page_name);
-    req_text(req.get(), "httpname", p->http_name, sizeof p->http_name);
-    req_text(req.get(), "key", p->key, sizeof p->key);
-    if (with_value) req_text(req.get(), "value", p->value, sizeof p->value);
+    fields_from_json(req, p, map);
     return true;
+}
+
+// ---- camera information and the watermark ------------------------------------------
+
+const field cam_info_fields[] = {
+    FM_INT(cam_info, "chnid", chnid),
+    FM_TEXT(cam_info, "ipaddr", ip_addr),
+    FM_TEXT(cam_info, "model", model),
+    FM_TEXT(cam_info, "fwversion", fw_version),
+};
+
+const field watermark_fields[] = {
+    FM_INT(cam_watermark, "chnid", chnid),
+    FM_INT(cam_watermark, "enable", enable),
+    FM_TEXT(cam_watermark, "watermark", watermark),
+};
+
+using ws = cam_watermark_set;
+const field watermark_set_fields[] = {
+    FM_INT(ws, "enable", enable),
+    FM_TEXT(ws, "watermark", watermark),
+    FM_TEXT(ws, "copy", copy).chars(64),
+};
+
+// Answers rec's fields as one JSON object.
+int reply_fields(const void* rec, std::span<const field> map) {
+    json_ref obj(fields_object(rec, map));
+    cgi_reply_json(obj.get());
+    return 1;
 }
 
 // ---- event schedules ----------------------------------------------------------------
@@ -132,11 +107,9 @@ void read_event_schedule(const event_schedule& e, int chn, week_schedule* sched)
         read_smart_event_effective_schedule(TQDB_FILE, sched, chn, e.smart_type);
 }
 
-void write_event_schedule(const event_schedule& e, int chn, const week_schedule& sched) {
-    if (e.smart_type < 0)
-        write_motion_effective_schedule(TQDB_FILE, &sched, chn);
-    else
-        write_smart_event_effective_schedule(TQDB_FILE, &sched, chn, e.smart_type);
+int write_event_schedule(const event_schedule& e, int chn, const week_schedule& sched) {
+    if (e.smart_type < 0) return write_motion_effective_schedule(TQDB_FILE, &sched, chn);
+    return write_smart_event_effective_schedule(TQDB_FILE, &sched, chn, e.smart_type);
 }
 
 // The page shows a slot without a start as a midnight-to-midnight slot.
@@ -157,95 +130,68 @@ void fill_empty_slots(week_schedule* sched) {
 // ---- handlers -------------------------------------------------------------------------
 
 void cam_param_get(request& rq) {
-    char* text = rq.text;
     cam_web_param p;
-    if (!take_web_param(text, false, &p)) return;
+    if (!web_param_from(rq.json, std::span(web_param_fields).first(web_param_read_rows), &p))
+        return rq.refuse("id");
     p.flag = p.page_name[0] == '\0' ? 1 : 0;
-    core_query(camera_reply, MSG_CAM_PARAM_GET, sizeof p, &p, REPLY_TEXT);
+    core_query(camera_reply, msg_cam_param_get, sizeof p, &p, REPLY_TEXT);
 }
 
 void cam_param_set(request& rq) {
-    char* text = rq.text;
     cam_web_param p;
-    if (!take_web_param(text, true, &p)) return;
+    if (!web_param_from(rq.json, web_param_fields, &p)) return rq.refuse("id");
     // The camera needs a moment before it takes a new rate control.
     if (std::strcmp(p.key, "ratecontrol1") == 0 || std::strcmp(p.key, "ratecontrol2") == 0)
         nvr_sleep_ms(2000);
-    core_query(camera_reply, MSG_CAM_PARAM_SET, sizeof p, &p, REPLY_TEXT);
+    core_query(camera_reply, msg_cam_param_set, sizeof p, &p, REPLY_TEXT);
 }
 
 void cam_type(request& rq) {
-    char* text = rq.text;
-    run_query(text, {MSG_CAM_TYPE, "id", false, REPLY_TEXT, false});
+    int id = 0;
+    if (!req_int(rq.json, "id", &id)) return rq.refuse("id");
+    int32_t payload = id;
+    core_query(camera_reply, msg_cam_type, sizeof payload, &payload, REPLY_TEXT);
 }
 
 void cam_ui_command(request& rq) {
-    char* text = rq.text;
-    json_ref req = json_parse_object(text);
-    const char* cmd = req_str(req, "cmd");
-    if (!cmd) return;
+    const char* cmd = req_str(rq.json, "cmd");
+    if (!cmd) return rq.refuse("cmd");
     ui_command c;
     copy_text(c.text, sizeof c.text, cmd);
-    core_query(camera_reply, MSG_UI_COMMAND, sizeof c, &c, REPLY_TEXT);
+    core_query(camera_reply, msg_ui_command, sizeof c, &c, REPLY_TEXT);
 }
 
-void cam_chip_code(request& rq) {
-    char* text = rq.text;
-    run_query(text, {MSG_CHIP_CODE, nullptr, false, REPLY_TEXT, false});
-}
-void cam_motion_state(request& rq) {
-    char* text = rq.text;
-    run_query(text, {MSG_MOTION_STATE, nullptr, false, REPLY_TEXT, false});
-}
-void cam_info_all(request& rq) {
-    char* text = rq.text;
-    run_query(text, {MSG_CAM_INFO_ALL, nullptr, false, REPLY_JSON, false});
-}
-void cam_support(request& rq) {
-    char* text = rq.text;
-    run_query(text, {MSG_CAM_SUPPORT, "chnid", true, REPLY_JSON, true});
-}
-void cam_info_one(request& rq) {
-    char* text = rq.text;
-    run_query(text, {MSG_CAM_INFO, "chnid", true, REPLY_JSON, true});
-}
-void cam_watermark_get(request& rq) {
-    char* text = rq.text;
-    run_query(text, {MSG_CAM_WATERMARK, "chnid", true, REPLY_JSON, true});
-}
+void cam_chip_code(request&) { core_query(camera_reply, msg_chip_code, 0, nullptr, REPLY_TEXT); }
+void cam_motion_state(request&) { core_query(camera_reply, msg_motion_state, 0, nullptr, REPLY_TEXT); }
+void cam_info_all(request&) { core_query(camera_reply, msg_cam_info_all, 0, nullptr, REPLY_JSON); }
+void cam_support(request& rq) { channel_query(rq, "chnid", camera_reply, msg_cam_support); }
+void cam_info_one(request& rq) { channel_query(rq, "chnid", camera_reply, msg_cam_info); }
+void cam_watermark_get(request& rq) { channel_query(rq, "chnid", camera_reply, msg_cam_watermark); }
 
 void cam_watermark_put(request& rq) {
-    char* text = rq.text;
-    json_ref req = json_parse_object(text);
     int chn = -1;
-    if (!req_int(req, "chnid", &chn) || !chn_ok(chn)) {
-        cgi_reply_error(REPLY_JSON);
-        return;
-    }
+    if (!req_channel(rq.json, "chnid", &chn)) return rq.refuse("chnid");
     cam_watermark_set w;
     std::memset(&w, 0, sizeof w);
     w.chnid = chn;
-    w.enable = req_int_or(req, "enable", 0);
-    req_text(req.get(), "watermark", w.watermark, sizeof w.watermark);
-    req_text(req.get(), "copy", w.copy, sizeof w.copy, 64);
+    fields_from_json(rq.json, &w, watermark_set_fields, FM_ZERO_ABSENT);
     // The channel's own place is always marked; a shorter copy text is
     // filled with '0' up to it, so the text stays one character per channel.
     for (int i = static_cast<int>(strnlen(w.copy, 64)); i < chn; ++i) w.copy[i] = '0';
     w.copy[chn] = '1';
-    core_query(camera_reply, MSG_CAM_WATERMARK_SET, sizeof w, &w, REPLY_JSON);
+    core_query(camera_reply, msg_cam_watermark_set, sizeof w, &w, REPLY_JSON);
 }
 
 void cam_record_days(request& rq) {
-    char* text = rq.text;
-    json_ref req = json_parse_object(text);
+    json_object* req = rq.json;
     const char* time_text = req_str(req, "time");
     int chn = -1;
     int stream = 0;
-    if (!time_text || !req_int(req, "chnid", &chn) || !req_int(req, "streamType", &stream) || !chn_ok(chn))
-        return;
+    if (!time_text || !req_channel(req, "chnid", &chn) || !req_int(req, "streamType", &stream))
+        return rq.refuse("time, chnid or streamType");
     struct tm when = {};
     const char* end = strptime(time_text, "%Y-%m-%d %H:%M:%S", &when);
-    if (!end || *end != '\0') return;
+    if (!end || *end != '\0') return rq.refuse("time");
     record_days_req q;
     std::memset(&q, 0, sizeof q);
     q.stream = stream == 1 ? 1 : 0;
@@ -253,14 +199,12 @@ void cam_record_days(request& rq) {
     q.month = when.tm_mon + 1;
     std::memset(q.channels, '0', 64);
     q.channels[chn] = '1';
-    core_query(camera_reply, MSG_RECORD_DAYS, sizeof q, &q, REPLY_JSON);
+    core_query(camera_reply, msg_record_days, sizeof q, &q, REPLY_JSON);
 }
 
 void cam_event_schedules(request& rq) {
-    char* text = rq.text;
-    json_ref req = json_parse_object(text);
     int chn = -1;
-    if (!req_int(req, "channel", &chn) || !chn_ok(chn)) return;
+    if (!req_channel(rq.json, "channel", &chn)) return rq.refuse("channel");
     json_ref reply(json_object_new_object());
     for (const event_schedule& e : event_schedules) {
         week_schedule sched;
@@ -272,110 +216,96 @@ void cam_event_schedules(request& rq) {
 }
 
 void cam_event_schedules_copy(request& rq) {
-    char* text = rq.text;
-    json_ref req = json_parse_object(text);
+    json_object* req = rq.json;
     int chn = -1;
-    if (!req_int(req, "channel", &chn) || !chn_ok(chn)) return;
+    if (!req_channel(req, "channel", &chn)) return rq.refuse("channel");
     // Only the event numbers that exist are visited, whatever range is asked.
     int first = std::max(req_int_or(req, "start", 0), 0);
     int last = std::min(req_int_or(req, "end", 0), event_schedule_count - 1);
-    for (int n = first; n <= last; ++n) {
-        week_schedule sched;
-        // A member the request leaves out keeps the stored schedule.
-        if (schedule_from_json(req.get(), event_schedules[n].member, &sched) == 0)
-            write_event_schedule(event_schedules[n], chn, sched);
-    }
+    // The schedules of one request are stored together or not at all.
+    int rc = tqdb_atomic(TQDB_FILE, [&] {
+        for (int n = first; n <= last; ++n) {
+            week_schedule sched;
+            // A member the request leaves out keeps the stored schedule.
+            if (schedule_from_json(req, event_schedules[n].member, &sched) != 0) continue;
+            if (int rc = write_event_schedule(event_schedules[n], chn, sched); rc != 0) return rc;
+        }
+        return 0;
+    });
+    if (rc != 0) return rq.fail();
     cgi_reply(REPLY_TEXT, "OK");
 }
 
 // ---- writers ---------------------------------------------------------------------------
 
-void write_web_param(const void* payload, uint32_t size) {
-    if (!claim(size, sizeof(cam_web_param_reply), REPLY_TEXT)) return;
-    auto r = record_of<cam_web_param_reply>(payload);
+int write_web_param(const core_answer& answer) {
+    cam_web_param_reply r = answer.rec<cam_web_param_reply>();
+    return reply_fields(&r, web_param_reply_fields);
+}
+
+int write_web_param_result(const core_answer& answer) {
+    cgi_reply(REPLY_TEXT, answer.rec<int32_t>() == 0 ? "OK" : "ERROR");
+    return 1;
+}
+
+int write_camera_type(const core_answer& answer) { return reply_int_member("type", answer); }
+int write_result(const core_answer& answer) { return reply_int_member("res", answer); }
+
+// The result text fills the answer after its four words.
+int write_ui_command_result(const core_answer& answer) {
     json_ref obj(json_object_new_object());
-    jadd_int(obj.get(), "id", r.id);
-    jadd_field(obj.get(), "pagename", r.page_name, sizeof r.page_name);
-    jadd_field(obj.get(), "httpname", r.http_name, sizeof r.http_name);
-    jadd_field(obj.get(), "key", r.key, sizeof r.key);
-    jadd_field(obj.get(), "value", r.value, sizeof r.value);
-    finish(obj);
+    jadd_field(obj.get(), "result", answer.bytes() + ui_command_result_at,
+               answer.size - ui_command_result_at);
+    cgi_reply_json(obj.get());
+    return 1;
 }
 
-void write_web_param_result(const void* payload, uint32_t size) {
-    if (!claim(size, sizeof(int32_t), REPLY_TEXT)) return;
-    cgi_reply(REPLY_TEXT, record_of<int32_t>(payload) == 0 ? "OK" : "ERROR");
-    core_reply_done(1);
-}
-
-void write_camera_type(const void* payload, uint32_t size) {
-    write_int_member(payload, size, "type", REPLY_TEXT);
-}
-
-void write_ui_command_result(const void* payload, uint32_t size) {
-    if (!claim(size, ui_command_result_at, REPLY_TEXT)) return;
+int write_chip_code(const core_answer& answer) {
     json_ref obj(json_object_new_object());
-    jadd_field(obj.get(), "result", static_cast<const char*>(payload) + ui_command_result_at,
-               size - ui_command_result_at);
-    finish(obj);
+    jadd_field(obj.get(), "chip_code", answer.bytes(), answer.size);
+    cgi_reply_json(obj.get());
+    return 1;
 }
 
-void write_chip_code(const void* payload, uint32_t size) {
-    if (!claim(size, 1, REPLY_TEXT)) return;
-    json_ref obj(json_object_new_object());
-    jadd_field(obj.get(), "chip_code", static_cast<const char*>(payload), size);
-    finish(obj);
-}
-
-void write_motion_state(const void* payload, uint32_t size) {
-    if (!claim(size, sizeof(uint64_t), REPLY_TEXT)) return;
-    uint64_t mask = record_of<uint64_t>(payload);
+int write_motion_state(const core_answer& answer) {
+    uint64_t mask = answer.rec<uint64_t>();
     char text[65];
     for (int n = 0; n < 64; ++n) text[n] = (mask >> n) & 1 ? '1' : '0';
     text[64] = '\0';
     json_ref obj(json_object_new_object());
     jadd_str(obj.get(), "Motion", text);
-    finish(obj);
+    cgi_reply_json(obj.get());
+    return 1;
 }
 
-void write_cam_info_all(const void* payload, uint32_t size) {
-    if (!claim(size, 0, REPLY_JSON)) return;
-    size_t count = std::min<size_t>(size / sizeof(cam_info), cam_info_entries);
+// No more than the 64 channels, whatever the answer holds.
+int write_cam_info_all(const core_answer& answer) {
+    size_t count = std::min<size_t>(answer.size / sizeof(cam_info), cam_info_entries);
     json_ref obj(json_object_new_object());
     json_object* list = json_object_new_array();
     json_object_object_add(obj.get(), "IPC", list);
-    const auto* bytes = static_cast<const unsigned char*>(payload);
-    for (size_t i = 0; i < count; ++i)
-        json_object_array_add(list, cam_info_json(record_of<cam_info>(bytes + i * sizeof(cam_info))));
-    finish(obj);
+    for (size_t i = 0; i < count; ++i) {
+        cam_info e = answer.rec<cam_info>(i);
+        json_object_array_add(list, fields_object(&e, cam_info_fields));
+    }
+    cgi_reply_json(obj.get());
+    return 1;
 }
 
-void write_cam_info(const void* payload, uint32_t size) {
-    if (!claim(size, sizeof(cam_info), REPLY_JSON)) return;
-    json_ref obj(cam_info_json(record_of<cam_info>(payload)));
-    finish(obj);
+int write_cam_info(const core_answer& answer) {
+    cam_info e = answer.rec<cam_info>();
+    return reply_fields(&e, cam_info_fields);
 }
 
-void write_support(const void* payload, uint32_t size) { write_int_member(payload, size, "res", REPLY_JSON); }
-
-void write_watermark(const void* payload, uint32_t size) {
-    if (!claim(size, sizeof(cam_watermark), REPLY_JSON)) return;
-    auto w = record_of<cam_watermark>(payload);
-    json_ref obj(json_object_new_object());
-    jadd_int(obj.get(), "chnid", w.chnid);
-    jadd_int(obj.get(), "enable", w.enable);
-    jadd_field(obj.get(), "watermark", w.watermark, sizeof w.watermark);
-    finish(obj);
+int write_watermark(const core_answer& answer) {
+    cam_watermark w = answer.rec<cam_watermark>();
+    return reply_fields(&w, watermark_fields);
 }
 
-void write_watermark_result(const void* payload, uint32_t size) {
-    write_int_member(payload, size, "res", REPLY_JSON);
-}
-
-void write_record_days(const void* payload, uint32_t size) {
-    if (!claim(size, sizeof(record_days_reply), REPLY_JSON)) return;
-    auto r = record_of<record_days_reply>(payload);
+int write_record_days(const core_answer& answer) {
+    record_days_reply r = answer.rec<record_days_reply>();
     json_ref days(json_object_new_array());
     for (int32_t d : r.day) json_object_array_add(days.get(), json_object_new_int(d != 0 ? 1 : 0));
-    finish(days);
+    cgi_reply_json(days.get());
+    return 1;
 }

@@ -1,6 +1,7 @@
 #include "modules/common/channels.h"
 
 #include "front/bare_number.h"
+#include "front/dispatchreq.h"
 #include "front/json_req.h"
 #include "modules/common/sched_json.h"
 #include "platform/tqdb/tqdb.h"
@@ -24,6 +25,14 @@ int mask_channels(uint64_t mask, int32_t* list) {
     for (int ch = 0; ch < 64; ++ch)
         if (mask >> ch & 1) list[count++] = ch;
     return count;
+}
+
+void channel_query(request& rq, const char* key, reply_callback cb, int32_t msg_id, int limit) {
+    int chn = -1;
+    if (!req_channel(rq.json, key, &chn, limit)) return rq.refuse(key);
+    const bool json = rq.row && (rq.row->out == OUT_JSON || rq.row->out == OUT_JSON_ERR);
+    int32_t payload = chn;
+    core_query(cb, msg_id, sizeof payload, &payload, json ? REPLY_JSON : REPLY_TEXT);
 }
 
 int max_channels() {

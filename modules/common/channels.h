@@ -9,6 +9,10 @@
 
 #include <cstdint>
 
+#include "front/core_link.h"
+
+struct request;
+
 inline constexpr int channel_limit = 64;
 
 inline bool chn_ok(int chn, int limit = channel_limit) { return chn >= 0 && chn < limit; }
@@ -24,6 +28,12 @@ uint64_t listed_mask(json_object* req, const char* array_member, const char* cou
                      int limit = channel_limit);
 // The channels of a mask, ascending, into list (64 entries); their count.
 int mask_channels(uint64_t mask, int32_t* list);
+
+// The query of one channel: sends the request's member key, a channel
+// 0..limit-1, as an int32 payload and waits for the answer (core_query),
+// whose failure reply takes the row's reply form. A request without such a
+// member is refused.
+void channel_query(request& rq, const char* key, reply_callback cb, int32_t msg_id, int limit = channel_limit);
 
 // The number of channels offered ("max_cameras", default 32), kept to 1..64
 // so that it can bound a loop, an index or a channel range.

@@ -1,19 +1,17 @@
 // Helpers shared by the PTZ handlers: the operation log, the camera's PTZ
-// settings page, the channel of a request and the tour command.
+// settings page and the tour command.
 #include <cstdio>
 #include <cstring>
 
 #include "front/core_link.h"
 #include "front/json_req.h"
 #include "front/web_utils.h"
-#include "modules/common/channels.h"
 #include "modules/ptz/ptz.h"
 #include "platform/msg_camera_query.h"
 #include "platform/msg_ptz.h"
 
 namespace {
 
-constexpr int64_t ptz_log_sub_type = 206;
 const char ptz_settings_page[] = "vsetting.html";
 
 }  // namespace
@@ -29,7 +27,7 @@ void ptz_camera_param(int chn, const char* key, const char* value) {
     copy_text(p.http_name, sizeof p.http_name, ptz_settings_page);
     copy_text(p.key, sizeof p.key, key);
     copy_text(p.value, sizeof p.value, value);
-    core_query(ptz_reply, MSG_CAM_PARAM_SET, sizeof p, &p, REPLY_TEXT);
+    core_query(ptz_reply, msg_cam_param_set, sizeof p, &p, REPLY_TEXT);
 }
 
 // The camera counts its speeds from 0, the page from 1; anything below 1
@@ -38,15 +36,6 @@ void ptz_camera_speed(int chn, int speed) {
     char value[16];
     std::snprintf(value, sizeof value, "%d", speed < 1 ? 1 : speed - 1);
     ptz_camera_param(chn, "ptzspeed", value);
-}
-
-json_ref ptz_channel_request(const char* text, const char* key, int* chn, bool json_error) {
-    json_ref req = json_parse_object(text);
-    if (!req_int(req, key, chn) || !chn_ok(*chn)) {
-        if (json_error) cgi_reply_error(REPLY_JSON);
-        return nullptr;
-    }
-    return req;
 }
 
 void ptz_tour_command_from(json_object* req, int chn, int tour, ptz_tour_command* cmd) {

@@ -3,11 +3,11 @@
 //
 // A tour has 48 points and a channel 8 tours. A request whose channel is not
 // 0..63, whose tour is not 1..8, or whose row count exceeds 48 or the points
-// it carries gets no reply and sends nothing: the count indexes the tour and
+// it carries is refused and sends nothing: the count indexes the tour and
 // the messages, so it is checked before anything is filled.
 //
 // Storing and clearing change one tour of a table that holds all eight, so
-// each reads, changes and writes the table under the CGI lock: two requests
+// each edits the table in one transaction, under the CGI lock: two requests
 // for different tours of a channel must not undo each other.
 #include <algorithm>
 #include <cstring>
@@ -24,18 +24,15 @@
 namespace {
 
 struct tour_request {
-    json_ref req;
     int chn = -1;
     int tour = 0;  // 1..8
     int rows = 0;  // points given in path
     json_object* path = nullptr;
 };
 
-// Parses and checks a tour request; with_path also takes "rowsize" and "path".
-bool take_tour_request(const char* text, bool with_path, tour_request* t) {
-    t->req = json_parse_object(text);
-    json_object* req = t->req.get();
-    if (!req || !req_ints_in_range(req, {{"chn", 0, 63}, {"tourid", 1, ptz_tours}})) return false;
+// Checks a tour request; with_path also takes "rowsize" and "path".
+bool take_tour_request(json_object* req, bool with_path, tour_request* t) {
+    if (!req_ints_in_range(req, {{"chn", 0, 63}, {"tourid", 1, ptz_tours}})) return false;
     t->chn = req_int_or(req, "chn", -1);
     t->tour = req_int_or(req, "tourid", 0);
     if (!with_path) return true;
@@ -54,11 +51,11 @@ ptz_tour_point path_point(const tour_request& t, int p) {
     return {req_int_or(item, "preset", 0), req_int_or(item, "time", 0), req_int_or(item, "speed", 0)};
 }
 
-ptz_tour_table load_tours(int chn) {
-    ptz_tour_table table;
-    std::memset(&table, 0, sizeof table);
-    read_ptz_tour(TQDB_FILE, &table, chn);
-    return table;
+// Applies change to the channel's stored tour table, under the CGI lock.
+template <typename Fn>
+int edit_tours(int chn, Fn&& change) {
+    cgi_lock_guard lock;
+    return edit_ptz_tour(TQDB_FILE, chn, change);
 }
 
 void done(int chn) {
@@ -69,36 +66,30 @@ void done(int chn) {
 }  // namespace
 
 void ptz_tour_save(request& rq) {
-    char* text = rq.text;
     tour_request t;
-    if (!take_tour_request(text, true, &t)) return;
-    ptz_tour_table table;
-    ptz_tour_point* points = table.tours[t.tour - 1];
-    {
-        cgi_lock_guard lock;
-        table = load_tours(t.chn);
-        for (int p = 0; p < t.rows; ++p) points[p] = path_point(t, p);
-        write_ptz_tour(TQDB_FILE, &table, t.chn);
-    }
-
+    if (!take_tour_request(rq.json, true, &t)) return rq.refuse("chn, tourid, rowsize or path");
     ptz_tour_store msg;
     std::memset(&msg, 0, sizeof msg);
     msg.channel = t.chn;
     msg.tour = t.tour;
     msg.row_count = t.rows;
-    std::memcpy(msg.points, points, sizeof msg.points);
-    core_notify(ptz_reply, MSG_PTZ_TOUR_STORE, sizeof msg, &msg);
+    int rc = edit_tours(t.chn, [&](ptz_tour_table& table) {
+        ptz_tour_point* points = table.tours[t.tour - 1];
+        for (int p = 0; p < t.rows; ++p) points[p] = path_point(t, p);
+        std::memcpy(msg.points, points, sizeof msg.points);
+    });
+    if (rc != 0) return rq.fail();
+    core_notify(ptz_reply, msg_ptz_tour_store, sizeof msg, &msg);
     done(t.chn);
 }
 
 void ptz_tour_send_path(request& rq) {
-    char* text = rq.text;
     tour_request t;
-    if (!take_tour_request(text, true, &t)) return;
+    if (!take_tour_request(rq.json, true, &t)) return rq.refuse("chn, tourid, rowsize or path");
     auto msg = std::make_unique<ptz_tour_send>();
     std::memset(msg.get(), 0, sizeof *msg);
     msg->channel = t.chn;
-    msg->stream_id = req_int_or(t.req, "streamId", 0);
+    msg->stream_id = req_int_or(rq.json, "streamId", 0);
     msg->tour_index = t.tour - 1;
     ptz_tour_arrays& tour = msg->tours[t.tour - 1];
     for (int p = 0; p < t.rows; ++p) {
@@ -107,23 +98,19 @@ void ptz_tour_send_path(request& rq) {
         tour.time[p] = point.time;
         tour.speed[p] = point.speed;
     }
-    core_notify(ptz_reply, MSG_PTZ_TOUR_SEND, sizeof *msg, msg.get());
+    core_notify(ptz_reply, msg_ptz_tour_send, sizeof *msg, msg.get());
     done(t.chn);
 }
 
 void ptz_tour_clear(request& rq) {
-    char* text = rq.text;
     tour_request t;
-    if (!take_tour_request(text, false, &t)) return;
-    {
-        cgi_lock_guard lock;
-        ptz_tour_table table = load_tours(t.chn);
+    if (!take_tour_request(rq.json, false, &t)) return rq.refuse("chn or tourid");
+    int rc = edit_tours(t.chn, [&](ptz_tour_table& table) {
         for (ptz_tour_point& point : table.tours[t.tour - 1]) point.preset = 0;
-        write_ptz_tour(TQDB_FILE, &table, t.chn);
-    }
-
+    });
+    if (rc != 0) return rq.fail();
     ptz_tour_command cmd;
-    ptz_tour_command_from(t.req.get(), t.chn, t.tour, &cmd);
-    core_notify(ptz_reply, MSG_PTZ_TOUR_CLEAR, sizeof cmd, &cmd);
+    ptz_tour_command_from(rq.json, t.chn, t.tour, &cmd);
+    core_notify(ptz_reply, msg_ptz_tour_clear, sizeof cmd, &cmd);
     done(t.chn);
 }

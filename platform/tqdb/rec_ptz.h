@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 // Serial-port settings of a channel's PTZ camera (key: cam_id, 64 rows).
 struct ptz_port_record {
@@ -65,3 +66,19 @@ TQDB_KEYED(ptz_speed, ptz_speed_record, tqdb_tbl_ptz_speed)
 // fails.
 int read_ptz_tour(const char* path, ptz_tour_table* table, int chn);
 int write_ptz_tour(const char* path, const ptz_tour_table* table, int chn);
+// Changes the tour table of channel chn (0..63) in one write transaction:
+// change gets the stored table (zeros where none is stored) and returns 0
+// to store it, anything else (returned) to leave it. -1 when the file could
+// not be read or written.
+int edit_ptz_tour_fn(const char* path, int chn, int (*change)(void* ctx, ptz_tour_table* table), void* ctx);
+// The same with a function of (ptz_tour_table&) that always stores.
+template <typename Fn>
+int edit_ptz_tour(const char* path, int chn, Fn&& fn) {
+    return edit_ptz_tour_fn(
+        path, chn,
+        [](void* ctx, ptz_tour_table* table) -> int {
+            (*static_cast<std::remove_reference_t<Fn>*>(ctx))(*table);
+            return 0;
+        },
+        &fn);
+}

@@ -1,46 +1,26 @@
 // Camera channels end to end: webreq as a CGI process, the database of a
 // fresh root, and a fake core daemon that records every message.
-#include "front/json_req.h"
 #include "platform/msg_camera.h"
 #include "platform/tqdb/rec_camera.h"
 #include "platform/tqdb/rec_camera_mask.h"
 #include "platform/tqdb/tqdb.h"
-#include "tests/harness/cgi_harness.h"
-#include "tools/coresim/coresim.h"
+#include "tests/harness/db_faults.h"
+#include "tests/harness/exchange_case.h"
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
 
+namespace xcase {
 namespace {
-
-using coresim::bytes;
-
-int32_t int_at(const bytes& b, size_t at) {
-    int32_t v = 0;
-    if (b.size() >= at + 4) std::memcpy(&v, b.data() + at, 4);
-    return v;
-}
 
 // Sets a record's text field as a whole (NUL-padded).
 template <size_t N>
 void set_text(char (&field)[N], const char* text) {
     std::memset(field, 0, N);
     std::strncpy(field, text, N - 1);
-}
-
-bytes ints(std::initializer_list<int32_t> values) {
-    bytes b;
-    for (int32_t v : values) {
-        uint8_t raw[4];
-        std::memcpy(raw, &v, 4);
-        b.insert(b.end(), raw, raw + 4);
-    }
-    return b;
 }
 
 // json-c's spaced form of an object whose members are given as JSON texts.
@@ -80,62 +60,23 @@ std::string packed_detail(const std::string& detail) {
     return out;
 }
 
-void expect_log(const coresim::request& m, int64_t sub_type, int32_t parameter, int32_t chan_no,
-                const std::string& detail, const std::string& where) {
-    ASSERT_EQ(m.id, 3485) << where;
-    ASSERT_EQ(m.payload.size(), 672u) << where;
-    EXPECT_EQ(int_at(m.payload, 0), 4) << where;
-    int64_t sub = 0;
-    std::memcpy(&sub, m.payload.data() + 8, 8);
-    EXPECT_EQ(sub, sub_type) << where;
-    EXPECT_EQ(int_at(m.payload, 24), parameter) << where;
-    EXPECT_EQ(int_at(m.payload, 28), 1) << where;
-    EXPECT_EQ(int_at(m.payload, 32), chan_no) << where;
-    EXPECT_STREQ(reinterpret_cast<const char*>(m.payload.data() + 36), "127.0.0.1") << where;
-    std::string block(reinterpret_cast<const char*>(m.payload.data() + 152), 512);
-    if (detail.empty()) {
-        EXPECT_EQ(int_at(m.payload, 148), 0) << where;
-        EXPECT_EQ(block, std::string(512, '\0')) << where;
-    } else {
-        std::string want = packed_detail(detail);
-        EXPECT_EQ(int_at(m.payload, 148), static_cast<int32_t>(want.size())) << where;
-        EXPECT_EQ(block, want + std::string(512 - want.size(), '\0')) << where;
+// The operation-log entry of a camera change: the common record, and for a
+// detail block its length at 148 and the packed block from 152 on.
+msg camera_log(int64_t sub_type, int32_t parameter, int32_t chan_no, const std::string& detail = "") {
+    bytes entry = oplog(sub_type, parameter, chan_no);
+    if (!detail.empty()) {
+        std::string packed = packed_detail(detail);
+        int32_t len = static_cast<int32_t>(packed.size());
+        std::memcpy(entry.data() + 148, &len, 4);
+        std::memcpy(entry.data() + 152, packed.data(), packed.size());
     }
+    return {3485, entry};
 }
 
-class CameraChannels : public ::testing::Test {
+class CameraChannels : public exchange_case {
 protected:
-    void SetUp() override { ASSERT_TRUE(core.start(root.path())); }
-    void TearDown() override { core.stop(); }
-
-    // The messages the core received, once expected of them have arrived and
-    // every link of the finished requests is closed, in the order they were
-    // sent: each message goes on a link of its own, and links are numbered in
-    // the order they were opened (the daemon serves each on its own thread,
-    // so its journal may interleave). The journal is then cleared for the
-    // next case.
-    std::vector<coresim::request> sent(size_t expected) {
-        core.wait_for(expected);
-        core.wait_idle();
-        auto msgs = core.journal();
-        core.clear_journal();
-        std::stable_sort(msgs.begin(), msgs.end(),
-                         [](const coresim::request& a, const coresim::request& b) { return a.conn < b.conn; });
-        return msgs;
-    }
-
-    camera_record camera(int chn) {
-        camera_record cam;
-        std::memset(&cam, 0, sizeof cam);
-        EXPECT_EQ(read_camera(TQDB_FILE, &cam, chn), 0) << "channel " << chn;
-        return cam;
-    }
-    osd_record osd(int chn) {
-        osd_record rec;
-        std::memset(&rec, 0, sizeof rec);
-        EXPECT_EQ(read_osd(TQDB_FILE, &rec, chn), 0) << "channel " << chn;
-        return rec;
-    }
+    camera_record camera(int chn) { return read_back<camera_record>(tqdb_tbl_camera, chn); }
+    osd_record osd(int chn) { return read_back<osd_record>(tqdb_tbl_osd, chn); }
     static bool same(const camera_record& a, const camera_record& b) { return !std::memcmp(&a, &b, sizeof a); }
 
     // A stored camera with every field set, untouched bytes included.
@@ -172,9 +113,6 @@ protected:
         EXPECT_EQ(write_camera(TQDB_FILE, &cam), 0);
         return cam;
     }
-
-    test_root root;
-    coresim_server core;
 };
 
 // ---- "/2001", "/2007" ---------------------------------------------------------------
@@ -239,7 +177,6 @@ TEST_F(CameraChannels, ChannelListShowsEveryListedChannelWithItsNameAndTheChanne
     ASSERT_EQ(write_osd(TQDB_FILE, &named), 0);
     cam_status_entry wide = status_entry(2);
     std::memset(wide.vendor, 'v', sizeof wide.vendor);  // no terminator: cut at the field
-    core.add_reply(3201, 8201, entries({status_entry(1), wide}));
 
     struct row {
         int line;
@@ -253,6 +190,8 @@ TEST_F(CameraChannels, ChannelListShowsEveryListedChannelWithItsNameAndTheChanne
         {__LINE__, "/2001", "100", "64"},
     };
     for (const row& r : rows) {
+        fresh_case();
+        answer(3201, entries({status_entry(1), wide}), 8201);
         if (r.max_cameras) {
             ASSERT_EQ(set_param_value(TQDB_FILE, "max_cameras", r.max_cameras), 0);
         }
@@ -260,15 +199,12 @@ TEST_F(CameraChannels, ChannelListShowsEveryListedChannelWithItsNameAndTheChanne
         std::string list = "[ " + status_json(1, "Gate") + ", " + status_json(2, "CAM3", std::string(192, 'v')) + " ]";
         EXPECT_EQ(res.out, json_reply(spaced({{"IPC", list}, {"maxIPCNums", r.max_shown}})))
             << "row at line " << r.line;
-        auto msgs = sent(1);
-        ASSERT_EQ(msgs.size(), 1u) << "row at line " << r.line;
-        EXPECT_EQ(msgs[0].id, 3201);
-        EXPECT_TRUE(msgs[0].payload.empty());
+        expect_sent({{3201, {}}}, r.line);
     }
 }
 
 TEST_F(CameraChannels, ChannelListAnswersWithoutWholeEntriesOrWithoutAnAnswer) {
-    core.add_reply(3201, 8201, bytes(975, 0));
+    answer(3201, bytes(975, 0), 8201);
     EXPECT_EQ(cgi_get(root, "/2001").out, json_reply("{ \"IPC\": [ ], \"maxIPCNums\": 32 }"));
 
     // An answer without payload, one of another identifier, or none at all.
@@ -281,7 +217,7 @@ TEST_F(CameraChannels, ChannelListAnswersWithoutWholeEntriesOrWithoutAnAnswer) {
         plan.mode = fault;
         r.replies.push_back(plan);
         core.add_rule(r);
-        EXPECT_EQ(cgi_get(root, "/2007").out, json_reply("{status:\"CGI ERROR\"}")) << static_cast<int>(fault);
+        EXPECT_EQ(cgi_get(root, "/2007").out, json_failure()) << static_cast<int>(fault);
     }
 }
 
@@ -311,7 +247,7 @@ TEST_F(CameraChannels, OneChannelShowsItsStoredSettingsAndItsModelsProtocol) {
     model.protocol = 5;
     ASSERT_EQ(write_ipc_model(TQDB_FILE, &model), 0);
 
-    cgi_result res = cgi_post_json(root, "/2000", "{\"chnid\": 6}");
+    cgi_result res = post("/2000", "{\"chnid\": 6}");
     EXPECT_EQ(res.out, json_reply(spaced({
                            {"id", "6"},
                            {"name", quoted("Yard")},
@@ -336,19 +272,19 @@ TEST_F(CameraChannels, OneChannelShowsItsStoredSettingsAndItsModelsProtocol) {
                            {"minorid", "12"},
                            {"ddns", quoted("old.ddns")},
                        })));
-    EXPECT_TRUE(sent(0).empty());
+    EXPECT_TRUE(sent().empty());
 }
 
 TEST_F(CameraChannels, ChannelRequestsWithoutAValidChannelGetTheJsonError) {
     camera_record before = camera(0);
     for (const char* code : {"/2000", "/2005"}) {
         for (const char* body : {"{}", "{\"chnid\": -1}", "{\"chnid\": 64}", "{\"chnid\": null}", "chnid=1", "", "[3]"}) {
-            EXPECT_EQ(cgi_post_json(root, code, body).out, json_reply("{status:\"CGI ERROR\"}")) << code << " " << body;
+            EXPECT_EQ(post(code, body).out, json_failure()) << code << " " << body;
         }
     }
     EXPECT_TRUE(same(camera(0), before));
     EXPECT_STREQ(osd(0).cam_name, "CAM1");
-    EXPECT_TRUE(sent(0).empty());
+    EXPECT_TRUE(sent().empty());
 }
 
 TEST_F(CameraChannels, ChannelNamesCoverTheOfferedChannels) {
@@ -388,7 +324,7 @@ std::string edit_body(const std::string& extra = "") {
 
 TEST_F(CameraChannels, EditStoresTheCameraKeepsWhatItDoesNotOwnAndTellsTheCore) {
     camera_record before = seed_camera(5, 0);
-    cgi_result res = cgi_post_json(root, "/2003", edit_body());
+    cgi_result res = post("/2003", edit_body());
     EXPECT_EQ(res.out, text_reply("OK"));
 
     camera_record want = before;
@@ -408,11 +344,9 @@ TEST_F(CameraChannels, EditStoresTheCameraKeepsWhatItDoesNotOwnAndTellsTheCore) 
     EXPECT_TRUE(same(camera(5), want));
     EXPECT_STREQ(osd(5).cam_name, "Front door");
 
-    auto msgs = sent(2);
-    ASSERT_EQ(msgs.size(), 2u);
-    EXPECT_EQ(msgs[0].id, 1203);
-    EXPECT_EQ(msgs[0].payload, ints({5}));
-    expect_log(msgs[1], 204, 903, 6, camera_detail(903, "192.168.1.50", 80, 6, "ONVIF", "UDP", 1), "edit");
+    expect_sent({{1203, int_bytes({5})},
+                 camera_log(204, 903, 6, camera_detail(903, "192.168.1.50", 80, 6, "ONVIF", "UDP", 1))},
+                __LINE__);
 }
 
 TEST_F(CameraChannels, EditVariantsTakeWhatTheirRulesAllow) {
@@ -432,8 +366,9 @@ TEST_F(CameraChannels, EditVariantsTakeWhatTheirRulesAllow) {
         {__LINE__, 0, ", \"camProtocol\": 1", true, true},
     };
     for (const row& r : rows) {
+        fresh_case();
         camera_record before = seed_camera(5, r.stored_protocol);
-        ASSERT_EQ(cgi_post_json(root, "/2003", edit_body(r.extra)).out, text_reply("OK")) << "row at line " << r.line;
+        ASSERT_EQ(post("/2003", edit_body(r.extra)).out, text_reply("OK")) << "row at line " << r.line;
         camera_record after = camera(5);
         EXPECT_STREQ(after.user_name, r.credentials_taken ? "admin" : "olduser") << "row at line " << r.line;
         EXPECT_STREQ(after.password, r.credentials_taken ? "s3cret" : "oldpass") << "row at line " << r.line;
@@ -443,7 +378,7 @@ TEST_F(CameraChannels, EditVariantsTakeWhatTheirRulesAllow) {
         EXPECT_STREQ(after.sub_src, r.rtsp_taken ? "/new/sub" : "/old/sub") << "row at line " << r.line;
         EXPECT_STREQ(after.main_url, r.rtsp_taken ? "rtsp://new/main" : "rtsp://old/main") << "row at line " << r.line;
         EXPECT_STREQ(after.sub_url, r.rtsp_taken ? "rtsp://new/sub" : "rtsp://old/sub") << "row at line " << r.line;
-        sent(2);
+        expect_sent({any_payload(1203), any_payload(3485)}, r.line);
     }
 }
 
@@ -455,7 +390,7 @@ TEST_F(CameraChannels, EditWithMissingTextsKeepsThemAndCutsLongOnes) {
     // their stored values, integers that are absent read 0.
     std::string body = "{\"id\": 5, \"name\": \"" + long_name + "\", \"enable\": 0, \"camProtocol\": 7,"
                        " \"transmitProtocol\": 2, \"ipAddr\": \"\"}";
-    ASSERT_EQ(cgi_post_json(root, "/2003", body).out, text_reply("OK"));
+    ASSERT_EQ(post("/2003", body).out, text_reply("OK"));
     camera_record after = camera(5);
     EXPECT_EQ(osd(5).cam_name, long_name.substr(0, 63));
     EXPECT_STREQ(after.ip_addr, "");
@@ -465,19 +400,19 @@ TEST_F(CameraChannels, EditWithMissingTextsKeepsThemAndCutsLongOnes) {
     EXPECT_EQ(after.minor_id, 0);
     EXPECT_EQ(after.protocol, 7);
     EXPECT_EQ(after.transmit_protocol, 2);
-    auto msgs = sent(2);
-    ASSERT_EQ(msgs.size(), 2u);
-    expect_log(msgs[1], 204, 903, 6, camera_detail(903, "", 0, 6, "TQSF", "TCP", 0), "protocol 7");
+    expect_sent({any_payload(1203), camera_log(204, 903, 6, camera_detail(903, "", 0, 6, "TQSF", "TCP", 0))},
+                __LINE__);
 
     body = "{\"id\": 5, \"name\": \"x\", \"enable\": 1, \"camProtocol\": 1, \"transmitProtocol\": 0,"
            " \"ipAddr\": \"h\", \"managePort\": 0, \"mainrtspurl\": \"" + long_url + "\"}";
-    ASSERT_EQ(cgi_post_json(root, "/2003", body).out, text_reply("OK"));
+    fresh_case();
+    ASSERT_EQ(post("/2003", body).out, text_reply("OK"));
     after = camera(5);
     EXPECT_EQ(std::string(after.main_url), long_url.substr(0, 255));
     EXPECT_STREQ(after.sub_url, "rtsp://old/sub");
     EXPECT_STREQ(after.main_src, "/old/main");
     EXPECT_EQ(after.main_rtsp_port, 0);
-    sent(2);
+    expect_sent({any_payload(1203), any_payload(3485)}, __LINE__);
 }
 
 TEST_F(CameraChannels, InvalidAddOrEditRequestsChangeNothingAndGetNoReply) {
@@ -508,7 +443,7 @@ TEST_F(CameraChannels, InvalidAddOrEditRequestsChangeNothingAndGetNoReply) {
     camera_record zero = camera(0);
     for (const char* code : {"/2003", "/2004"}) {
         for (const row& r : rows) {
-            cgi_result res = cgi_post_json(root, code, r.body);
+            cgi_result res = post(code, r.body);
             EXPECT_EQ(res.out, "") << code << ", row at line " << r.line;
             EXPECT_EQ(res.status, 0) << code << ", row at line " << r.line;
             EXPECT_TRUE(same(camera(5), before)) << code << ", row at line " << r.line;
@@ -516,7 +451,7 @@ TEST_F(CameraChannels, InvalidAddOrEditRequestsChangeNothingAndGetNoReply) {
         }
     }
     EXPECT_TRUE(same(camera(0), zero));
-    EXPECT_TRUE(sent(0).empty());
+    EXPECT_TRUE(sent().empty());
 }
 
 TEST_F(CameraChannels, AddTakesLoginMacAndPoeAndAnnouncesTheNewCamera) {
@@ -532,8 +467,9 @@ TEST_F(CameraChannels, AddTakesLoginMacAndPoeAndAnnouncesTheNewCamera) {
          "0123456789012345678901234567890", 0},
     };
     for (const row& r : rows) {
+        fresh_case();
         camera_record before = seed_camera(5, 0);
-        ASSERT_EQ(cgi_post_json(root, "/2004", edit_body(r.extra)).out, text_reply("OK")) << "row at line " << r.line;
+        ASSERT_EQ(post("/2004", edit_body(r.extra)).out, text_reply("OK")) << "row at line " << r.line;
         camera_record after = camera(5);
         EXPECT_STREQ(after.user_name, "admin") << "row at line " << r.line;
         EXPECT_STREQ(after.password, "s3cret") << "row at line " << r.line;
@@ -543,33 +479,31 @@ TEST_F(CameraChannels, AddTakesLoginMacAndPoeAndAnnouncesTheNewCamera) {
         EXPECT_EQ(after.record_stream, before.record_stream) << "row at line " << r.line;
         EXPECT_EQ(after.anr, before.anr) << "row at line " << r.line;
         EXPECT_STREQ(osd(5).cam_name, "Front door");
-        auto msgs = sent(3);
-        ASSERT_EQ(msgs.size(), 3u) << "row at line " << r.line;
-        EXPECT_EQ(msgs[0].id, 1201);
-        EXPECT_EQ(msgs[0].payload, ints({5}));
-        EXPECT_EQ(msgs[1].id, 1206);
-        EXPECT_EQ(msgs[1].payload, ints({5, r.other_poe})) << "row at line " << r.line;
-        expect_log(msgs[2], 210, 901, 6, camera_detail(901, "192.168.1.50", 80, 6, "ONVIF", "UDP", 1),
-                   "row at line " + std::to_string(r.line));
+        expect_sent({{1201, int_bytes({5})},
+                     {1206, int_bytes({5, r.other_poe})},
+                     camera_log(210, 901, 6, camera_detail(901, "192.168.1.50", 80, 6, "ONVIF", "UDP", 1))},
+                    r.line);
     }
 
     // A missing MAC address is stored empty.
     std::string body = edit_body();
     body.replace(body.find("\"mac_addr\""), std::strlen("\"mac_addr\": \"02:00:00:00:00:05\","), "");
-    ASSERT_EQ(cgi_post_json(root, "/2004", body).out, text_reply("OK"));
+    fresh_case();
+    ASSERT_EQ(post("/2004", body).out, text_reply("OK"));
     EXPECT_STREQ(camera(5).mac_addr, "");
-    sent(3);
+    expect_sent({any_payload(1201), any_payload(1206), any_payload(3485)}, __LINE__);
 }
 
 TEST_F(CameraChannels, AddOnAChannelWithoutARowCreatesItAndLeavesChannelZeroAlone) {
     camera_record zero = seed_camera(0, 0);
     ASSERT_EQ(delete_camera(TQDB_FILE, 5), 0);
-    ASSERT_EQ(cgi_post_json(root, "/2004", edit_body()).out, text_reply("OK"));
-    camera_record cam = camera(5);
+    ASSERT_EQ(post("/2004", edit_body()).out, text_reply("OK"));
+    camera_record cam;
+    ASSERT_EQ(read_camera(TQDB_FILE, &cam, 5), 0);
     EXPECT_EQ(cam.id, 5);
     EXPECT_STREQ(cam.ip_addr, "192.168.1.50");
     EXPECT_TRUE(same(camera(0), zero));
-    sent(3);
+    expect_sent({any_payload(1201), any_payload(1206), any_payload(3485)}, __LINE__);
 }
 
 // ---- "/2005" --------------------------------------------------------------------------------
@@ -593,7 +527,7 @@ TEST_F(CameraChannels, DeleteClearsTheChannelButItsStreamChoiceAndTurnsItsMasksO
     privacy_mask_record other_mask;
     ASSERT_EQ(read_privacy_mask(TQDB_FILE, &other_mask, 3), 0);
 
-    ASSERT_EQ(cgi_post_json(root, "/2005", "{\"chnid\": 4}").out, text_reply("OK"));
+    ASSERT_EQ(post("/2005", "{\"chnid\": 4}").out, text_reply("OK"));
 
     camera_record want;
     std::memset(&want, 0, sizeof want);
@@ -618,27 +552,21 @@ TEST_F(CameraChannels, DeleteClearsTheChannelButItsStreamChoiceAndTurnsItsMasksO
     ASSERT_EQ(read_privacy_mask(TQDB_FILE, &other_after, 3), 0);
     EXPECT_EQ(std::memcmp(&other_after, &other_mask, sizeof other_mask), 0);
 
-    auto msgs = sent(3);
-    ASSERT_EQ(msgs.size(), 3u);
-    EXPECT_EQ(msgs[0].id, 1202);
-    EXPECT_EQ(msgs[0].payload, ints({4}));
-    EXPECT_EQ(msgs[1].id, 1206);
-    EXPECT_EQ(msgs[1].payload, ints({4, 0}));
-    expect_log(msgs[2], 211, 902, 5, "", "delete");
+    expect_sent({{1202, int_bytes({4})}, {1206, int_bytes({4, 0})}, camera_log(211, 902, 5)}, __LINE__);
 }
 
 TEST_F(CameraChannels, DeleteOfAChannelWithoutStoredMasksWritesNoMaskRecord) {
     ASSERT_EQ(delete_privacy_mask(TQDB_FILE, 9), 0);
     privacy_mask_record zero_mask;
     ASSERT_EQ(read_privacy_mask(TQDB_FILE, &zero_mask, 0), 0);
-    ASSERT_EQ(cgi_post_json(root, "/2005", "{\"chnid\": 9}").out, text_reply("OK"));
+    ASSERT_EQ(post("/2005", "{\"chnid\": 9}").out, text_reply("OK"));
     privacy_mask_record mask;
     EXPECT_NE(read_privacy_mask(TQDB_FILE, &mask, 9), 0);
     privacy_mask_record zero_after;
     ASSERT_EQ(read_privacy_mask(TQDB_FILE, &zero_after, 0), 0);
     EXPECT_EQ(std::memcmp(&zero_after, &zero_mask, sizeof zero_mask), 0);
     EXPECT_EQ(camera(9).deleted, 1);
-    sent(3);
+    expect_sent({any_payload(1202), any_payload(1206), any_payload(3485)}, __LINE__);
 }
 
 // ---- "/2017", "/2031" -----------------------------------------------------------------------
@@ -663,20 +591,19 @@ TEST_F(CameraChannels, LoginAndTransportChangesTouchOnlyTheirFieldsAndLogTheCame
         {__LINE__, "/2031", "{\"id\": 7, \"transmitProtocol\": 1, \"syncTime\": 257}", 0, "olduser", 1, 257, "ONVIF", "TCP"},
     };
     for (const row& r : rows) {
+        fresh_case();
         camera_record want = seed_camera(7, r.protocol);
-        ASSERT_EQ(cgi_post_json(root, r.code, r.body).out, text_reply("OK")) << "row at line " << r.line;
+        ASSERT_EQ(post(r.code, r.body).out, text_reply("OK")) << "row at line " << r.line;
         set_text(want.user_name, r.user);
         if (std::strcmp(r.code, "/2017") == 0) set_text(want.password, "p2");
         want.transmit_protocol = r.transmit;
         want.sync_time = r.sync;
         EXPECT_TRUE(same(camera(7), want)) << "row at line " << r.line;
-        auto msgs = sent(2);
-        ASSERT_EQ(msgs.size(), 2u) << "row at line " << r.line;
-        EXPECT_EQ(msgs[0].id, 1203);
-        EXPECT_EQ(msgs[0].payload, ints({7}));
-        expect_log(msgs[1], 204, 903, 8,
-                   camera_detail(903, "10.0.0.9", 8080, 8, r.protocol_name, r.transport_name, static_cast<uint8_t>(r.sync)),
-                   "row at line " + std::to_string(r.line));
+        expect_sent({{1203, int_bytes({7})},
+                     camera_log(204, 903, 8,
+                                camera_detail(903, "10.0.0.9", 8080, 8, r.protocol_name, r.transport_name,
+                                              static_cast<uint8_t>(r.sync)))},
+                    r.line);
     }
 }
 
@@ -702,12 +629,108 @@ TEST_F(CameraChannels, LoginAndTransportChangesWithoutAValidChannelNeverTouchCha
     camera_record zero = seed_camera(0, 0);
     camera_record seven = seed_camera(7, 0);
     for (const row& r : rows) {
-        cgi_result res = cgi_post_json(root, r.code, r.body);
+        cgi_result res = post(r.code, r.body);
         EXPECT_EQ(res.out, "") << "row at line " << r.line;
         EXPECT_TRUE(same(camera(0), zero)) << "row at line " << r.line;
         EXPECT_TRUE(same(camera(7), seven)) << "row at line " << r.line;
     }
-    EXPECT_TRUE(sent(0).empty());
+    EXPECT_TRUE(sent().empty());
+}
+
+// ---- stored whole or not at all -----------------------------------------------------------
+
+TEST_F(CameraChannels, AChangeThatCannotBeStoredAnswersTheFailureAndLeavesEveryRecord) {
+    struct row {
+        int line;
+        const char* code;
+        std::string body;
+        std::vector<std::string> refused;  // stores whose writes fail
+        std::string out;
+    } rows[] = {
+        // The name goes with the camera record, and the record with the name.
+        {__LINE__, "/2003", edit_body(), {"camera"}, text_failure()},
+        {__LINE__, "/2003", edit_body(), {"osd"}, text_failure()},
+        {__LINE__, "/2004", edit_body(), {"camera"}, text_failure()},
+        {__LINE__, "/2004", edit_body(), {"osd"}, text_failure()},
+        // A delete clears masks, name and record together.
+        {__LINE__, "/2005", R"({"chnid": 5})", {"camera"}, json_failure()},
+        {__LINE__, "/2005", R"({"chnid": 5})", {"osd"}, json_failure()},
+        {__LINE__, "/2005", R"({"chnid": 5})", {"privacy_mask"}, json_failure()},
+        {__LINE__, "/2017", R"({"id": 5, "userName": "u2", "password": "p2"})", {"camera"}, text_failure()},
+        {__LINE__, "/2031", R"({"id": 5, "transmitProtocol": 2, "syncTime": 0})", {"camera"}, text_failure()},
+    };
+    for (const row& r : rows) {
+        fresh_case();
+        camera_record cam = seed_camera(5, 0);
+        osd_record name = osd(5);
+        set_text(name.cam_name, "CAM6");
+        ASSERT_EQ(write_osd(TQDB_FILE, &name), 0);
+        privacy_mask_record mask = read_back<privacy_mask_record>(tqdb_tbl_privacy_mask, 5);
+        mask.areas[0].enable = 1;
+        ASSERT_EQ(write_privacy_mask(TQDB_FILE, &mask), 0);
+        {
+            refused_writes refused(root, r.refused);
+            EXPECT_EQ(post(r.code, r.body).out, r.out) << "row at line " << r.line;
+        }
+        EXPECT_TRUE(same(camera(5), cam)) << "row at line " << r.line;
+        EXPECT_STREQ(osd(5).cam_name, "CAM6") << "row at line " << r.line;
+        EXPECT_EQ(read_back<privacy_mask_record>(tqdb_tbl_privacy_mask, 5).areas[0].enable, 1)
+            << "row at line " << r.line;
+        // Nothing is announced about a change that was not stored.
+        EXPECT_TRUE(sent().empty()) << "row at line " << r.line << ": " << ids_text(sent());
+    }
+}
+
+// Another writer changes the channel while a request runs: the request edits
+// the record as that writer left it, so neither change is lost.
+TEST_F(CameraChannels, ChangesOfOneChannelAtOnceKeepEachOther) {
+    using change = std::function<void(camera_record&)>;
+    struct row {
+        int line;
+        const char* code;
+        std::string body;
+        change other;  // the other writer's change, held while the request starts
+        change own;    // the request's change
+    } rows[] = {
+        {__LINE__, "/2017", R"({"id": 5, "userName": "u2", "password": "p2"})",
+         [](camera_record& c) { c.transmit_protocol = 2; },
+         [](camera_record& c) {
+             set_text(c.user_name, "u2");
+             set_text(c.password, "p2");
+         }},
+        {__LINE__, "/2031", R"({"id": 5, "transmitProtocol": 0, "syncTime": 0})",
+         [](camera_record& c) { set_text(c.user_name, "u3"); },
+         [](camera_record& c) { c.transmit_protocol = c.sync_time = 0; }},
+        // An edit that keeps the login keeps the one stored meanwhile.
+        {__LINE__, "/2003", edit_body(", \"type\": 1"),
+         [](camera_record& c) {
+             set_text(c.user_name, "u4");
+             set_text(c.password, "p4");
+         },
+         [](camera_record& c) {
+             c.enable = 1;
+             set_text(c.ip_addr, "192.168.1.50");
+             c.manage_port = 80;
+             c.protocol = c.transmit_protocol = c.sub_enable = 0;
+             c.minor_id = 3;
+             c.sync_time = 1;
+             set_text(c.ddns, "door.example");
+         }},
+    };
+    for (const row& r : rows) {
+        fresh_case();
+        camera_record want = seed_camera(5, 0);
+        {
+            auto change = [&] { return edit_camera(TQDB_FILE, 5, [&](camera_record& c) { r.other(c); }); };
+            held_change other(change, 600);
+            EXPECT_EQ(post(r.code, r.body).out, text_reply("OK")) << "row at line " << r.line;
+            EXPECT_EQ(other.result(), 0) << "row at line " << r.line;
+        }
+        r.other(want);
+        r.own(want);
+        EXPECT_TRUE(same(camera(5), want)) << "row at line " << r.line;
+    }
 }
 
 }  // namespace
+}  // namespace xcase

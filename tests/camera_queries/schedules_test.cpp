@@ -2,6 +2,7 @@
 // the database afterwards and the replies.
 #include "platform/tqdb/rec_event_schedule.h"
 #include "platform/tqdb/tqdb.h"
+#include "tests/harness/db_faults.h"
 #include "tests/harness/exchange_case.h"
 
 #include <cstring>
@@ -126,6 +127,32 @@ TEST_F(EventSchedules, StoredSchedulesComeBackAndEmptySlotsShowMidnight) {
     week_schedule s;
     EXPECT_FALSE(stored(1, 63, &s));
     EXPECT_TRUE(stored(6, 63, &s));
+}
+
+// The schedules of one request are stored together: when one cannot be
+// stored none is, and the answer is the failure.
+TEST_F(EventSchedules, AStoreThatFailsLeavesEverySchedule) {
+    struct row {
+        int line;
+        std::vector<std::string> refused;
+    } rows[] = {
+        {__LINE__, {"smart_event_effective_schedule"}},  // after the motion schedule
+        {__LINE__, {"motion_effective_schedule"}},
+    };
+    std::string body = R"({"channel":4,"start":0,"end":8)";
+    for (int n = 0; n < 9; ++n)
+        body += ",\"" + std::string(members[n]) + "\":" + week_json("03:00", "04:00", 1);
+    body += "}";
+    for (const auto& r : rows) {
+        {
+            refused_writes refused(root, r.refused);
+            EXPECT_EQ(post("/2036", body).out, text_failure()) << "row at line " << r.line;
+        }
+        week_schedule s;
+        for (int n = 0; n < 9; ++n)
+            EXPECT_FALSE(stored(n, 4, &s)) << "row at line " << r.line << ", schedule " << n;
+    }
+    EXPECT_EQ(post("/2036", body).out, text_reply("OK"));
 }
 
 TEST_F(EventSchedules, ChannelsOutsideTheRecorderAreRefused) {

@@ -3,25 +3,18 @@
 // and the refusals that must leave every row as it was.
 #include "platform/tqdb/rec_ptz.h"
 #include "platform/tqdb/tqdb.h"
+#include "tests/harness/db_faults.h"
 #include "tests/ptz/ptz_bytes.h"
+
+#include <functional>
 
 namespace xcase {
 namespace {
 
 class PtzSettings : public exchange_case {
 protected:
-    ptz_port_record port(int chn) {
-        ptz_port_record rec;
-        std::memset(&rec, 0, sizeof rec);
-        EXPECT_EQ(read_ptz_port(TQDB_FILE, &rec, chn), 0) << chn;
-        return rec;
-    }
-    ptz_speed_record speed(int chn) {
-        ptz_speed_record rec;
-        std::memset(&rec, 0, sizeof rec);
-        EXPECT_EQ(read_ptz_speed(TQDB_FILE, &rec, chn), 0) << chn;
-        return rec;
-    }
+    ptz_port_record port(int chn) { return read_back<ptz_port_record>(tqdb_tbl_ptz_port, chn); }
+    ptz_speed_record speed(int chn) { return read_back<ptz_speed_record>(tqdb_tbl_ptz_speed, chn); }
     template <typename T>
     static bool same(const T& a, const T& b) {
         return std::memcmp(&a, &b, sizeof a) == 0;
@@ -141,6 +134,56 @@ TEST_F(PtzSettings, SpeedsAreStoredPerCameraAndNeverOnAnother) {
     }
     EXPECT_TRUE(same(speed(0), zero_before));
     EXPECT_EQ(speed(0).cam_id, 0);
+}
+
+TEST_F(PtzSettings, SettingsThatCannotBeStoredAnswerTheFailureAndTellNobody) {
+    struct row {
+        int line;
+        std::string code, body, refused;
+    } rows[] = {
+        {__LINE__, "/6051", R"({"cnt":2,"chnid":[9,40],)" + std::string(port_keys) + "}", "ptz_port"},
+        {__LINE__, "/6054", R"({"camId":9,"pan_speed":7,"tilt_speed":7})", "ptz_speed"},
+    };
+    for (const auto& r : rows) {
+        fresh_case();
+        ptz_port_record ports[] = {port(9), port(40)};
+        ptz_speed_record speeds = speed(9);
+        {
+            refused_writes refused(root, {r.refused});
+            EXPECT_EQ(post(r.code, r.body).out, text_failure()) << "row at line " << r.line;
+        }
+        EXPECT_TRUE(same(port(9), ports[0])) << "row at line " << r.line;
+        EXPECT_TRUE(same(port(40), ports[1])) << "row at line " << r.line;
+        EXPECT_TRUE(same(speed(9), speeds)) << "row at line " << r.line;
+        EXPECT_TRUE(sent().empty()) << "row at line " << r.line << ": " << ids_text(sent());
+    }
+}
+
+// Another writer changes the same record while a store runs: the store
+// edits the record as that writer left it.
+TEST_F(PtzSettings, AStoreKeepsWhatAnotherWriterChangedMeanwhile) {
+    struct row {
+        int line;
+        std::string code, body;
+        std::function<int()> other;
+        std::function<bool()> both_kept;
+    } rows[] = {
+        {__LINE__, "/6054", R"({"camId":9,"tilt_speed":6})",
+         [] { return edit_ptz_speed(TQDB_FILE, 9, [](ptz_speed_record& s) { s.pan_speed = 5; }); },
+         [this] { return speed(9).pan_speed == 5 && speed(9).tilt_speed == 6; }},
+        {__LINE__, "/6051", R"({"cnt":1,"chnid":[9],)" + std::string(port_keys) + "}",
+         [] { return edit_ptz_port(TQDB_FILE, 9, [](ptz_port_record& p) { p.reserved = 55; }); },
+         [this] { return port(9).reserved == 55 && port(9).baud_rate == 4800; }},
+    };
+    for (const auto& r : rows) {
+        fresh_case();
+        {
+            held_change other(r.other, 600);
+            EXPECT_EQ(post(r.code, r.body).out, text_reply("OK")) << "row at line " << r.line;
+            EXPECT_EQ(other.result(), 0) << "row at line " << r.line;
+        }
+        EXPECT_TRUE(r.both_kept()) << "row at line " << r.line;
+    }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // one, and the refusals that keep every tour and message in bounds.
 #include "platform/tqdb/rec_ptz.h"
 #include "platform/tqdb/tqdb.h"
+#include "tests/harness/db_faults.h"
 #include "tests/ptz/ptz_bytes.h"
 
 #include <fcntl.h>
@@ -158,6 +159,25 @@ TEST_F(PtzTours, PathPointsThatAreNotObjectsReadAsEmpty) {
     EXPECT_EQ(t.tours[0][3].preset, 4);
 }
 
+TEST_F(PtzTours, ATourTableThatCannotBeStoredAnswersTheFailureAndTellsNobody) {
+    struct row {
+        int line;
+        std::string code, body;
+    } rows[] = {
+        {__LINE__, "/6055", R"({"chn":5,"tourid":2,"rowsize":3,"path":)" + path_json(points(3, 50)) + "}"},
+        {__LINE__, "/6057", R"({"chn":5,"tourid":2})"},
+    };
+    ptz_tour_table before = seed(5);
+    for (const auto& r : rows) {
+        fresh_case();
+        {
+            refused_writes refused(root, {"ptz_tour"});
+            EXPECT_EQ(post(r.code, r.body).out, text_failure()) << "row at line " << r.line;
+        }
+        EXPECT_TRUE(same(tours(5), before)) << "row at line " << r.line;
+        EXPECT_TRUE(sent().empty()) << "row at line " << r.line << ": " << ids_text(sent());
+    }
+}
 
 // True when /proc/locks shows a process waiting for a lock on inode ino.
 bool lock_waiter_on(ino_t ino) {

@@ -41,11 +41,11 @@ void build_camera_list(const coresim::request_view& req, std::vector<coresim::ou
 
 const coresim::default_reply rows[] = {
     // request, request size, reply record size (-1: no answer), channel offset, builder
-    {MSG_CAMERA_ADDED, 4, -1},
-    {MSG_CAMERA_DELETED, 4, -1},
-    {MSG_CAMERA_CHANGED, 4, -1},
-    {MSG_CAMERA_POE, 8, -1},
-    {MSG_CAMERA_STATUS, 0, sizeof(cam_status_entry), -1, build_camera_list},
+    {msg_camera_added, 4, -1},
+    {msg_camera_deleted, 4, -1},
+    {msg_camera_changed, 4, -1},
+    {msg_camera_poe, 8, -1},
+    {msg_camera_status, 0, sizeof(cam_status_entry), -1, build_camera_list},
 };
 
 }  // namespace

@@ -107,18 +107,18 @@ void motion_state(const coresim::request_view& req, std::vector<coresim::out_msg
 
 const coresim::default_reply rows[] = {
     // request, request size, reply record size (-1: no answer), channel offset, builder
-    {MSG_CAM_SUPPORT, 4, 4},
-    {MSG_CAM_WATERMARK, 4, sizeof(cam_watermark), 0, watermark},
-    {MSG_CAM_WATERMARK_SET, sizeof(cam_watermark_set), 4},
-    {MSG_CAM_TYPE, 4, 4},
-    {MSG_CAM_INFO_ALL, 0, sizeof(cam_info), -1, all_cameras},
-    {MSG_CAM_INFO, 4, sizeof(cam_info), 0, one_camera},
-    {MSG_CAM_PARAM_GET, sizeof(cam_web_param), sizeof(cam_web_param_reply), 0, web_param},
-    {MSG_CAM_PARAM_SET, sizeof(cam_web_param), 4},
-    {MSG_MOTION_STATE, 0, 8, -1, motion_state},
-    {MSG_RECORD_DAYS, sizeof(record_days_req), sizeof(record_days_reply), -1, record_days},
-    {MSG_UI_COMMAND, sizeof(ui_command), sizeof(ui_command_reply), -1, ui_command_done},
-    {MSG_CHIP_CODE, 0, sizeof(chip_code_reply), -1, chip_code},
+    {msg_cam_support, 4, 4},
+    {msg_cam_watermark, 4, sizeof(cam_watermark), 0, watermark},
+    {msg_cam_watermark_set, sizeof(cam_watermark_set), 4},
+    {msg_cam_type, 4, 4},
+    {msg_cam_info_all, 0, sizeof(cam_info), -1, all_cameras},
+    {msg_cam_info, 4, sizeof(cam_info), 0, one_camera},
+    {msg_cam_param_get, sizeof(cam_web_param), sizeof(cam_web_param_reply), 0, web_param},
+    {msg_cam_param_set, sizeof(cam_web_param), 4},
+    {msg_motion_state, 0, 8, -1, motion_state},
+    {msg_record_days, sizeof(record_days_req), sizeof(record_days_reply), -1, record_days},
+    {msg_ui_command, sizeof(ui_command), sizeof(ui_command_reply), -1, ui_command_done},
+    {msg_chip_code, 0, sizeof(chip_code_reply), -1, chip_code},
 };
 
 }  // namespace
