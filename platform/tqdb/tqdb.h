@@ -152,16 +152,18 @@ int tqdb_transaction(const char* path, int (*fn)(void* ctx), void* ctx);
 // false gives 1, nothing written) or int (0 writes; other values returned).
 template <typename Fn>
 int tqdb_atomic(const char* path, Fn&& fn) {
+    using F = std::remove_reference_t<Fn>;
     return tqdb_transaction(
-        path, [](void* ctx) -> int { return (*static_cast<Fn*>(ctx))(); }, &fn);
+        path, [](void* ctx) -> int { return (*static_cast<F*>(ctx))(); }, &fn);
 }
 
 // fn(void* rec, int stored) -> int, for callers that know the record only
 // by its table.
 template <typename Fn>
 int tqdb_edit_fn(const char* path, const tqdb_table& t, int64_t key, Fn&& fn) {
+    using F = std::remove_reference_t<Fn>;
     return tqdb_edit(
-        path, t, key, [](void* ctx, void* rec, int stored) -> int { return (*static_cast<Fn*>(ctx))(rec, stored); },
+        path, t, key, [](void* ctx, void* rec, int stored) -> int { return (*static_cast<F*>(ctx))(rec, stored); },
         &fn);
 }
 
@@ -170,14 +172,16 @@ int tqdb_edit_as(const char* path, const tqdb_table& t, int64_t key, Fn&& fn) {
     return tqdb_edit(
         path, t, key,
         [](void* ctx, void* rec, int) -> int {
-            using result = decltype((*static_cast<Fn*>(ctx))(*static_cast<Rec*>(rec)));
+            using F = std::remove_reference_t<Fn>;
+            F& fn = *static_cast<F*>(ctx);
+            using result = decltype(fn(*static_cast<Rec*>(rec)));
             if constexpr (std::is_void_v<result>) {
-                (*static_cast<Fn*>(ctx))(*static_cast<Rec*>(rec));
+                fn(*static_cast<Rec*>(rec));
                 return 0;
             } else if constexpr (std::is_same_v<result, bool>) {
-                return (*static_cast<Fn*>(ctx))(*static_cast<Rec*>(rec)) ? 0 : 1;
+                return fn(*static_cast<Rec*>(rec)) ? 0 : 1;
             } else {
-                return (*static_cast<Fn*>(ctx))(*static_cast<Rec*>(rec));
+                return fn(*static_cast<Rec*>(rec));
             }
         },
         &fn);

@@ -80,6 +80,8 @@ TEST(RecordEdit, TheChangeDecidesWhetherTheRecordIsWritten) {
     // the typed form takes void, bool or int results.
     EXPECT_EQ(tqdb_edit_as<counters>(TQDB_FILE, counter_table, 4, [](counters& c) { c.b = 3; }), 0);
     EXPECT_EQ(tqdb_edit_as<counters>(TQDB_FILE, counter_table, 4, [](counters& c) { c.b = 8; return false; }), 1);
+    auto named = [](counters& c) { return c.b == 3 ? 0 : -2; };  // a named function object works too
+    EXPECT_EQ(tqdb_edit_as<counters>(TQDB_FILE, counter_table, 4, named), 0);
     counters four;
     EXPECT_EQ(tqdb_load(TQDB_FILE, counter_table, &four, 4), 0);
     EXPECT_EQ(four.key, 4);
