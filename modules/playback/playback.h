@@ -15,6 +15,7 @@
 #include "front/core_link.h"
 #include "front/dispatchreq.h"
 #include "front/json_req.h"
+#include "modules/common/field_map.h"
 
 namespace playback {
 
@@ -39,6 +40,15 @@ inline void notify(int32_t msg_id, const T& payload) {
 template <typename T>
 inline int query(int32_t msg_id, const T& payload) {
     return core_query(playback_reply, msg_id, sizeof payload, &payload, REPLY_JSON);
+}
+
+// A message record of the request's members by its field map (absent
+// members 0).
+template <typename T>
+T record_of(json_object* req, std::span<const field> map) {
+    T rec{};
+    fields_from_json(req, &rec, map);
+    return rec;
 }
 
 // {"status": status}, the start of most replies.

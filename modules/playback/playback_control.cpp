@@ -92,9 +92,7 @@ void reset_sessions(request& rq) {
 }
 
 void set_direction(request& rq) {
-    direction_req msg{};
-    fields_from_json(rq.json, &msg, direction_fields);
-    notify_ok(msg_session_direction, msg);
+    notify_ok(msg_session_direction, record_of<direction_req>(rq.json, direction_fields));
 }
 
 // Each session of "sessionId" gets the speed at the same place of "speed".
@@ -141,16 +139,10 @@ void set_sessions_speed(request& rq) {
     notify_ok(msg_session_speed, msg);
 }
 
-void start_transcode(request& rq) {
-    transcode_req msg{};
-    fields_from_json(rq.json, &msg, transcode_fields);
-    query(msg_transcode, msg);
-}
+void start_transcode(request& rq) { query(msg_transcode, record_of<transcode_req>(rq.json, transcode_fields)); }
 
 void show_transcode_state(request& rq) {
-    transcode_query msg{};
-    fields_from_json(rq.json, &msg, stream_of_fields);
-    query(msg_transcode_state, msg);
+    query(msg_transcode_state, record_of<transcode_query>(rq.json, stream_of_fields));
 }
 
 template <bool with_status>

@@ -104,8 +104,7 @@ const field desc_tail_fields[] = {
 
 void open_channel_session(request& rq) {
     if (!fields_valid(rq.json, open_fields)) return rq.refuse("channelId, sid and the three times");
-    open_req msg{};
-    fields_from_json(rq.json, &msg, open_fields);
+    const open_req msg = record_of<open_req>(rq.json, open_fields);
     if (query(msg_session_open, msg) != state_opened) return open_failed(rq);
     keep_session(msg.sid, msg.play_time, sizeof msg.play_time);
     describe_kept_session();

@@ -53,11 +53,7 @@ void search_recordings(request& rq) {
     query(msg_search, msg);
 }
 
-void next_search_page(request& rq) {
-    page_req msg{};
-    fields_from_json(rq.json, &msg, page_fields);
-    query(msg_search_page, msg);
-}
+void next_search_page(request& rq) { query(msg_search_page, record_of<page_req>(rq.json, page_fields)); }
 
 // No section: "NO MATCHES"; else the sections with the last one's camera and
 // the first one's session.

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <optional>
 
 namespace {
 
@@ -32,28 +31,23 @@ TEST(RefusedWrites, RefuseOnlyTheChosenRowsAndOnlyWhileTheyLive) {
     auto edit_user_0 = [] { return edit_user(TQDB_FILE, 0, [](user_record& rec) { rec.type = 2; }); };
     struct row {
         int line;
-        const tqdb_table* table;  // refused, or
-        const char* param;
+        write_target target;
         std::function<int()> write;
         bool refused;
     } rows[] = {
-        {__LINE__, &tqdb_tbl_user, nullptr, write_user_1, true},
-        {__LINE__, &tqdb_tbl_user, nullptr, edit_user_0, true},
-        {__LINE__, &tqdb_tbl_user, nullptr, remove_user_1, true},
-        {__LINE__, &tqdb_tbl_user, nullptr, write_port_row, false},
-        {__LINE__, &tqdb_tbl_user, nullptr, set_flag, false},
-        {__LINE__, nullptr, "wizard_enable", set_flag, true},
-        {__LINE__, nullptr, "wizard_enable", set_other, false},
-        {__LINE__, nullptr, "wizard_enable", write_user_1, false},
+        {__LINE__, table_rows(tqdb_tbl_user), write_user_1, true},
+        {__LINE__, table_rows(tqdb_tbl_user), edit_user_0, true},
+        {__LINE__, table_rows(tqdb_tbl_user), remove_user_1, true},
+        {__LINE__, table_rows(tqdb_tbl_user), write_port_row, false},
+        {__LINE__, table_rows(tqdb_tbl_user), set_flag, false},
+        {__LINE__, param_row("wizard_enable"), set_flag, true},
+        {__LINE__, param_row("wizard_enable"), set_other, false},
+        {__LINE__, param_row("wizard_enable"), write_user_1, false},
     };
     for (const auto& r : rows) {
         {
-            std::optional<refused_writes> refuse;
-            if (r.table)
-                refuse.emplace(root, *r.table);
-            else
-                refuse.emplace(root, param_key{r.param});
-            ASSERT_TRUE(*refuse) << "row at line " << r.line;
+            refused_writes refuse(root, r.target);
+            ASSERT_TRUE(refuse) << "row at line " << r.line;
             EXPECT_EQ(r.write() != 0, r.refused) << "row at line " << r.line;
             // Reads go on.
             user_record rec{};

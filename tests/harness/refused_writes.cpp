@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <atomic>
+#include <vector>
 
 namespace {
 
@@ -28,36 +29,39 @@ bool run(const std::string& file, const std::string& sql) {
 
 }  // namespace
 
-refused_writes::refused_writes(const test_root& root, const tqdb_table& table)
+refused_writes::refused_writes(const test_root& root, write_target target)
     : file_(root.file(TQDB_FILE)), prefix_("test_refuse_" + std::to_string(next_id++)) {
-    tqdb_count(TQDB_FILE, table);  // the file and its schema exist from here on
-    std::string sql;
-    for (const char* store : {"records", "blobs"}) {
-        const std::string when_new = " WHEN NEW.store = " + literal(table.name);
-        const std::string when_old = " WHEN OLD.store = " + literal(table.name);
+    // The file and its schema exist from here on.
+    if (target.table)
+        tqdb_count(TQDB_FILE, *target.table);
+    else if (target.param)
+        get_param_int(TQDB_FILE, target.param, 0);
+    else
+        return;
+    // (table, column, value) of the refused rows.
+    struct rows {
+        const char* table;
+        const char* column;
+        std::string value;
+    };
+    std::vector<rows> refused;
+    if (target.table) {
+        refused.push_back({"records", "store", target.table->name});
+        refused.push_back({"blobs", "store", target.table->name});
+    } else {
+        refused.push_back({"params", "key", target.param});
+    }
+    std::string sql = "BEGIN;";
+    for (const rows& r : refused) {
         for (const char* event : {"INSERT", "UPDATE", "DELETE"}) {
+            const char* row = std::string(event) == "DELETE" ? "OLD" : "NEW";
             sql += "CREATE TRIGGER " + prefix_ + "_" + std::to_string(count_++) + " BEFORE " + event + " ON " +
-                   store + (std::string(event) == "DELETE" ? when_old : when_new) +
+                   r.table + " WHEN " + row + "." + r.column + " = " + literal(r.value) +
                    " BEGIN SELECT RAISE(ABORT, 'writes refused by the test'); END;";
         }
     }
-    armed_ = arm(sql);
+    armed_ = run(file_, sql + "COMMIT;");
 }
-
-refused_writes::refused_writes(const test_root& root, param_key param)
-    : file_(root.file(TQDB_FILE)), prefix_("test_refuse_" + std::to_string(next_id++)) {
-    get_param_int(TQDB_FILE, param.key, 0);  // the file and its schema exist from here on
-    std::string sql;
-    for (const char* event : {"INSERT", "UPDATE", "DELETE"}) {
-        const char* row = std::string(event) == "DELETE" ? "OLD" : "NEW";
-        sql += "CREATE TRIGGER " + prefix_ + "_" + std::to_string(count_++) + " BEFORE " + event +
-               " ON params WHEN " + row + ".key = " + literal(param.key) +
-               " BEGIN SELECT RAISE(ABORT, 'writes refused by the test'); END;";
-    }
-    armed_ = arm(sql);
-}
-
-bool refused_writes::arm(const std::string& sql) { return run(file_, "BEGIN;" + sql + "COMMIT;"); }
 
 refused_writes::~refused_writes() {
     std::string sql;

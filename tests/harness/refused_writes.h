@@ -6,8 +6,8 @@
 // returns at once (there is no lock to wait out), every process sees it (the
 // webreq runs too), and reads go on. The triggers go when it goes.
 //
-//     refused_writes refuse(root, tqdb_tbl_user);          // the user table
-//     refused_writes refuse(root, param_key{"wizard_enable"});  // one parameter
+//     refused_writes refuse(root, table_rows(tqdb_tbl_user));
+//     refused_writes refuse(root, param_row("wizard_enable"));
 #pragma once
 
 #include "platform/tqdb/tqdb.h"
@@ -15,16 +15,18 @@
 
 #include <string>
 
-struct param_key {
-    const char* key;
+// What is refused: the records and per-owner lists stored under a table's
+// name, or one parameter.
+struct write_target {
+    const tqdb_table* table = nullptr;
+    const char* param = nullptr;
 };
+inline write_target table_rows(const tqdb_table& table) { return {&table, nullptr}; }
+inline write_target param_row(const char* key) { return {nullptr, key}; }
 
 class refused_writes {
 public:
-    // The records and the per-owner lists stored under the table's name.
-    refused_writes(const test_root& root, const tqdb_table& table);
-    // One parameter.
-    refused_writes(const test_root& root, param_key param);
+    refused_writes(const test_root& root, write_target target);
     ~refused_writes();
     refused_writes(const refused_writes&) = delete;
     refused_writes& operator=(const refused_writes&) = delete;
@@ -33,8 +35,6 @@ public:
     explicit operator bool() const { return armed_; }
 
 private:
-    bool arm(const std::string& sql);
-
     std::string file_;
     std::string prefix_;  // of the trigger names
     int count_ = 0;

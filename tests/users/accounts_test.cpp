@@ -5,7 +5,6 @@
 #include "platform/tqdb/tqdb.h"
 #include "tests/harness/refused_writes.h"
 
-#include <optional>
 #include <thread>
 
 namespace {
@@ -374,25 +373,21 @@ TEST_F(accounts, refused_stores_answer_cgi_error_and_tell_nobody) {
     const struct {
         int line;
         std::string code, body;
-        const char* param;  // refused instead of the user table
-        std::string done;   // the reply once stores work
+        write_target refused;
+        std::string done;  // the reply once stores work
     } rows[] = {
-        {__LINE__, "/6071", add_body("op2"), nullptr, "id=2"},
-        {__LINE__, "/6072", "{\"id\": 1, \"name\": \"renamed\", \"localEvent\": 1}", nullptr, "OK"},
-        {__LINE__, "/6073", "{\"id\": 1, \"type\": 1}", nullptr, "OK"},
-        {__LINE__, "/1024", "", "permission_update", "OK"},
+        {__LINE__, "/6071", add_body("op2"), table_rows(tqdb_tbl_user), "id=2"},
+        {__LINE__, "/6072", "{\"id\": 1, \"name\": \"renamed\", \"localEvent\": 1}", table_rows(tqdb_tbl_user), "OK"},
+        {__LINE__, "/6073", "{\"id\": 1, \"type\": 1}", table_rows(tqdb_tbl_user), "OK"},
+        {__LINE__, "/1024", "", param_row("permission_update"), "OK"},
     };
     for (const auto& row : rows) {
         fresh_case();
         const std::string before = table_bytes();
         const int flag = get_param_int(TQDB_FILE, "permission_update", -1);
         {
-            std::optional<refused_writes> refuse;
-            if (row.param)
-                refuse.emplace(root, param_key{row.param});
-            else
-                refuse.emplace(root, tqdb_tbl_user);
-            ASSERT_TRUE(*refuse) << "row at line " << row.line;
+            refused_writes refuse(root, row.refused);
+            ASSERT_TRUE(refuse) << "row at line " << row.line;
             EXPECT_EQ(cgi_post_json(root, row.code, row.body).out, text_reply("CGI ERROR"))
                 << "row at line " << row.line;
             EXPECT_EQ(table_bytes(), before) << "row at line " << row.line;

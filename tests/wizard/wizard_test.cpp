@@ -12,7 +12,6 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
-#include <optional>
 #include <set>
 
 namespace {
@@ -243,27 +242,22 @@ TEST_F(Wizard, RefusedStoresAnswerCgiErrorAndTellNobody) {
         int line;
         const char* code;
         const char* body;
-        const tqdb_table* table;  // the table refused, or
-        const char* param;        // the parameter refused
+        write_target refused;
         std::function<coresim::bytes()> stored;
     } rows[] = {
-        {__LINE__, "/3300", "{\"sshEnable\": 1}", &tqdb_tbl_port, nullptr, port_bytes},
-        {__LINE__, "/3301", "{\"autoLoginEnable\": 1}", nullptr, "local_auth_enable", param_bytes("local_auth_enable")},
-        {__LINE__, "/3302", "{\"recordMode\": 2}", &tqdb_tbl_record, nullptr, record_bytes},
-        {__LINE__, "/3303", "{\"wizardEnable\": 1}", nullptr, "wizard_enable", param_bytes("wizard_enable")},
+        {__LINE__, "/3300", "{\"sshEnable\": 1}", table_rows(tqdb_tbl_port), port_bytes},
+        {__LINE__, "/3301", "{\"autoLoginEnable\": 1}", param_row("local_auth_enable"), param_bytes("local_auth_enable")},
+        {__LINE__, "/3302", "{\"recordMode\": 2}", table_rows(tqdb_tbl_record), record_bytes},
+        {__LINE__, "/3303", "{\"wizardEnable\": 1}", param_row("wizard_enable"), param_bytes("wizard_enable")},
         {__LINE__, "/3304", "{\"id\": 7, \"enable\": 1, \"ipAddr\": \"10.0.0.7\", \"managePort\": 80}",
-         &tqdb_tbl_camera, nullptr, camera_bytes},
+         table_rows(tqdb_tbl_camera), camera_bytes},
     };
     for (const auto& r : rows) {
         fresh_case();
         const coresim::bytes before = r.stored();
         {
-            std::optional<refused_writes> refuse;
-            if (r.table)
-                refuse.emplace(root, *r.table);
-            else
-                refuse.emplace(root, param_key{r.param});
-            ASSERT_TRUE(*refuse) << "row at line " << r.line;
+            refused_writes refuse(root, r.refused);
+            ASSERT_TRUE(refuse) << "row at line " << r.line;
             EXPECT_EQ(cgi_post_json(root, r.code, r.body).out, text_reply("CGI ERROR")) << "row at line " << r.line;
             EXPECT_EQ(r.stored(), before) << "row at line " << r.line;
             EXPECT_TRUE(sent().empty()) << "row at line " << r.line;
