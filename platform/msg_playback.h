@@ -29,8 +29,8 @@ inline constexpr int32_t msg_session_describe_reply = 8502;
 
 // Play time of a session (1153) and the jump of sessions to a time (1171).
 // The core may answer either with any of the time replies.
-inline constexpr int32_t msg_play_time = 1153;  // int sid
-inline constexpr int32_t msg_jump = 1171;       // jump_req
+inline constexpr int32_t msg_play_time = 1153;            // int sid
+inline constexpr int32_t msg_jump = 1171;                 // jump_req
 inline constexpr int32_t msg_play_time_reply = 6153;      // int time
 inline constexpr int32_t msg_cur_play_time_reply = 8102;  // int time
 inline constexpr int32_t msg_play_times_reply = 8116;     // session_time_rec, repeated
@@ -41,16 +41,16 @@ inline constexpr int32_t msg_play_error_reply = 6148;     // int result, -1 erro
 
 // Notices that carry session lists, a sid or speeds (their meaning is the
 // core daemon's; they are forwarded as the page gives them).
-inline constexpr int32_t msg_session_close = 1160;     // session_list
-inline constexpr int32_t msg_session_release = 1903;   // int sid
-inline constexpr int32_t msg_session_stop = 1164;      // session_list
-inline constexpr int32_t msg_sessions_of_4004 = 1165;  // session_list
-inline constexpr int32_t msg_sessions_of_4006 = 1170;  // session_list
-inline constexpr int32_t msg_session_reset = 1113;     // session_list, num 0
-inline constexpr int32_t msg_session_speeds = 1112;    // session_list with speeds
-inline constexpr int32_t msg_session_direction = 1166; // direction_req
-inline constexpr int32_t msg_channel_speed = 1149;     // speed_mask_req over channels
-inline constexpr int32_t msg_session_speed = 1167;     // speed_mask_req over sessions
+inline constexpr int32_t msg_session_close = 1160;      // session_list
+inline constexpr int32_t msg_session_release = 1903;    // int sid
+inline constexpr int32_t msg_session_stop = 1164;       // session_list
+inline constexpr int32_t msg_sessions_of_4004 = 1165;   // session_list
+inline constexpr int32_t msg_sessions_of_4006 = 1170;   // session_list
+inline constexpr int32_t msg_session_reset = 1113;      // session_list, num 0
+inline constexpr int32_t msg_session_speeds = 1112;     // session_list with speeds
+inline constexpr int32_t msg_session_direction = 1166;  // direction_req
+inline constexpr int32_t msg_channel_speed = 1149;      // speed_mask_req over channels
+inline constexpr int32_t msg_session_speed = 1167;      // speed_mask_req over sessions
 
 // Transcoding of the playback stream; both answer transcode_state_rec.
 inline constexpr int32_t msg_transcode = 1176;        // transcode_req

@@ -80,13 +80,13 @@ void open_mask_sessions(request& rq);    // /4020
 // opened: their writers write nothing and return one of these states.
 constexpr int state_opened = 1;
 constexpr int state_refused = 2;
-int open_result(const core_answer& answer);        // 6162
-int open_masks_result(const core_answer& answer);  // 8103 (keeps sid and play time)
-int write_session_desc(const core_answer& answer); // 8502
+int open_result(const core_answer& answer);         // 6162
+int open_masks_result(const core_answer& answer);   // 8103 (keeps sid and play time)
+int write_session_desc(const core_answer& answer);  // 8502
 
 // ---- play and jump times (playback_time.cpp) ---------------------------------
-void show_play_time(request& rq);  // /4002
-void jump_sessions(request& rq);   // /4009
+void show_play_time(request& rq);                 // /4002
+void jump_sessions(request& rq);                  // /4009
 int write_play_time(const core_answer& answer);   // 6153, 8102
 int write_play_times(const core_answer& answer);  // 8116
 int write_jump_time(const core_answer& answer);   // 8104
@@ -97,14 +97,14 @@ int write_error_flag(const core_answer& answer);  // 6148
 // ---- steering sessions (playback_control.cpp) --------------------------------
 void stop_sessions(request& rq);  // /4003
 template <int32_t msg_id>
-void send_session_list(request& rq);  // /4004, /4006
-void reset_sessions(request& rq);       // /3003
-void set_direction(request& rq);        // /4005
-void set_session_speeds(request& rq);   // /4007
-void set_channel_speed(request& rq);    // /4008
-void set_sessions_speed(request& rq);   // /4022
-void start_transcode(request& rq);      // /4025
-void show_transcode_state(request& rq); // /4026
+void send_session_list(request& rq);     // /4004, /4006
+void reset_sessions(request& rq);        // /3003
+void set_direction(request& rq);         // /4005
+void set_session_speeds(request& rq);    // /4007
+void set_channel_speed(request& rq);     // /4008
+void set_sessions_speed(request& rq);    // /4022
+void start_transcode(request& rq);       // /4025
+void show_transcode_state(request& rq);  // /4026
 template <bool with_status>
 int write_transcode_state(const core_answer& answer);  // 6176 (with "status"), 6177
 
@@ -113,7 +113,7 @@ void show_stream_addr(request& rq);  // /4010
 void notify_stream(request& rq);     // /4011
 void reset_stream(request& rq);      // /4012
 template <int32_t msg_id>
-void ask_core(request& rq);  // /4018, /4021, /3004: no payload, the answer is the reply
+void ask_core(request& rq);                        // /4018, /4021, /3004: no payload, the answer is the reply
 int write_stream_addr(const core_answer& answer);  // 8500
 int write_rtsp_addrs(const core_answer& answer);   // 8503
 int write_ext_ports(const core_answer& answer);    // 8506
@@ -124,7 +124,7 @@ void show_picture(request& rq);   // /3000
 void set_picture(request& rq);    // /3001
 void reset_picture(request& rq);  // /3002
 template <int64_t sub_type>
-void note_channel(request& rq);  // /4014, /4015, /4016, /4017, /4024
+void note_channel(request& rq);                // /4014, /4015, /4016, /4017, /4024
 int write_picture(const core_answer& answer);  // 8002
 
 }  // namespace playback

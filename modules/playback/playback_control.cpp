@@ -139,7 +139,9 @@ void set_sessions_speed(request& rq) {
     notify_ok(msg_session_speed, msg);
 }
 
-void start_transcode(request& rq) { query(msg_transcode, record_of<transcode_req>(rq.json, transcode_fields)); }
+void start_transcode(request& rq) {
+    query(msg_transcode, record_of<transcode_req>(rq.json, transcode_fields));
+}
 
 void show_transcode_state(request& rq) {
     query(msg_transcode_state, record_of<transcode_query>(rq.json, stream_of_fields));

@@ -47,8 +47,8 @@ bool stream_of(request& rq, stream_req* out) {
 }
 
 // The recorder-side half of one stream of an 8503 record ("main" or "sub").
-void add_stream_account(json_object* nvr, const char* prefix, const int32_t ports[5],
-                        const uint8_t* account, size_t account_size) {
+void add_stream_account(json_object* nvr, const char* prefix, const int32_t ports[5], const uint8_t* account,
+                        size_t account_size) {
     const char* base = reinterpret_cast<const char*>(account);
     char key[40];
     auto put_int = [&](const char* name, int32_t v) {

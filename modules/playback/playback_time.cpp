@@ -70,14 +70,24 @@ int write_play_time(const core_answer& answer) {
     return write_one_time("curPlayTime", t);
 }
 
-int write_play_times(const core_answer& answer) { return write_session_times(answer, "curPlayTime", "PlayTime"); }
+int write_play_times(const core_answer& answer) {
+    return write_session_times(answer, "curPlayTime", "PlayTime");
+}
 
-int write_jump_time(const core_answer& answer) { return write_one_time("realJumpTime", answer.rec<int32_t>()); }
+int write_jump_time(const core_answer& answer) {
+    return write_one_time("realJumpTime", answer.rec<int32_t>());
+}
 
-int write_jump_times(const core_answer& answer) { return write_session_times(answer, "JumpTime", "realJumpTime"); }
+int write_jump_times(const core_answer& answer) {
+    return write_session_times(answer, "JumpTime", "realJumpTime");
+}
 
-int write_jump_done(const core_answer& answer) { return reply_status(answer.rec<int32_t>() == 0 ? "OK" : "ERROR"); }
+int write_jump_done(const core_answer& answer) {
+    return reply_status(answer.rec<int32_t>() == 0 ? "OK" : "ERROR");
+}
 
-int write_error_flag(const core_answer& answer) { return reply_status(answer.rec<int32_t>() == -1 ? "ERROR" : "OK"); }
+int write_error_flag(const core_answer& answer) {
+    return reply_status(answer.rec<int32_t>() == -1 ? "ERROR" : "OK");
+}
 
 }  // namespace playback

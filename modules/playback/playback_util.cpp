@@ -11,14 +11,14 @@ namespace {
 bool element_int(json_object* element, int32_t* out) {
     if (!element) return false;
     switch (json_object_get_type(element)) {
-    case json_type_int:
-    case json_type_double:
-        *out = json_object_get_int(element);
-        return true;
-    case json_type_string:
-        return parse_bare_int(json_object_get_string(element), out);
-    default:
-        return false;
+        case json_type_int:
+        case json_type_double:
+            *out = json_object_get_int(element);
+            return true;
+        case json_type_string:
+            return parse_bare_int(json_object_get_string(element), out);
+        default:
+            return false;
     }
 }
 

@@ -414,10 +414,9 @@ void factory_users_list(request&) {
     // Only devices that carry factory accounts have the database (an access
     // never creates it).
     if (!tq_check_file_exist(TQDB_OEM_FILE)) return;
-    reply_account_list<oem_user_record>(TQDB_OEM_FILE, read_users_oem,
-                                        [](json_object* obj, const oem_user_record& row) {
-                                            fields_to_json(obj, &row, oem_rest_fields);
-                                        });
+    reply_account_list<oem_user_record>(
+        TQDB_OEM_FILE, read_users_oem,
+        [](json_object* obj, const oem_user_record& row) { fields_to_json(obj, &row, oem_rest_fields); });
 }
 
 void users_reload(request&) {

@@ -1,12 +1,12 @@
 // The database that refuses writes (tests/harness/refused_writes.h): only the
 // chosen rows are refused, reads go on, and writes work again afterwards.
-#include "platform/tqdb/rec_system.h"
-#include "platform/tqdb/rec_user.h"
-#include "tests/harness/refused_writes.h"
-
 #include <gtest/gtest.h>
 
 #include <functional>
+
+#include "platform/tqdb/rec_system.h"
+#include "platform/tqdb/rec_user.h"
+#include "tests/harness/refused_writes.h"
 
 namespace {
 

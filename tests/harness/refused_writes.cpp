@@ -55,8 +55,8 @@ refused_writes::refused_writes(const test_root& root, write_target target)
     for (const rows& r : refused) {
         for (const char* event : {"INSERT", "UPDATE", "DELETE"}) {
             const char* row = std::string(event) == "DELETE" ? "OLD" : "NEW";
-            sql += "CREATE TRIGGER " + prefix_ + "_" + std::to_string(count_++) + " BEFORE " + event + " ON " +
-                   r.table + " WHEN " + row + "." + r.column + " = " + literal(r.value) +
+            sql += "CREATE TRIGGER " + prefix_ + "_" + std::to_string(count_++) + " BEFORE " + event +
+                   " ON " + r.table + " WHEN " + row + "." + r.column + " = " + literal(r.value) +
                    " BEGIN SELECT RAISE(ABORT, 'writes refused by the test'); END;";
         }
     }
@@ -65,6 +65,7 @@ refused_writes::refused_writes(const test_root& root, write_target target)
 
 refused_writes::~refused_writes() {
     std::string sql;
-    for (int i = 0; i < count_; ++i) sql += "DROP TRIGGER IF EXISTS " + prefix_ + "_" + std::to_string(i) + ";";
+    for (int i = 0; i < count_; ++i)
+        sql += "DROP TRIGGER IF EXISTS " + prefix_ + "_" + std::to_string(i) + ";";
     run(file_, sql);
 }

@@ -10,10 +10,10 @@
 //     refused_writes refuse(root, param_row("wizard_enable"));
 #pragma once
 
+#include <string>
+
 #include "platform/tqdb/tqdb.h"
 #include "tests/harness/cgi_harness.h"
-
-#include <string>
 
 // What is refused: the records and per-owner lists stored under a table's
 // name, or one parameter.
