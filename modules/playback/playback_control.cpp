@@ -1,5 +1,5 @@
 // Steering open sessions: stop and close, the per-session list messages,
-// direction, speeds, jump to a time, and transcoding of the playback stream.
+// direction, speeds, and transcoding of the playback stream.
 //
 // Lists in a request are taken up to their first 64 entries and never past
 // their end: a "num" larger than the list counts only the entries there
@@ -7,11 +7,11 @@
 #include <algorithm>
 #include <cstring>
 
-#include "front/json_req.h"
 #include "front/web_utils.h"
 #include "modules/common/channels.h"
+#include "modules/common/field_map.h"
 #include "modules/playback/playback.h"
-#include "modules/playback/playback_records.h"
+#include "platform/msg_playback.h"
 
 namespace playback {
 
@@ -31,57 +31,75 @@ void mark(char mask[64], const int32_t* index, int count) {
         if (chn_ok(index[i])) mask[index[i]] = '1';
 }
 
+// A notice of the request's record, then "OK".
+template <typename T>
+void notify_ok(int32_t msg_id, const T& payload) {
+    notify(msg_id, payload);
+    cgi_reply(REPLY_TEXT, "OK");
+}
+
+using dq = direction_req;
+const field direction_fields[] = {
+    FM_INT(dq, "sid", sid),
+    FM_INT(dq, "direction", direction),
+};
+
+using tq = transcode_req;
+const field transcode_fields[] = {
+    FM_INT(tq, "ch", ch),
+    FM_INT(tq, "sid", sid),
+    FM_INT(tq, "trancodingmode", trancodingmode),
+    FM_INT(tq, "framesize", framesize),
+    FM_INT(tq, "bitrate", bitrate),
+    FM_INT(tq, "framerate", framerate),
+};
+// The state query names the stream as the transcoding request does.
+const std::span<const field> stream_of_fields = field_span(transcode_fields).first(2);
+static_assert(offsetof(transcode_query, ch) == offsetof(transcode_req, ch));
+static_assert(offsetof(transcode_query, sid) == offsetof(transcode_req, sid));
+
+using ts = transcode_state_rec;
+const field transcode_state_fields[] = {
+    FM_INT(ts, "ch", ch),
+    FM_INT(ts, "sid", sid),
+    FM_INT(ts, "state", state),
+};
+
 }  // namespace
 
-void on_stop(request& rq) {
-    char* text = rq.text;
-    json_ref req = json_parse_object(text);
-    if (!req) return;
-    session_list list = sessions_of(req.get(), "sid");
+void stop_sessions(request& rq) {
+    session_list list = sessions_of(rq.json, "sid");
     for (int i = 0; i < list.num; ++i)
-        if (list.sid[i] >= 0) notify(1903, list.sid[i]);
-    notify(1164, list);
-    if (req_int_or(req, "close", 0) == 1) notify(1160, list);
+        if (list.sid[i] >= 0) notify(msg_session_release, list.sid[i]);
+    notify(msg_session_stop, list);
+    if (req_int_or(rq.json, "close", 0) == 1) notify(msg_session_close, list);
     cgi_reply(REPLY_TEXT, "OK");
 }
 
-template <int msg_id>
-void on_session_list(request& rq) {
-    char* text = rq.text;
-    json_ref req = json_parse_object(text);
-    if (!req) return;
-    notify(msg_id, sessions_of(req.get(), "sid"));
-    cgi_reply(REPLY_TEXT, "OK");
+template <int32_t msg_id>
+void send_session_list(request& rq) {
+    notify_ok(msg_id, sessions_of(rq.json, "sid"));
 }
-template void on_session_list<1165>(request&);
-template void on_session_list<1170>(request&);
+template void send_session_list<msg_sessions_of_4004>(request&);
+template void send_session_list<msg_sessions_of_4006>(request&);
 
 // The sessions of "sessionId" are sent with num 0, as the core expects for
 // this message.
-void on_session_reset(request& rq) {
-    char* text = rq.text;
-    json_ref req = json_parse_object(text);
-    if (!req) return;
+void reset_sessions(request& rq) {
     session_list list{};
-    take_ints(req_array(req, "sessionId"), max_sessions, list.sid, max_sessions);
-    notify(1113, list);
-    cgi_reply(REPLY_TEXT, "OK");
+    take_ints(req_array(rq.json, "sessionId"), max_sessions, list.sid, max_sessions);
+    notify_ok(msg_session_reset, list);
 }
 
-void on_direction(request& rq) {
-    char* text = rq.text;
-    json_ref req = json_parse_object(text);
-    if (!req) return;
-    notify(1166, direction_req{req_int_or(req, "sid", 0), req_int_or(req, "direction", 0)});
-    cgi_reply(REPLY_TEXT, "OK");
+void set_direction(request& rq) {
+    notify_ok(msg_session_direction, record_of<direction_req>(rq.json, direction_fields));
 }
 
 // Each session of "sessionId" gets the speed at the same place of "speed".
-void on_speeds(request& rq) {
-    char* text = rq.text;
-    json_ref req = json_parse_object(text);
+void set_session_speeds(request& rq) {
+    json_object* req = rq.json;
     int chind = 0;
-    if (!req || !req_int(req, "chind", &chind) || chind < 0) return;
+    if (!req_int(req, "chind", &chind) || chind < 0) return rq.refuse("chind");
     const int num = req_int_or(req, "num", 0);
     int32_t sids[max_sessions], speeds[max_sessions];
     const int n = std::min(take_ints(req_array(req, "sessionId"), num, sids, max_sessions),
@@ -90,32 +108,27 @@ void on_speeds(request& rq) {
     std::copy_n(sids, n, list.sid);
     std::copy_n(speeds, n, list.speed);
     list.num = n;
-    notify(1112, list);
-    cgi_reply(REPLY_TEXT, "OK");
+    notify_ok(msg_session_speeds, list);
 }
 
 // One speed for the channels listed in "chind" (an array; json-c reads an
 // array as the integer 0, so the presence check lets it pass).
-void on_channel_speed(request& rq) {
-    char* text = rq.text;
-    json_ref req = json_parse_object(text);
+void set_channel_speed(request& rq) {
+    json_object* req = rq.json;
     int chind = 0;
-    if (!req || !req_int(req, "chind", &chind) || chind < 0) return;
+    if (!req_int(req, "chind", &chind) || chind < 0) return rq.refuse("chind");
     int32_t channels[max_sessions];
     int n = take_ints(req_array(req, "chind"), req_int_or(req, "num", 0), channels, max_sessions);
     speed_mask_req msg{};
     mark(msg.mask, channels, n);
     msg.speed = req_int_or(req, "speed", 0);
-    notify(1149, msg);
-    cgi_reply(REPLY_TEXT, "OK");
+    notify_ok(msg_channel_speed, msg);
 }
 
 // One speed for the sessions listed in "sid"; a single session at speed 2
 // is flagged.
-void on_session_speed(request& rq) {
-    char* text = rq.text;
-    json_ref req = json_parse_object(text);
-    if (!req) return;
+void set_sessions_speed(request& rq) {
+    json_object* req = rq.json;
     const int num = req_int_or(req, "num", 0);
     int32_t sids[max_sessions];
     int n = take_ints(req_array(req, "sid"), num, sids, max_sessions);
@@ -123,54 +136,25 @@ void on_session_speed(request& rq) {
     mark(msg.mask, sids, n);
     msg.speed = req_int_or(req, "speed", 0);
     msg.single_flag = msg.speed == 2 && num == 1 ? 1 : 0;
-    notify(1167, msg);
-    cgi_reply(REPLY_TEXT, "OK");
+    notify_ok(msg_session_speed, msg);
 }
 
-void on_jump(request& rq) {
-    char* text = rq.text;
-    json_ref req = json_parse_object(text);
-    int num = 0;
-    if (!req || !req_member(req, "jumpTime") || !req_member(req, "sid") || !req_member(req, "chnid") ||
-        !req_int(req, "num", &num))
-        return;
-    int32_t chnids[max_sessions], sids[max_sessions];
-    const int n = std::min(take_ints(req_array(req, "chnid"), num, chnids, max_sessions),
-                           take_ints(req_array(req, "sid"), num, sids, max_sessions));
-    // Nothing to jump: answered as a failed exchange, nothing sent.
-    if (n < 1) {
-        reply_failed();
-        return;
-    }
-    jump_req msg{};
-    std::copy_n(chnids, n, msg.chnid);
-    std::copy_n(sids, n, msg.sid);
-    msg.num = n;
-    req_text(req.get(), "jumpTime", msg.jump_time, sizeof msg.jump_time);
-    query(1171, msg);
+void start_transcode(request& rq) {
+    query(msg_transcode, record_of<transcode_req>(rq.json, transcode_fields));
 }
 
-void on_transcode(request& rq) {
-    char* text = rq.text;
-    json_ref req = json_parse_object(text);
-    if (!req) {
-        reply_failed();
-        return;
-    }
-    transcode_req msg{
-        req_int_or(req, "ch", 0),        req_int_or(req, "sid", 0),     req_int_or(req, "trancodingmode", 0),
-        req_int_or(req, "framesize", 0), req_int_or(req, "bitrate", 0), req_int_or(req, "framerate", 0)};
-    query(1176, msg);
+void show_transcode_state(request& rq) {
+    query(msg_transcode_state, record_of<transcode_query>(rq.json, stream_of_fields));
 }
 
-void on_transcode_state(request& rq) {
-    char* text = rq.text;
-    json_ref req = json_parse_object(text);
-    if (!req) {
-        reply_failed();
-        return;
-    }
-    query(1177, transcode_query{req_int_or(req, "ch", 0), req_int_or(req, "sid", 0)});
+template <bool with_status>
+int write_transcode_state(const core_answer& answer) {
+    const transcode_state_rec r = answer.rec<transcode_state_rec>();
+    json_ref obj(fields_object(&r, transcode_state_fields));
+    if (with_status) jadd_str(obj.get(), "status", "OK");
+    return reply_json(obj);
 }
+template int write_transcode_state<true>(const core_answer&);
+template int write_transcode_state<false>(const core_answer&);
 
 }  // namespace playback

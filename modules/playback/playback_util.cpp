@@ -1,12 +1,8 @@
-// Small helpers of the playback handlers.
-#include "modules/playback/playback.h"
-
-#include <algorithm>
-#include <cstring>
+// Small helpers of the playback handlers and reply writers.
+#include <ctime>
 
 #include "front/bare_number.h"
-#include "front/web_utils.h"
-#include "platform/tqdb/tqdb.h"
+#include "modules/playback/playback.h"
 
 namespace playback {
 
@@ -15,14 +11,14 @@ namespace {
 bool element_int(json_object* element, int32_t* out) {
     if (!element) return false;
     switch (json_object_get_type(element)) {
-    case json_type_int:
-    case json_type_double:
-        *out = json_object_get_int(element);
-        return true;
-    case json_type_string:
-        return parse_bare_int(json_object_get_string(element), out);
-    default:
-        return false;
+        case json_type_int:
+        case json_type_double:
+            *out = json_object_get_int(element);
+            return true;
+        case json_type_string:
+            return parse_bare_int(json_object_get_string(element), out);
+        default:
+            return false;
     }
 }
 
@@ -42,8 +38,25 @@ int take_ints(json_object* array, int limit, int32_t* out, int cap) {
     return taken;
 }
 
-void reply_failed() {
-    if (core_reply_claim()) cgi_reply_error(REPLY_JSON);
+json_ref status_object(const char* status) {
+    json_ref obj(json_object_new_object());
+    jadd_str(obj.get(), "status", status);
+    return obj;
 }
+
+void add_time(json_object* obj, const char* key, int32_t seconds) {
+    time_t t = seconds;
+    struct tm tm_local;
+    char text[32] = "";
+    if (localtime_r(&t, &tm_local)) strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &tm_local);
+    jadd_str(obj, key, text);
+}
+
+int reply_json(const json_ref& obj) {
+    cgi_reply_json(obj.get());
+    return 1;
+}
+
+int reply_status(const char* status) { return reply_json(status_object(status)); }
 
 }  // namespace playback

@@ -1,27 +1,24 @@
-// The system module (OnSystem): login, users, logs, maintenance, device
-// settings. Its request table is in system_table.cpp; the handlers live in
-// one file per topic.
+// The system module: login, users, logs, maintenance, device settings. Its
+// request table and its reply table are in system_table.cpp; the handlers
+// live in one file per topic. The wizard's quick settings (wizard.cpp) are a
+// module of their own with their own table.
 #pragma once
 
-#include <cstdint>
-
+#include "front/core_link.h"
 #include "front/dispatchreq.h"
 
-// The module's reply callback: hands each answer of the core daemon to the
-// writer registered for its identifier in system_table.cpp.
+// The module's callback for the answers of the core daemon (system_table.cpp).
 void system_reply(void* ctx, const void* header, const void* payload);
 
-// A reply writer gets the answer's payload (null when empty) and its size.
-typedef void (*system_writer)(const void* payload, uint32_t size);
-
-// ---- users.cpp: login, session, user accounts -----------------------------
-void on_1000(request& rq);  // login
-void on_1018(request& rq);  // session check (3504 -> 8504)
-void on_1024(request& rq);  // clear the permission-update flag
-void on_6070(request& rq);  // user list
-void on_6071(request& rq);  // add a user
-void on_6072(request& rq);  // change a user
-void on_6073(request& rq);  // remove a user
-void on_6074(request& rq);  // factory accounts
-void on_6077(request& rq);  // tell the core daemon to reload the users
-void write_8504(const void* payload, uint32_t size);
+// ---- login, session, user accounts (users.cpp) ------------------------------
+void user_login(request& rq);             // /1000 check the hash, the rights
+void session_check(request& rq);          // /1018 3504, redirect by the verdict
+void permission_flag_clear(request& rq);  // /1024
+void users_list(request& rq);             // /6070
+void user_add(request& rq);               // /6071
+void user_change(request& rq);            // /6072
+void user_remove(request& rq);            // /6073
+void factory_users_list(request& rq);     // /6074
+void users_reload(request& rq);           // /6077 3505 to the core
+// The redirect (and guest cookies) of 8504.
+int write_session_verdict(const core_answer& answer);

@@ -1,30 +1,28 @@
-// The system module's request table (one row a code, in code order) and
-// the table of its reply writers (one row an answer identifier).
+// The system module's request table (one row a code, in code order) and its
+// reply table (one row an answer identifier).
 #include "front/core_link.h"
 #include "front/dispatchreq.h"
 #include "modules/system/system.h"
+#include "platform/msg_system.h"
 
 namespace {
 
+// clang-format off
 const request_entry table[] = {
-    {"/1000", on_1000},
-    {"/1018", on_1018},
-    {"/1024", on_1024},
-    {"/6070", on_6070},
-    {"/6071", on_6071},
-    {"/6072", on_6072},
-    {"/6073", on_6073},
-    {"/6074", on_6074},
-    {"/6077", on_6077},
+    {"/1000", user_login, IN_TEXT, OUT_TEXT},
+    {"/1018", session_check, IN_TEXT, OUT_TEXT},
+    {"/1024", permission_flag_clear, IN_TEXT, OUT_TEXT},
+    {"/6070", users_list, IN_TEXT, OUT_JSON},
+    {"/6071", user_add, IN_TEXT, OUT_TEXT},
+    {"/6072", user_change, IN_JSON, OUT_TEXT},
+    {"/6073", user_remove, IN_JSON, OUT_TEXT},
+    {"/6074", factory_users_list, IN_TEXT, OUT_JSON},
+    {"/6077", users_reload, IN_TEXT, OUT_TEXT},
 };
+// clang-format on
 
-struct writer_entry {
-    int reply_id;
-    system_writer writer;
-};
-
-const writer_entry writers[] = {
-    {8504, write_8504},
+const reply_row replies[] = {
+    {msg_session_check_reply, sizeof(int32_t), reply_short::wait, write_session_verdict},
 };
 
 // Messages whose answers take longer than the usual 40 s, in wait rounds of
@@ -43,15 +41,7 @@ const core_wait waits[] = {
 
 }  // namespace
 
-void system_reply(void*, const void* header, const void* payload) {
-    int id = core_header_id(header);
-    for (const writer_entry& row : writers) {
-        if (row.reply_id == id) {
-            row.writer(payload, core_header_size(header));
-            return;
-        }
-    }
-}
+CORE_REPLY_CALLBACK(system_reply, replies)
 
 WEBREQ_MODULE(10, table)
 CORE_WAITS(waits)

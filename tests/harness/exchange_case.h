@@ -32,6 +32,11 @@ public:
         std::memcpy(data_.data() + at, s.data(), s.size());
         return *this;
     }
+    // len bytes of c (a field filled to its end, without a terminator).
+    record& fill(size_t at, size_t len, char c) {
+        std::memset(data_.data() + at, c, len);
+        return *this;
+    }
     const bytes& data() const { return data_; }
     operator bytes() const { return data_; }
 

@@ -48,11 +48,11 @@ TEST_F(Playback, StopClosesOnlyTheSessionsItWasGiven) {
         {__LINE__, R"({"num":70,"sid":)" + seventy + "}", all64},
     };
     for (const auto& r : rows) {
-        reset_core();
+        fresh_case();
         EXPECT_EQ(post("/4003", r.body).out, text_reply("OK")) << "row at line " << r.line;
         expect_sent(r.want, r.line);
     }
-    reset_core();
+    fresh_case();
     EXPECT_EQ(post("/4003", "close=1").out, "");
     EXPECT_TRUE(sent().empty());
 }
@@ -93,7 +93,7 @@ TEST_F(Playback, NoticesCarryTheListedSessionsAndChannels) {
         {__LINE__, "/4022", "[]", "", {}},
     };
     for (const auto& r : rows) {
-        reset_core();
+        fresh_case();
         cgi_result res = post(r.code, r.body);
         EXPECT_EQ(res.out, r.out.empty() ? "" : text_reply(r.out)) << "row at line " << r.line;
         expect_sent(r.want, r.line);
@@ -133,7 +133,7 @@ TEST_F(Playback, JumpSendsTheListedSessionsAndRendersTheResult) {
         {__LINE__, R"({"jumpTime":"t","sid":[5],"chnid":[1]})", int_payload(0), "", {}},
     };
     for (const auto& r : rows) {
-        reset_core();
+        fresh_case();
         core.use_defaults(false);
         if (!r.reply.empty()) core.add_reply(1171, 6171, r.reply);
         EXPECT_EQ(post("/4009", r.body).out, r.out) << "row at line " << r.line;
@@ -165,7 +165,7 @@ TEST_F(Playback, TranscodingAnswersWithTheStateRecord) {
         {__LINE__, "/4026", "", 6177, state, failed_reply(), {}},
     };
     for (const auto& r : rows) {
-        reset_core();
+        fresh_case();
         core.use_defaults(false);
         core.add_reply(r.code == "/4025" ? 1176 : 1177, r.reply_id, r.reply);
         EXPECT_EQ(post(r.code, r.body).out, r.out) << "row at line " << r.line;

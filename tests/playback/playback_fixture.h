@@ -1,66 +1,26 @@
-// Shared fixture of the playback tests: a fresh root, the in-process fake
-// core, webreq run as a CGI process, and byte-level helpers for the records
-// that cross the core socket (built from offsets, independently of the
-// module's own record structs).
+// The playback tests' fixture: the shared exchange case, requests with a
+// time zone, and the records of the playback messages built from offsets
+// (independently of the module's own structs).
 #pragma once
 
-#include "tests/harness/cgi_harness.h"
-#include "tools/coresim/coresim.h"
+#include "tests/harness/exchange_case.h"
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <cstdint>
-#include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
 namespace pbtest {
 
-using coresim::bytes;
-
-// A record of a fixed size, filled by offset.
-class record {
-public:
-    explicit record(size_t size) : data_(size, 0) {}
-    record& i32(size_t at, int32_t v) {
-        std::memcpy(data_.data() + at, &v, 4);
-        return *this;
-    }
-    // Copies the text without its terminator (the rest stays zero).
-    record& text(size_t at, const std::string& s) {
-        std::memcpy(data_.data() + at, s.data(), s.size());
-        return *this;
-    }
-    record& fill(size_t at, size_t len, char c) {
-        std::memset(data_.data() + at, c, len);
-        return *this;
-    }
-    const bytes& data() const { return data_; }
-    operator bytes() const { return data_; }
-
-private:
-    bytes data_;
-};
+using xcase::any_payload;
+using xcase::bytes;
+using xcase::msg;
+using xcase::record;
 
 // Several records in one payload.
 inline bytes concat(std::initializer_list<bytes> parts) {
     bytes out;
     for (const bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
     return out;
-}
-
-inline int32_t int_at(const bytes& payload, size_t at) {
-    int32_t v = 0;
-    if (payload.size() >= at + 4) std::memcpy(&v, payload.data() + at, 4);
-    return v;
-}
-
-// The text of a NUL-padded field.
-inline std::string text_at(const bytes& payload, size_t at, size_t width) {
-    if (payload.size() < at + width) return "<short>";
-    const char* p = reinterpret_cast<const char*>(payload.data() + at);
-    return std::string(p, strnlen(p, width));
 }
 
 inline bytes int_payload(int32_t v) { return record(4).i32(0, v); }
@@ -81,22 +41,22 @@ constexpr size_t oplog_channel = 32;
 constexpr size_t oplog_detail_size = 148;
 constexpr size_t oplog_detail = 152;
 
-// A message as the test expects it: identifier and payload (the payload is
-// not compared when check_payload is false).
-struct msg {
-    int32_t id;
-    bytes payload;
-    bool check_payload = true;
-};
-inline msg any_payload(int32_t id) { return {id, {}, false}; }
+// The operation-log entry of the module: sub type, parameter type 900, the
+// channel number.
+inline void expect_log(const coresim::request& m, int64_t sub, int32_t channel, int line) {
+    ASSERT_EQ(m.id, 3485) << "row at line " << line;
+    ASSERT_EQ(m.payload.size(), 672u) << "row at line " << line;
+    int64_t got_sub = 0;
+    std::memcpy(&got_sub, m.payload.data() + oplog_sub_type, 8);
+    EXPECT_EQ(got_sub, sub) << "row at line " << line;
+    EXPECT_EQ(int_at(m.payload, oplog_parameter), 900) << "row at line " << line;
+    EXPECT_EQ(int_at(m.payload, oplog_channel), channel) << "row at line " << line;
+}
 
-class Playback : public ::testing::Test {
+class Playback : public xcase::exchange_case {
 protected:
-    void SetUp() override { ASSERT_TRUE(core.start(root.path())); }
-    void TearDown() override { core.stop(); }
-
-    cgi_result post(const std::string& code, const std::string& body,
-                    std::map<std::string, std::string> env = {}) {
+    using exchange_case::post;
+    cgi_result post(const std::string& code, const std::string& body, std::map<std::string, std::string> env) {
         cgi_request req;
         req.method = "POST";
         req.path_info = code;
@@ -114,47 +74,6 @@ protected:
         req.env = std::move(env);
         return run_webreq(root, req);
     }
-
-    // The messages received, in the order webreq sent them: each link is a
-    // connection of its own and connections are numbered in the order they
-    // were made. Waits until at least expected messages arrived.
-    std::vector<coresim::request> sent(size_t expected = 0) {
-        if (expected) core.wait_for(expected, 5000);
-        std::vector<coresim::request> all = core.journal();
-        std::stable_sort(all.begin(), all.end(),
-                         [](const coresim::request& a, const coresim::request& b) { return a.conn < b.conn; });
-        return all;
-    }
-    std::vector<int32_t> sent_ids(size_t expected = 0) {
-        std::vector<int32_t> ids;
-        for (const auto& m : sent(expected)) ids.push_back(m.id);
-        return ids;
-    }
-    // Checks the messages against the expected list, in order.
-    void expect_sent(const std::vector<msg>& want, int line) {
-        auto got = sent(want.size());
-        ASSERT_EQ(got.size(), want.size()) << "row at line " << line << ": " << ids_text(got);
-        for (size_t i = 0; i < want.size(); ++i) {
-            EXPECT_EQ(got[i].id, want[i].id) << "row at line " << line << ", message " << i;
-            if (want[i].check_payload) {
-                EXPECT_EQ(got[i].payload, want[i].payload) << "row at line " << line << ", message " << i
-                                                           << " (" << want[i].id << ")";
-            }
-        }
-    }
-    static std::string ids_text(const std::vector<coresim::request>& msgs) {
-        std::string s;
-        for (const auto& m : msgs) s += std::to_string(m.id) + "@" + std::to_string(m.conn) + " ";
-        return s;
-    }
-    // Fresh script and journal for the next row of a table.
-    void reset_core() {
-        core.clear_rules();
-        core.clear_journal();
-    }
-
-    test_root root;
-    coresim_server core;
 };
 
 // A text as the JSON replies write it inside a string (json-c escapes the
@@ -169,6 +88,6 @@ inline std::string json_text(const std::string& s) {
 }
 
 // The module's failure reply.
-inline std::string failed_reply() { return json_reply("{status:\"CGI ERROR\"}"); }
+inline std::string failed_reply() { return xcase::json_failure(); }
 
 }  // namespace pbtest

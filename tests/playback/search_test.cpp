@@ -45,7 +45,7 @@ TEST_F(Playback, SearchMasksTheChannelAndReleasesAReusedSessionFirst) {
          {{1159, search_msg("1", 0, long_time.substr(0, 31), long_time.substr(0, 31))}}},
     };
     for (const auto& r : rows) {
-        reset_core();
+        fresh_case();
         ASSERT_EQ(set_param_int(TQDB_FILE, "max_cameras", r.cameras), 0);
         cgi_result res = post("/4000", r.body);
         EXPECT_NE(res.out.find("\"status\": \"OK\""), std::string::npos) << "row at line " << r.line << ": " << res.out;
@@ -68,7 +68,7 @@ TEST_F(Playback, SearchAndPagingRefuseIncompleteRequestsSilently) {
         {__LINE__, "/4023", "not json"},
     };
     for (const auto& r : rows) {
-        reset_core();
+        fresh_case();
         cgi_result res = post(r.code, r.body);
         EXPECT_EQ(res.out, "") << "row at line " << r.line;
         EXPECT_EQ(res.status, 0) << "row at line " << r.line;
@@ -110,14 +110,14 @@ TEST_F(Playback, SearchResultIsRenderedFromTheSectionsThePayloadHolds) {
         {__LINE__, "/4000", search, 1159, 0, {}, failed_reply()},
     };
     for (const auto& r : rows) {
-        reset_core();
+        fresh_case();
         core.use_defaults(false);
         if (r.reply_id) core.add_reply(r.request_id, r.reply_id, r.reply);
         cgi_result res = post(r.code, r.body);
         EXPECT_EQ(res.out, r.out) << "row at line " << r.line;
     }
     // Paging sends the session and page as they came.
-    reset_core();
+    fresh_case();
     post("/4023", R"({"sid":41,"page":2})");
     post("/4023", R"({})");
     expect_sent({{1161, record(8).i32(0, 41).i32(4, 2)}, {1161, record(8)}}, __LINE__);
@@ -142,7 +142,7 @@ TEST_F(Playback, RepliesWithoutPayloadAreListsOfNoRecords) {
         {__LINE__, "/4002", "12", 1153, 6153, failed_reply()},
     };
     for (const auto& r : rows) {
-        reset_core();
+        fresh_case();
         core.use_defaults(false);
         core.add_reply(r.request_id, r.reply_id, {});
         EXPECT_EQ(post(r.code, r.body).out, r.out) << "row at line " << r.line;

@@ -22,17 +22,6 @@ std::string desc_json(int32_t sid, const std::string& path, const std::string& p
                       R"(", "external_port": 1554, "external_http_port": 1080, "ddns_port": 2554, "ddns_http_port": 2080 })");
 }
 
-// The operation-log entry: sub type, parameter type 900, channel.
-void expect_log(const coresim::request& m, int64_t sub, int32_t channel, int line) {
-    ASSERT_EQ(m.id, 3485) << "row at line " << line;
-    ASSERT_EQ(m.payload.size(), 672u);
-    int64_t got_sub = 0;
-    std::memcpy(&got_sub, m.payload.data() + oplog_sub_type, 8);
-    EXPECT_EQ(got_sub, sub) << "row at line " << line;
-    EXPECT_EQ(int_at(m.payload, oplog_parameter), 900) << "row at line " << line;
-    EXPECT_EQ(int_at(m.payload, oplog_channel), channel) << "row at line " << line;
-}
-
 struct exchange {
     bytes first;   // reply to the first message; empty: no answer
     bytes second;  // 8502; empty: no answer
@@ -46,7 +35,7 @@ protected:
     void run(const std::string& code, const std::string& body, const std::string& tz, int32_t first_id,
              int32_t first_reply_id, const exchange& ex, const std::string& out, std::vector<msg> want, bool logged,
              int32_t log_channel, int line) {
-        reset_core();
+        fresh_case();
         core.use_defaults(false);
         if (!ex.first.empty()) core.add_reply(first_id, first_reply_id, ex.first);
         if (!ex.second.empty()) core.add_reply(3502, 8502, ex.second);
@@ -153,7 +142,7 @@ TEST_F(Playback, OpeningRefusesIncompleteRequestsSilently) {
         {__LINE__, "/4020", "{" + masks + R"(,"playTime":"2100-01-01 00:00:00"})"},
     };
     for (const auto& r : rows) {
-        reset_core();
+        fresh_case();
         cgi_result res = post(r.code, r.body, {{"TZ", "UTC"}});
         EXPECT_EQ(res.out, "") << "row at line " << r.line;
         EXPECT_TRUE(sent().empty()) << "row at line " << r.line;
@@ -189,7 +178,7 @@ TEST_F(Playback, PlayTimeRepliesInLocalTime) {
         {__LINE__, "UTC", 6148, int_payload(-2), json_reply(R"({ "status": "OK" })")},
     };
     for (const auto& r : rows) {
-        reset_core();
+        fresh_case();
         core.use_defaults(false);
         core.add_reply(1153, r.reply_id, r.reply);
         cgi_result res = get("/4002", "12", {{"TZ", r.tz}});
@@ -197,7 +186,7 @@ TEST_F(Playback, PlayTimeRepliesInLocalTime) {
         expect_sent({{1153, int_payload(12)}}, r.line);
     }
     for (const char* bad : {"-1", "abc", "", "12x", "99999999999"}) {
-        reset_core();
+        fresh_case();
         EXPECT_EQ(get("/4002", bad).out, "") << bad;
         EXPECT_TRUE(sent().empty()) << bad;
     }

@@ -9,16 +9,6 @@
 namespace pbtest {
 namespace {
 
-void expect_log(const coresim::request& m, int64_t sub, int32_t channel, int line) {
-    ASSERT_EQ(m.id, 3485) << "row at line " << line;
-    ASSERT_EQ(m.payload.size(), 672u) << "row at line " << line;
-    int64_t got_sub = 0;
-    std::memcpy(&got_sub, m.payload.data() + oplog_sub_type, 8);
-    EXPECT_EQ(got_sub, sub) << "row at line " << line;
-    EXPECT_EQ(int_at(m.payload, oplog_parameter), 900) << "row at line " << line;
-    EXPECT_EQ(int_at(m.payload, oplog_channel), channel) << "row at line " << line;
-}
-
 TEST_F(Playback, StreamAddressIsLoggedWhenGranted) {
     const bytes granted = record(976).i32(0, 6).i32(4, 554).i32(24, 1).i32(28, 0).text(96, "rtsp://10.0.0.2/pb").fill(352, 624, 'r');
     const std::string granted_json = R"({ "status": "OK", "port": 554, "direct": 1, "rtspAddr": ")" + json_text("rtsp://10.0.0.2/pb") + R"(", "resPath": ")" +
@@ -41,7 +31,7 @@ TEST_F(Playback, StreamAddressIsLoggedWhenGranted) {
         {__LINE__, R"({"id":1,"streamType":0})", granted, "", {}},
     };
     for (const auto& r : rows) {
-        reset_core();
+        fresh_case();
         core.use_defaults(false);
         core.add_reply(3500, 8500, r.reply);
         EXPECT_EQ(post("/4010", r.body).out, r.out) << "row at line " << r.line;
@@ -125,7 +115,7 @@ TEST_F(Playback, AddressListReadsEachRecordWithinItsSize) {
     json_object_put(doc);
 
     // No record: an empty list.
-    reset_core();
+    fresh_case();
     core.add_reply(3503, 8503, bytes(100, 0));
     EXPECT_EQ(cgi_get(root, "/4018").out, json_reply(R"({ "rtspaddr": [ ] })"));
 }
@@ -154,7 +144,7 @@ TEST_F(Playback, SmallQueriesRenderTheirReplies) {
          int_payload(4)},
     };
     for (const auto& r : rows) {
-        reset_core();
+        fresh_case();
         core.use_defaults(false);
         core.add_reply(r.request_id, r.reply_id, r.reply);
         cgi_result res = r.body.empty() ? cgi_get(root, r.code) : post(r.code, r.body);
@@ -162,7 +152,7 @@ TEST_F(Playback, SmallQueriesRenderTheirReplies) {
         expect_sent({{r.request_id, r.request}}, r.line);
     }
     for (const char* bad : {R"({"chnid":64})", R"({"chnid":-1})", R"({})", "chnid=1"}) {
-        reset_core();
+        fresh_case();
         EXPECT_EQ(post("/3000", bad).out, "") << bad;
         EXPECT_TRUE(sent().empty()) << bad;
     }
@@ -190,7 +180,7 @@ TEST_F(Playback, PictureSettingsAreSentAndLoggedAsPercentages) {
         {__LINE__, R"({"brightness":128,"contrast":128,"saturation":128})", {}, {}},
     };
     for (const auto& r : rows) {
-        reset_core();
+        fresh_case();
         cgi_result res = post("/3001", r.body);
         if (r.sent_1205.empty()) {
             EXPECT_EQ(res.out, "") << "row at line " << r.line;
@@ -240,7 +230,7 @@ TEST_F(Playback, ChannelTextRequests) {
         {__LINE__, "/4027", "1", "", 0, {}},
     };
     for (const auto& r : rows) {
-        reset_core();
+        fresh_case();
         cgi_result res = get(r.code, r.text);
         EXPECT_EQ(res.out, r.out) << "row at line " << r.line;
         if (!r.sent_1205.empty()) {

@@ -3,6 +3,7 @@
 #include "tests/users/users_fixture.h"
 
 #include "platform/tqdb/tqdb.h"
+#include "tests/harness/refused_writes.h"
 
 #include <thread>
 
@@ -95,7 +96,7 @@ TEST_F(accounts, add_stores_the_account_in_the_lowest_free_slot_and_tells_the_co
     auto msgs = sent(2);
     ASSERT_EQ(ids_of(msgs), (std::vector<int32_t>{3505, 3485}));
     EXPECT_TRUE(msgs[0].payload.empty());
-    oplog_record log = oplog_of(msgs[1]);
+    oplog_record log = whole_oplog(msgs[1]);
     EXPECT_EQ(log.sub_type, 204);
     EXPECT_EQ(log.parameter_type, 921);
 
@@ -226,7 +227,7 @@ TEST_F(accounts, change_copies_the_given_members_and_keeps_the_summaries_and_mas
 
     auto msgs = sent(1);
     ASSERT_EQ(ids_of(msgs), std::vector<int32_t>{3505});  // no log entry
-    EXPECT_EQ(msgs[0].payload, int_bytes(1));
+    EXPECT_EQ(msgs[0].payload, int_bytes({1}));
 }
 
 TEST_F(accounts, rename_is_refused_only_for_another_accounts_name) {
@@ -310,8 +311,8 @@ TEST_F(accounts, remove_checks_identifier_and_type) {
         EXPECT_EQ(user(1).id, 1);
         auto msgs = sent(2);
         ASSERT_EQ(ids_of(msgs), (std::vector<int32_t>{3505, 3485}));
-        EXPECT_EQ(msgs[0].payload, int_bytes(1));
-        oplog_record log = oplog_of(msgs[1]);
+        EXPECT_EQ(msgs[0].payload, int_bytes({1}));
+        oplog_record log = whole_oplog(msgs[1]);
         EXPECT_EQ(log.sub_type, 204);
         EXPECT_EQ(log.parameter_type, 922);
     }
@@ -359,6 +360,63 @@ TEST_F(accounts, reload_notice_and_permission_flag) {
     EXPECT_EQ(cgi_get(root, "/1024").out, text_reply("OK"));
     EXPECT_EQ(get_param_int(TQDB_FILE, "permission_update", -1), 0);
     EXPECT_TRUE(core.journal().empty());
+}
+
+// ---- stores the database refuses ---------------------------------------------------
+
+// A refused store answers "CGI ERROR" (never "OK" or an identifier), leaves
+// the table as it was and tells the core nothing; once the database takes
+// writes again the same request goes through.
+TEST_F(accounts, refused_stores_answer_cgi_error_and_tell_nobody) {
+    put_user(1, "op1", "1");
+    ASSERT_EQ(set_param_int(TQDB_FILE, "permission_update", 1), 0);
+    const struct {
+        int line;
+        std::string code, body;
+        write_target refused;
+        std::string done;  // the reply once stores work
+    } rows[] = {
+        {__LINE__, "/6071", add_body("op2"), table_rows(tqdb_tbl_user), "id=2"},
+        {__LINE__, "/6072", "{\"id\": 1, \"name\": \"renamed\", \"localEvent\": 1}", table_rows(tqdb_tbl_user), "OK"},
+        {__LINE__, "/6073", "{\"id\": 1, \"type\": 1}", table_rows(tqdb_tbl_user), "OK"},
+        {__LINE__, "/1024", "", param_row("permission_update"), "OK"},
+    };
+    for (const auto& row : rows) {
+        fresh_case();
+        const std::string before = table_bytes();
+        const int flag = get_param_int(TQDB_FILE, "permission_update", -1);
+        {
+            refused_writes refuse(root, row.refused);
+            ASSERT_TRUE(refuse) << "row at line " << row.line;
+            EXPECT_EQ(cgi_post_json(root, row.code, row.body).out, text_reply("CGI ERROR"))
+                << "row at line " << row.line;
+            EXPECT_EQ(table_bytes(), before) << "row at line " << row.line;
+            EXPECT_EQ(get_param_int(TQDB_FILE, "permission_update", -1), flag) << "row at line " << row.line;
+            EXPECT_TRUE(sent().empty()) << "row at line " << row.line;
+        }
+        EXPECT_EQ(cgi_post_json(root, row.code, row.body).out, text_reply(row.done)) << "row at line " << row.line;
+    }
+    EXPECT_EQ(get_param_int(TQDB_FILE, "permission_update", -1), 0);
+    EXPECT_EQ(user(1).enable, 0);
+    EXPECT_EQ(field_text(user(2).name, 64), "op2");
+}
+
+// Two changes of one account at once: each keeps the other's members.
+TEST_F(accounts, concurrent_changes_of_one_account_lose_no_member) {
+    put_user(1, "op1", "1");
+    for (int round = 0; round < 4; ++round) {
+        const std::string local = "{\"id\": 1, \"localEvent\": " + std::to_string(round + 1) + "}";
+        const std::string remote = "{\"id\": 1, \"remoteStatus\": " + std::to_string(round + 1) + "}";
+        std::string out[2];
+        std::thread second([&] { out[1] = cgi_post_json(root, "/6072", remote).out; });
+        out[0] = cgi_post_json(root, "/6072", local).out;
+        second.join();
+        EXPECT_EQ(out[0], text_reply("OK")) << "round " << round;
+        EXPECT_EQ(out[1], text_reply("OK")) << "round " << round;
+        user_record rec = user(1);
+        EXPECT_EQ(rec.local_rights[4], round + 1) << "round " << round;
+        EXPECT_EQ(rec.remote_rights[8], round + 1) << "round " << round;
+    }
 }
 
 // ---- the table itself -----------------------------------------------------------------

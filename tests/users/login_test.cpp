@@ -49,7 +49,7 @@ TEST_F(login, factory_administrator_logs_in_with_every_right_and_a_fresh_session
     auto msgs = sent(1);
     ASSERT_EQ(msgs.size(), 1u);
     EXPECT_EQ(msgs[0].id, 3485);
-    oplog_record log = oplog_of(msgs[0]);
+    oplog_record log = whole_oplog(msgs[0]);
     EXPECT_EQ(log.main_type, 4);
     EXPECT_EQ(log.sub_type, 201);
     EXPECT_EQ(log.parameter_type, 900);
@@ -200,14 +200,14 @@ TEST_F(session_check, core_verdict_selects_the_redirect_and_the_cookies) {
     };
     for (const auto& row : rows) {
         core.clear_rules();
-        core.add_reply(3504, 0, int_bytes(row.verdict));
+        core.add_reply(3504, 0, int_bytes({row.verdict}));
         EXPECT_EQ(without_dates(check("sid=42", row.host).out), row.expected)
             << "row at line " << row.line;
     }
 }
 
 TEST_F(session_check, request_text_goes_to_the_core_in_a_256_byte_record) {
-    core.add_reply(3504, 0, int_bytes(1));
+    core.add_reply(3504, 0, int_bytes({1}));
     const struct {
         int line;
         std::string query, sent;

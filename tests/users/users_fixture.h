@@ -1,16 +1,11 @@
-// Shared setup of the user tests: a fresh root with its database, a fake
-// core, and small helpers to look at the user table and the messages.
+// The user tests' fixture: the shared core case, and helpers that write
+// accounts straight into the user table and look at it whole.
 #pragma once
 
 #include "platform/md5.h"
-#include "platform/oplog_record.h"
 #include "platform/tqdb/rec_user.h"
-#include "tests/harness/cgi_harness.h"
-#include "tools/coresim/coresim.h"
+#include "tests/harness/core_case.h"
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -25,14 +20,12 @@ inline std::string field_text(const char* field, size_t width) {
     return std::string(field, strnlen(field, width));
 }
 
-class users_test : public ::testing::Test {
+class users_test : public core_case {
 protected:
-    void SetUp() override { ASSERT_TRUE(core.start(root.path())); }
-    void TearDown() override { core.stop(); }
-
+    // The stored row of id (every id 0..99 has one).
     user_record user(int id) {
-        user_record rec{};
-        EXPECT_EQ(read_user(TQDB_FILE, &rec, id), 0) << "row " << id;
+        user_record rec;
+        EXPECT_EQ(load_user(TQDB_FILE, &rec, id), 0) << "row " << id;
         return rec;
     }
 
@@ -46,8 +39,7 @@ protected:
     }
 
     // An enabled account written straight into the table.
-    user_record put_user(int id, const std::string& name, const std::string& password,
-                         int type = 1) {
+    user_record put_user(int id, const std::string& name, const std::string& password, int type = 1) {
         user_record rec{};
         rec.id = id;
         rec.enable = 1;
@@ -74,45 +66,16 @@ protected:
         ASSERT_EQ(write_users(TQDB_FILE, rows.data(), static_cast<int>(rows.size())), 0);
     }
 
-    // The messages the core received, in the order webreq sent them: each
-    // message travels on a link of its own, and links are numbered in the
-    // order they were opened (the journal interleaves the links' threads).
-    // The daemon's threads may still be taking in the last messages when
-    // webreq has ended, so this waits for the count expected.
-    std::vector<coresim::request> sent(size_t expected) {
-        core.wait_for(expected, 5000);
-        auto msgs = core.journal();
-        std::stable_sort(msgs.begin(), msgs.end(),
-                         [](const auto& a, const auto& b) { return a.conn < b.conn; });
-        return msgs;
-    }
-
     // Waits for the messages of the requests so far, so that none of them
     // arrives after the journal is cleared, and clears it.
     void settle(size_t expected) {
         core.wait_for(expected, 5000);
         core.clear_journal();
     }
-
-    static std::vector<int32_t> ids_of(const std::vector<coresim::request>& msgs) {
-        std::vector<int32_t> ids;
-        for (const auto& msg : msgs) ids.push_back(msg.id);
-        return ids;
-    }
-
-    static oplog_record oplog_of(const coresim::request& msg) {
-        oplog_record rec{};
-        EXPECT_EQ(msg.payload.size(), sizeof rec);
-        if (msg.payload.size() == sizeof rec) std::memcpy(&rec, msg.payload.data(), sizeof rec);
-        return rec;
-    }
-
-    static coresim::bytes int_bytes(int32_t value) {
-        coresim::bytes out(4);
-        std::memcpy(out.data(), &value, 4);
-        return out;
-    }
-
-    test_root root;
-    coresim_server core;
 };
+
+// An operation-log entry the core received, whole.
+inline oplog_record whole_oplog(const coresim::request& msg) {
+    EXPECT_EQ(msg.payload.size(), sizeof(oplog_record));
+    return oplog_of(msg);
+}

@@ -3,44 +3,20 @@
 #include "platform/tqdb/rec_record.h"
 #include "platform/tqdb/rec_system.h"
 #include "platform/tqdb/tqdb.h"
-#include "tests/harness/cgi_harness.h"
-#include "tools/coresim/coresim.h"
+#include "tests/harness/core_case.h"
+#include "tests/harness/refused_writes.h"
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <atomic>
-#include <cstring>
 #include <unistd.h>
+
+#include <atomic>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <set>
 
 namespace {
 
-class Wizard : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(core.start(root.path())); }
-    void TearDown() override { core.stop(); }
-
-    // The messages the core received; the daemon's threads may still be
-    // taking in the last ones when webreq has ended, so wait for the count
-    // expected.
-    std::vector<coresim::request> sent(size_t expected = 0) {
-        core.wait_for(expected, 5000);
-        core.wait_idle(5000);
-        return core.journal();
-    }
-
-    int32_t int_at(const coresim::bytes& payload, size_t at) {
-        int32_t v = 0;
-        if (payload.size() >= at + 4) std::memcpy(&v, payload.data() + at, 4);
-        return v;
-    }
-
-    test_root root;
-    coresim_server core;
-};
+using Wizard = core_case;
 
 TEST_F(Wizard, SshSettingStoresTheFlagKeepsTheOtherPortsAndAnswersBeforeTheNotice) {
     port_record before;
@@ -74,9 +50,7 @@ TEST_F(Wizard, SshSettingStoresTheFlagKeepsTheOtherPortsAndAnswersBeforeTheNotic
         req.stdout_file = out_file;
         cgi_result res = run_webreq(root, req);
         EXPECT_EQ(res.out, text_reply("OK")) << "row at line " << r.line;
-        port_record after;
-        std::memset(&after, 0, sizeof after);
-        ASSERT_EQ(read_port(TQDB_FILE, &after), 0);
+        port_record after = read_back<port_record>(tqdb_tbl_port);
         EXPECT_EQ(after.enable_ssh, r.stored) << "row at line " << r.line;
         EXPECT_EQ(after.http_port, 8081);
         auto msgs = sent(1);
@@ -148,11 +122,6 @@ TEST_F(Wizard, RecordModeGoesToEveryRowThenOneNoticePerChannelInOrder) {
 
     auto msgs = sent(64);
     ASSERT_EQ(msgs.size(), 64u);
-    // The daemon serves each link on a thread of its own, so its journal may
-    // interleave; the links themselves are numbered in the order they were
-    // opened.
-    std::stable_sort(msgs.begin(), msgs.end(),
-                     [](const coresim::request& a, const coresim::request& b) { return a.conn < b.conn; });
     std::set<int> links;
     for (int chn = 0; chn < 64; ++chn) {
         EXPECT_EQ(msgs[chn].id, 1407);
@@ -178,8 +147,8 @@ TEST_F(Wizard, RecordModeKeepsEveryChannelsOwnRowWhenARowIsMissing) {
     EXPECT_EQ(cgi_post_json(root, "/3302", "{\"recordMode\": 1}").out, text_reply("OK"));
 
     for (int32_t chn = 0; chn < 64; ++chn) {
+        // Every row is stored again, the one that was missing too.
         record_row row;
-        std::memset(&row, 0, sizeof row);
         ASSERT_EQ(read_record(TQDB_FILE, &row, chn), 0) << "channel " << chn;
         EXPECT_EQ(row.mode, 1) << "channel " << chn;
         EXPECT_EQ(row.post_record_duration, chn == 5 ? 0 : 100 + chn) << "channel " << chn;
@@ -200,8 +169,7 @@ TEST_F(Wizard, CameraQuickAddStoresTheCameraAndNotifiesByEnable) {
                                    "{\"id\": 7, \"enable\": 1, \"ipAddr\": \"192.168.1.64\", \"managePort\": 8000, "
                                    "\"userName\": \"" + long_name + "\", \"password\": \"pw\"}");
     EXPECT_EQ(res.out, text_reply("OK"));
-    std::memset(&cam, 0, sizeof cam);
-    ASSERT_EQ(read_camera(TQDB_FILE, &cam, 7), 0);
+    cam = read_back<camera_record>(tqdb_tbl_camera, 7);
     EXPECT_EQ(cam.id, 7);
     EXPECT_EQ(cam.enable, 1);
     EXPECT_STREQ(cam.ip_addr, "192.168.1.64");
@@ -219,8 +187,7 @@ TEST_F(Wizard, CameraQuickAddStoresTheCameraAndNotifiesByEnable) {
     core.clear_journal();
     res = cgi_post_json(root, "/3304", "{\"id\": 0, \"enable\": 0, \"ipAddr\": \"cam.local\", \"managePort\": 0}");
     EXPECT_EQ(res.out, text_reply("OK"));
-    std::memset(&cam, 0, sizeof cam);
-    ASSERT_EQ(read_camera(TQDB_FILE, &cam, 0), 0);
+    cam = read_back<camera_record>(tqdb_tbl_camera, 0);
     EXPECT_EQ(cam.enable, 0);
     EXPECT_STREQ(cam.ip_addr, "cam.local");
     msgs = sent(1);
@@ -253,6 +220,51 @@ TEST_F(Wizard, InvalidCameraQuickAddsStoreAndSendNothing) {
     ASSERT_EQ(read_cameras(TQDB_FILE, after, &count), 0);
     EXPECT_EQ(std::memcmp(before, after, sizeof before), 0);
     EXPECT_TRUE(sent().empty());
+}
+
+// A store the database refuses answers "CGI ERROR", leaves what was stored
+// and tells the core nothing; the same request answers "OK" once the
+// database takes writes again.
+TEST_F(Wizard, RefusedStoresAnswerCgiErrorAndTellNobody) {
+    auto port_bytes = [] { return bytes_of(read_back<port_record>(tqdb_tbl_port)); };
+    auto camera_bytes = [] { return bytes_of(read_back<camera_record>(tqdb_tbl_camera, 7)); };
+    auto record_bytes = [] {
+        struct {
+            record_row rows[64];
+        } all;
+        for (int chn = 0; chn < 64; ++chn) all.rows[chn] = read_back<record_row>(tqdb_tbl_record, chn);
+        return bytes_of(all);
+    };
+    auto param_bytes = [](const char* key) {
+        return [key] { return bytes_of(get_param_int(TQDB_FILE, key, -1)); };
+    };
+    struct row {
+        int line;
+        const char* code;
+        const char* body;
+        write_target refused;
+        std::function<coresim::bytes()> stored;
+    } rows[] = {
+        {__LINE__, "/3300", "{\"sshEnable\": 1}", table_rows(tqdb_tbl_port), port_bytes},
+        {__LINE__, "/3301", "{\"autoLoginEnable\": 1}", param_row("local_auth_enable"), param_bytes("local_auth_enable")},
+        {__LINE__, "/3302", "{\"recordMode\": 2}", table_rows(tqdb_tbl_record), record_bytes},
+        {__LINE__, "/3303", "{\"wizardEnable\": 1}", param_row("wizard_enable"), param_bytes("wizard_enable")},
+        {__LINE__, "/3304", "{\"id\": 7, \"enable\": 1, \"ipAddr\": \"10.0.0.7\", \"managePort\": 80}",
+         table_rows(tqdb_tbl_camera), camera_bytes},
+    };
+    for (const auto& r : rows) {
+        fresh_case();
+        const coresim::bytes before = r.stored();
+        {
+            refused_writes refuse(root, r.refused);
+            ASSERT_TRUE(refuse) << "row at line " << r.line;
+            EXPECT_EQ(cgi_post_json(root, r.code, r.body).out, text_reply("CGI ERROR")) << "row at line " << r.line;
+            EXPECT_EQ(r.stored(), before) << "row at line " << r.line;
+            EXPECT_TRUE(sent().empty()) << "row at line " << r.line;
+        }
+        EXPECT_EQ(cgi_post_json(root, r.code, r.body).out, text_reply("OK")) << "row at line " << r.line;
+        EXPECT_NE(r.stored(), before) << "row at line " << r.line;
+    }
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <ctime>
 
-#include "modules/playback/playback_records.h"
+#include "platform/msg_playback.h"
 #include "tools/coresim/coresim.h"
 
 namespace {

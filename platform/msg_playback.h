@@ -1,7 +1,7 @@
-// Payload records of the playback module's core messages: what the handlers
-// send and what the reply handler reads. Little-endian 32-bit integers and
-// NUL-padded character fields; every message is zero-filled before its
-// fields are set.
+// Messages of the playback module, by their identifiers, and their payload
+// records: what the handlers send and what the reply writers read.
+// Little-endian 32-bit integers and NUL-padded character fields; every
+// message is zero-filled before its fields are set.
 #pragma once
 
 #include <cstddef>
@@ -9,9 +9,77 @@
 
 namespace playback {
 
+// ---- identifiers -------------------------------------------------------------
+
+// Search of a channel's recordings and its next page; each answer is a list
+// of section_rec.
+inline constexpr int32_t msg_search = 1159;       // search_req
+inline constexpr int32_t msg_search_page = 1161;  // page_req
+inline constexpr int32_t msg_search_reply = 6159;
+inline constexpr int32_t msg_search_page_reply = 6161;
+
+// Opening a session takes two exchanges: the first says only whether it
+// worked, the second (3502) describes where its stream can be fetched.
+inline constexpr int32_t msg_session_open = 1162;        // open_req; answer 6162 {int result}
+inline constexpr int32_t msg_session_open_masks = 3109;  // open_masks_req; answer 8103 open_result_rec
+inline constexpr int32_t msg_session_describe = 3502;    // int sid; answer 8502 session_desc_rec
+inline constexpr int32_t msg_session_open_reply = 6162;
+inline constexpr int32_t msg_session_open_masks_reply = 8103;
+inline constexpr int32_t msg_session_describe_reply = 8502;
+
+// Play time of a session (1153) and the jump of sessions to a time (1171).
+// The core may answer either with any of the time replies.
+inline constexpr int32_t msg_play_time = 1153;            // int sid
+inline constexpr int32_t msg_jump = 1171;                 // jump_req
+inline constexpr int32_t msg_play_time_reply = 6153;      // int time
+inline constexpr int32_t msg_cur_play_time_reply = 8102;  // int time
+inline constexpr int32_t msg_play_times_reply = 8116;     // session_time_rec, repeated
+inline constexpr int32_t msg_jump_time_reply = 8104;      // int time
+inline constexpr int32_t msg_jump_times_reply = 8115;     // session_time_rec, repeated
+inline constexpr int32_t msg_jump_reply = 6171;           // int result, 0 done
+inline constexpr int32_t msg_play_error_reply = 6148;     // int result, -1 error
+
+// Notices that carry session lists, a sid or speeds (their meaning is the
+// core daemon's; they are forwarded as the page gives them).
+inline constexpr int32_t msg_session_close = 1160;      // session_list
+inline constexpr int32_t msg_session_release = 1903;    // int sid
+inline constexpr int32_t msg_session_stop = 1164;       // session_list
+inline constexpr int32_t msg_sessions_of_4004 = 1165;   // session_list
+inline constexpr int32_t msg_sessions_of_4006 = 1170;   // session_list
+inline constexpr int32_t msg_session_reset = 1113;      // session_list, num 0
+inline constexpr int32_t msg_session_speeds = 1112;     // session_list with speeds
+inline constexpr int32_t msg_session_direction = 1166;  // direction_req
+inline constexpr int32_t msg_channel_speed = 1149;      // speed_mask_req over channels
+inline constexpr int32_t msg_session_speed = 1167;      // speed_mask_req over sessions
+
+// Transcoding of the playback stream; both answer transcode_state_rec.
+inline constexpr int32_t msg_transcode = 1176;        // transcode_req
+inline constexpr int32_t msg_transcode_state = 1177;  // transcode_query
+inline constexpr int32_t msg_transcode_reply = 6176;
+inline constexpr int32_t msg_transcode_state_reply = 6177;
+
+// Where the playback stream can be fetched, and the device's stream ports.
+inline constexpr int32_t msg_stream_addr = 3500;    // stream_req; answer 8500 stream_addr_rec
+inline constexpr int32_t msg_stream_notice = 1901;  // stream_req with stream_from 0
+inline constexpr int32_t msg_stream_reset = 1902;   // no payload
+inline constexpr int32_t msg_stream_addrs = 3503;   // no payload; answer 8503 rtsp_addr_rec, repeated
+inline constexpr int32_t msg_ext_ports = 3506;      // no payload; answer 8506 ext_ports_rec
+inline constexpr int32_t msg_busy = 4011;           // no payload; answer 9011 {int busy}
+inline constexpr int32_t msg_stream_addr_reply = 8500;
+inline constexpr int32_t msg_stream_addrs_reply = 8503;
+inline constexpr int32_t msg_ext_ports_reply = 8506;
+inline constexpr int32_t msg_busy_reply = 9011;
+
+// Picture settings of a playback channel.
+inline constexpr int32_t msg_picture = 3002;      // int channel; answer 8002 picture_rec
+inline constexpr int32_t msg_picture_set = 1205;  // picture_req
+inline constexpr int32_t msg_picture_reply = 8002;
+
+// ---- records -----------------------------------------------------------------
+
 constexpr int max_sessions = 64;
 
-// ---- requests --------------------------------------------------------------
+// Requests.
 
 // 1159: search one channel's recordings between two times.
 struct search_req {
@@ -140,7 +208,7 @@ struct picture_req {
 };
 static_assert(sizeof(picture_req) == 28);
 
-// ---- replies ---------------------------------------------------------------
+// Replies.
 
 // 6159, 6161: one recording section of a search result.
 struct section_rec {
