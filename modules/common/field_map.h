@@ -31,6 +31,7 @@
 
 enum class fm_kind : uint8_t {
     i32,       // JSON integer <-> int32
+    uint,      // JSON integer <-> unsigned integer of width bytes (1, 2 or 4)
     text,      // JSON string <-> NUL-padded text of width bytes
     channels,  // a '0'/'1' channel text (at most 64 characters); aux: the
                // offset of a uint32 mask rebuilt from positions below 32
@@ -99,6 +100,8 @@ constexpr std::span<const field> field_span(const field (&map)[N]) {
 
 #define FM_INT(rec, key, member) \
     field { key, fm_kind::i32, 0, static_cast<uint16_t>(offsetof(rec, member)), 4 }
+#define FM_UINT(rec, key, member) \
+    field { key, fm_kind::uint, 0, static_cast<uint16_t>(offsetof(rec, member)), sizeof(rec::member) }
 #define FM_TEXT(rec, key, member) \
     field { key, fm_kind::text, 0, static_cast<uint16_t>(offsetof(rec, member)), sizeof(rec::member) }
 #define FM_CHANNELS(rec, key, member, mask_member)                                                          \
@@ -136,7 +139,7 @@ enum fm_option : unsigned {
 };
 
 // True when every FM_REQUIRED member is present and every present integer
-// member lies within its row's range.
+// member (i32 or uint) lies within its row's range.
 bool fields_valid(json_object* obj, std::span<const field> map);
 
 // Reads the members of obj that map names into rec (FM_OUT_ONLY rows are

@@ -1,0 +1,92 @@
+// Unsigned members of 1, 2 and 4 bytes in field maps (FM_UINT): rendered as
+// their value, read into their own bytes only, checked against a range.
+#include "front/json_req.h"
+#include "modules/common/field_map.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+struct packed_counts {
+    uint8_t mode;
+    uint8_t flag;
+    uint16_t port;
+    uint32_t bytes;
+    int32_t after;
+};
+
+using pc = packed_counts;
+const field count_fields[] = {
+    FM_UINT(pc, "mode", mode).range(0, 3),
+    FM_UINT(pc, "port", port),
+    FM_UINT(pc, "bytes", bytes),
+    FM_INT(pc, "after", after),
+};
+
+packed_counts filled() {
+    packed_counts rec;
+    std::memset(&rec, 0xAB, sizeof rec);
+    return rec;
+}
+
+TEST(FieldMapUnsigned, RendersTheValueOfEachWidthAndNoNeighbouringByte) {
+    struct row {
+        int line;
+        uint8_t mode;
+        uint16_t port;
+        uint32_t bytes;
+        std::string json;
+    } rows[] = {
+        {__LINE__, 0, 0, 0, "{ \"mode\": 0, \"port\": 0, \"bytes\": 0, \"after\": -1414812757 }"},
+        {__LINE__, 255, 65535, 4294967295u,
+         "{ \"mode\": 255, \"port\": 65535, \"bytes\": 4294967295, \"after\": -1414812757 }"},
+        {__LINE__, 3, 554, 2147483648u, "{ \"mode\": 3, \"port\": 554, \"bytes\": 2147483648, \"after\": -1414812757 }"},
+    };
+    for (const auto& r : rows) {
+        packed_counts rec = filled();
+        rec.mode = r.mode;
+        rec.port = r.port;
+        rec.bytes = r.bytes;
+        json_ref obj(fields_object(&rec, count_fields));
+        EXPECT_STREQ(json_object_to_json_string_ext(obj.get(), JSON_C_TO_STRING_SPACED), r.json.c_str())
+            << "row at line " << r.line;
+    }
+}
+
+TEST(FieldMapUnsigned, ReadsIntoItsOwnBytesAndChecksItsRange) {
+    struct row {
+        int line;
+        const char* json;
+        unsigned options;
+        bool valid;
+        uint8_t mode;
+        uint16_t port;
+        uint32_t bytes;
+    } rows[] = {
+        {__LINE__, "{\"mode\": 2, \"port\": 8080, \"bytes\": 4000000000}", 0, true, 2, 8080, 4000000000u},
+        // Values wider than the member keep their low bytes.
+        {__LINE__, "{\"port\": 65537, \"bytes\": 4294967297}", 0, true, 0xAB, 1, 1},
+        {__LINE__, "{\"mode\": 4}", 0, false, 4, 0xABAB, 0xABABABABu},
+        {__LINE__, "{\"mode\": -1}", 0, false, 0xFF, 0xABAB, 0xABABABABu},
+        {__LINE__, "{\"mode\": \"3\"}", 0, true, 3, 0xABAB, 0xABABABABu},
+        // Absent members stay, or become 0 when asked.
+        {__LINE__, "{}", 0, true, 0xAB, 0xABAB, 0xABABABABu},
+        {__LINE__, "{}", FM_ZERO_ABSENT, true, 0, 0, 0},
+    };
+    for (const auto& r : rows) {
+        json_ref req = json_parse_object(r.json);
+        ASSERT_TRUE(req) << "row at line " << r.line;
+        EXPECT_EQ(fields_valid(req.get(), count_fields), r.valid) << "row at line " << r.line;
+        packed_counts rec = filled();
+        fields_from_json(req.get(), &rec, count_fields, r.options);
+        EXPECT_EQ(rec.mode, r.mode) << "row at line " << r.line;
+        EXPECT_EQ(rec.flag, 0xAB) << "row at line " << r.line;
+        EXPECT_EQ(rec.port, r.port) << "row at line " << r.line;
+        EXPECT_EQ(rec.bytes, r.bytes) << "row at line " << r.line;
+    }
+}
+
+}  // namespace
