@@ -93,13 +93,18 @@ bool fields_valid(json_object* obj, std::span<const field> map) {
 }
 
 bool field_from_json(json_object* obj, void* rec, const field& f, unsigned options) {
-    char* base = static_cast<char*>(rec);
     json_object* member = req_member(obj, f.key);
     if (!member) {
         if ((options & FM_ZERO_ABSENT) && f.kind == fm_kind::i32) set_i32(rec, f.offset, 0);
         if ((options & FM_ZERO_ABSENT) && f.kind == fm_kind::uint) set_uint(rec, f, 0);
         return false;
     }
+    return field_from_value(member, rec, f, options);
+}
+
+bool field_from_value(json_object* member, void* rec, const field& f, unsigned options) {
+    if (!member) return false;
+    char* base = static_cast<char*>(rec);
     switch (f.kind) {
         case fm_kind::i32:
             set_i32(rec, f.offset, json_object_get_int(member));

@@ -159,6 +159,10 @@ const field* field_find(std::span<const field> map, const char* key);
 void field_to_json(json_object* out, const void* rec, const field& f);
 // Reads one member (present in obj) into rec; false when obj lacks it.
 bool field_from_json(json_object* obj, void* rec, const field& f, unsigned options = 0);
+// Reads one JSON value into the field of rec as field_from_json reads a
+// member (for values that are not members of an object, such as element i
+// of an array per field); false for a null value.
+bool field_from_value(json_object* value, void* rec, const field& f, unsigned options = 0);
 
 // The uint32 mask of a channel text: bit p for a '1' at position p below 32.
 uint32_t tri_channels_mask(const char* text, size_t width);

@@ -1,5 +1,7 @@
 // Unsigned members of 1, 2 and 4 bytes in field maps (FM_UINT): rendered as
-// their value, read into their own bytes only, checked against a range.
+// their value, read into their own bytes only, checked against a range. One
+// JSON value read into one field (field_from_value), as element i of a
+// per-field array.
 #include "front/json_req.h"
 #include "modules/common/field_map.h"
 
@@ -86,6 +88,41 @@ TEST(FieldMapUnsigned, ReadsIntoItsOwnBytesAndChecksItsRange) {
         EXPECT_EQ(rec.flag, 0xAB) << "row at line " << r.line;
         EXPECT_EQ(rec.port, r.port) << "row at line " << r.line;
         EXPECT_EQ(rec.bytes, r.bytes) << "row at line " << r.line;
+    }
+}
+
+struct named_port {
+    int32_t port;
+    char name[8];
+};
+const field port_fields[] = {
+    FM_INT(named_port, "port", port),
+    FM_TEXT(named_port, "name", name),
+};
+
+TEST(FieldMapValue, ReadsOneValueAsAMemberWouldBeRead) {
+    struct row {
+        int line;
+        const char* array;  // element 1 is read into each field
+        bool read;
+        int32_t port;
+        std::string name;
+    } rows[] = {
+        {__LINE__, "[0, 42]", true, 42, "42"},
+        {__LINE__, "[0, \"7\"]", true, 7, "7"},
+        {__LINE__, "[0, \"a long name\"]", true, 0, "a long "},
+        {__LINE__, "[0, null]", false, -5, "old"},
+        {__LINE__, "[0]", false, -5, "old"},
+    };
+    for (const auto& r : rows) {
+        json_ref arr(json_tokener_parse(r.array));
+        ASSERT_TRUE(arr) << "row at line " << r.line;
+        json_object* value = json_object_array_length(arr.get()) > 1 ? json_object_array_get_idx(arr.get(), 1) : nullptr;
+        named_port rec{-5, "old"};
+        for (const field& f : port_fields)
+            EXPECT_EQ(field_from_value(value, &rec, f), r.read) << f.key << ", row at line " << r.line;
+        EXPECT_EQ(rec.port, r.port) << "row at line " << r.line;
+        EXPECT_EQ(std::string(rec.name), r.name) << "row at line " << r.line;
     }
 }
 
