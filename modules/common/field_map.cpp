@@ -211,6 +211,13 @@ json_object* fields_object(const void* rec, std::span<const field> map) {
     return obj;
 }
 
+json_object* fields_array(const void* recs, size_t stride, size_t count, std::span<const field> map) {
+    json_object* list = json_object_new_array();
+    for (size_t i = 0; i < count; ++i)
+        json_object_array_add(list, fields_object(static_cast<const char*>(recs) + i * stride, map));
+    return list;
+}
+
 const field* field_find(std::span<const field> map, const char* key) {
     for (const field& f : map)
         if (std::strcmp(f.key, key) == 0) return &f;

@@ -152,6 +152,9 @@ int fields_from_json(json_object* obj, void* rec, std::span<const field> map, un
 void fields_to_json(json_object* out, const void* rec, std::span<const field> map);
 // The same as a new object.
 json_object* fields_object(const void* rec, std::span<const field> map);
+// A new array of count such objects, one per record of recs (records stride
+// bytes apart; they need not be aligned, so a core answer's payload will do).
+json_object* fields_array(const void* recs, size_t stride, size_t count, std::span<const field> map);
 
 // The row of key, or null.
 const field* field_find(std::span<const field> map, const char* key);

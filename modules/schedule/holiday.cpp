@@ -1,4 +1,6 @@
 // Holidays: the list of the 32 holidays and the setting of one.
+#include <algorithm>
+
 #include "front/json_req.h"
 #include "front/web_utils.h"
 #include "modules/common/field_map.h"
@@ -34,10 +36,9 @@ void holiday_list(request&) {
     int count = 0;
     read_holidays(TQDB_FILE, recs, &count);
     json_ref reply(json_object_new_object());
-    json_object* list = json_object_new_array();
-    for (int i = 0; i < count && i < HOLIDAY_COUNT; ++i)
-        json_object_array_add(list, fields_object(&recs[i], holiday_fields));
-    json_object_object_add(reply.get(), "holidays", list);
+    json_object_object_add(
+        reply.get(), "holidays",
+        fields_array(recs, sizeof recs[0], std::min(count, HOLIDAY_COUNT), holiday_fields));
     cgi_reply_json(reply.get());
 }
 

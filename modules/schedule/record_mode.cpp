@@ -1,4 +1,6 @@
 // Recording modes: the mode of every channel, and setting them in one go.
+#include <algorithm>
+
 #include "front/json_req.h"
 #include "front/web_utils.h"
 #include "modules/common/channels.h"
@@ -24,10 +26,8 @@ void record_modes_show(request&) {
     read_records(TQDB_FILE, rows, &count);
 
     json_ref reply(json_object_new_object());
-    json_object* list = json_object_new_array();
-    for (int i = 0; i < count && i < max_cameras; ++i)
-        json_object_array_add(list, fields_object(&rows[i], mode_fields));
-    json_object_object_add(reply.get(), "records", list);
+    json_object_object_add(reply.get(), "records",
+                           fields_array(rows, sizeof rows[0], std::min(count, max_cameras), mode_fields));
     cgi_reply_json(reply.get());
 }
 

@@ -135,7 +135,9 @@ int write_anr_support(const core_answer& answer) {
     return 1;
 }
 
-void record_streams_query(request&) { core_query(schedule_reply, msg_record_streams, 0, nullptr, REPLY_JSON); }
+void record_streams_query(request&) {
+    core_query(schedule_reply, msg_record_streams, 0, nullptr, REPLY_JSON);
+}
 
 namespace {
 json_object* int_array(const int32_t* values, int count) {

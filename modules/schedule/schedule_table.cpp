@@ -8,6 +8,7 @@
 
 namespace {
 
+// clang-format off
 const request_entry table[] = {
     {"/6030", holiday_list, IN_TEXT, OUT_JSON},
     {"/6031", holiday_store, IN_JSON, OUT_TEXT},
@@ -20,6 +21,7 @@ const request_entry table[] = {
     {"/6046", anr_support_query, IN_TEXT, OUT_JSON},
     {"/6047", record_streams_query, IN_TEXT, OUT_JSON},
 };
+// clang-format on
 
 // An answer shorter than its record is no answer: the wait runs out.
 const reply_row replies[] = {

@@ -163,7 +163,8 @@ json_object* camera_events_json(const status_events& ev, int n,
 // The recorder's own inputs and outputs, as many as it has: the stored
 // fields, then the state bit of the answer.
 template <typename Rec, int Count, size_t N>
-json_object* alarm_list(const tqdb_table& table, const char* count_param, const field (&map)[N], uint32_t states) {
+json_object* alarm_list(const tqdb_table& table, const char* count_param, const field (&map)[N],
+                        uint32_t states) {
     Rec rows[Count];
     read_alarm_rows(TQDB_FILE, table, rows);
     json_object* list = json_object_new_array();
@@ -209,8 +210,8 @@ int status_write_events(const core_answer& answer) {
                            alarm_list<alarm_in_record, alarm_in_count>(tqdb_tbl_alarm_in, "alarm_in",
                                                                        alarm_in_fields, ev.alarm_in_state));
     json_object_object_add(obj.get(), "alarmOut",
-                           alarm_list<alarm_out_record, alarm_out_count>(tqdb_tbl_alarm_out, "alarm_out",
-                                                                         alarm_out_fields, ev.alarm_out_state));
+                           alarm_list<alarm_out_record, alarm_out_count>(
+                               tqdb_tbl_alarm_out, "alarm_out", alarm_out_fields, ev.alarm_out_state));
     cgi_reply_json(obj.get());
     return 1;
 }

@@ -54,11 +54,7 @@ const field storage_fields[] = {
 // null.
 template <typename Rec, size_t N>
 int write_list(const core_answer& answer, const field (&map)[N], const char* member) {
-    json_ref list(json_object_new_array());
-    for (uint32_t i = 0; i < answer.count; ++i) {
-        Rec rec = answer.rec<Rec>(i);
-        json_object_array_add(list.get(), fields_object(&rec, map));
-    }
+    json_ref list(fields_array(answer.payload, sizeof(Rec), answer.count, map));
     if (!member) {
         cgi_reply_json(list.get());
         return 1;
@@ -79,7 +75,9 @@ int status_write_traffic(const core_answer& answer) {
     return write_list<status_traffic>(answer, traffic_fields, "netif");
 }
 
-int status_write_users(const core_answer& answer) { return write_list<status_user>(answer, user_fields, nullptr); }
+int status_write_users(const core_answer& answer) {
+    return write_list<status_user>(answer, user_fields, nullptr);
+}
 
 int status_write_storage(const core_answer& answer) {
     status_storage totals = answer.rec<status_storage>();

@@ -11,6 +11,7 @@ namespace {
 // "/8004" is a code the page calls that answers nothing at all.
 void status_silent(request&) {}
 
+// clang-format off
 const request_entry table[] = {
     {"/8000", status_page<msg_status_netifs>, IN_TEXT, OUT_JSON},
     {"/8001", status_page<msg_status_traffic>, IN_TEXT, OUT_JSON},
@@ -22,6 +23,7 @@ const request_entry table[] = {
     {"/8010", status_disk_groups, IN_TEXT, OUT_JSON},
     {"/8011", status_page<msg_status_users>, IN_TEXT, OUT_JSON},
 };
+// clang-format on
 
 // Lists may be empty; the fixed records must come whole. The support answer
 // is read record by record as far as it goes, but must not be empty.

@@ -27,6 +27,7 @@ void disk_raid_mode_store(request& rq);  // /6109 parameter "raidmode"
 void esata_mode_store(request& rq);      // /6204 3475
 void esata_mode_show(request& rq);       // /6205 3431
 void disk_self_test(request& rq);        // /6206 3403
+
 int write_disk_list(const core_answer& answer);      // 8433
 int write_format_result(const core_answer& answer);  // 8434
 int write_self_test(const core_answer& answer);      // 8403
@@ -49,4 +50,5 @@ void nas_add(request& rq);      // /6201 3507
 void nas_browse(request& rq);   // /6202 3440
 void nas_edit(request& rq);     // /6203 3439
 void disk_remove(request& rq);  // /6207 by disk type
+
 int write_nas_dirs(const core_answer& answer);  // 8440

@@ -7,6 +7,7 @@
 
 namespace {
 
+// clang-format off
 const request_entry table[] = {
     {"/6100", disk_list, IN_TEXT, OUT_JSON},
     {"/6101", disk_set_property, IN_JSON, OUT_TEXT},
@@ -27,6 +28,7 @@ const request_entry table[] = {
     {"/6206", disk_self_test, IN_JSON, OUT_JSON},
     {"/6207", disk_remove, IN_JSON, OUT_TEXT},
 };
+// clang-format on
 
 // An answer shorter than what its writer reads is no answer (the wait runs
 // out), except the lists and the two answers whose result is optional.

@@ -1,14 +1,15 @@
 // Unsigned members of 1, 2 and 4 bytes in field maps (FM_UINT): rendered as
 // their value, read into their own bytes only, checked against a range. One
 // JSON value read into one field (field_from_value), as element i of a
-// per-field array.
-#include "front/json_req.h"
-#include "modules/common/field_map.h"
-
+// per-field array. A list of records as an array (fields_array).
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
+#include <vector>
+
+#include "front/json_req.h"
+#include "modules/common/field_map.h"
 
 namespace {
 
@@ -45,7 +46,8 @@ TEST(FieldMapUnsigned, RendersTheValueOfEachWidthAndNoNeighbouringByte) {
         {__LINE__, 0, 0, 0, "{ \"mode\": 0, \"port\": 0, \"bytes\": 0, \"after\": -1414812757 }"},
         {__LINE__, 255, 65535, 4294967295u,
          "{ \"mode\": 255, \"port\": 65535, \"bytes\": 4294967295, \"after\": -1414812757 }"},
-        {__LINE__, 3, 554, 2147483648u, "{ \"mode\": 3, \"port\": 554, \"bytes\": 2147483648, \"after\": -1414812757 }"},
+        {__LINE__, 3, 554, 2147483648u,
+         "{ \"mode\": 3, \"port\": 554, \"bytes\": 2147483648, \"after\": -1414812757 }"},
     };
     for (const auto& r : rows) {
         packed_counts rec = filled();
@@ -117,12 +119,37 @@ TEST(FieldMapValue, ReadsOneValueAsAMemberWouldBeRead) {
     for (const auto& r : rows) {
         json_ref arr(json_tokener_parse(r.array));
         ASSERT_TRUE(arr) << "row at line " << r.line;
-        json_object* value = json_object_array_length(arr.get()) > 1 ? json_object_array_get_idx(arr.get(), 1) : nullptr;
+        json_object* value =
+            json_object_array_length(arr.get()) > 1 ? json_object_array_get_idx(arr.get(), 1) : nullptr;
         named_port rec{-5, "old"};
         for (const field& f : port_fields)
             EXPECT_EQ(field_from_value(value, &rec, f), r.read) << f.key << ", row at line " << r.line;
         EXPECT_EQ(rec.port, r.port) << "row at line " << r.line;
         EXPECT_EQ(std::string(rec.name), r.name) << "row at line " << r.line;
+    }
+}
+
+TEST(FieldMapArray, OneObjectPerRecordAlsoFromUnalignedBytes) {
+    named_port ports[3] = {{1, "a"}, {-2, "bb"}, {3, ""}};
+    std::memcpy(ports[2].name, "full-8ch", 8);  // no terminator: the text ends at the field
+    struct row {
+        int line;
+        size_t count;
+        size_t shift;  // bytes the records are moved off their alignment
+        std::string json;
+    } rows[] = {
+        {__LINE__, 0, 0, "[ ]"},
+        {__LINE__, 1, 0, "[ { \"port\": 1, \"name\": \"a\" } ]"},
+        {__LINE__, 3, 1,
+         "[ { \"port\": 1, \"name\": \"a\" }, { \"port\": -2, \"name\": \"bb\" }, "
+         "{ \"port\": 3, \"name\": \"full-8ch\" } ]"},
+    };
+    for (const auto& r : rows) {
+        std::vector<char> bytes(r.shift + sizeof ports);
+        std::memcpy(bytes.data() + r.shift, ports, sizeof ports);
+        json_ref list(fields_array(bytes.data() + r.shift, sizeof(named_port), r.count, port_fields));
+        EXPECT_STREQ(json_object_to_json_string_ext(list.get(), JSON_C_TO_STRING_SPACED), r.json.c_str())
+            << "row at line " << r.line;
     }
 }
 

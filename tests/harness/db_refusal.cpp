@@ -1,10 +1,10 @@
 #include "tests/harness/db_refusal.h"
 
-#include "platform/nvr_env.h"
-#include "platform/tqdb/tqdb.h"
-
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+
+#include "platform/nvr_env.h"
+#include "platform/tqdb/tqdb.h"
 
 namespace {
 
@@ -16,7 +16,8 @@ void exec_on_db(const std::string& sql) {
     ASSERT_EQ(sqlite3_open_v2(nvr_path(TQDB_FILE).c_str(), &db, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
     sqlite3_busy_timeout(db, 10000);
     char* error = nullptr;
-    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error), SQLITE_OK) << (error ? error : "") << sql;
+    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error), SQLITE_OK)
+        << (error ? error : "") << sql;
     sqlite3_free(error);
     sqlite3_close(db);
 }

@@ -13,11 +13,11 @@
 //     }
 #pragma once
 
-#include "platform/tqdb/tqdb.h"
-
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "platform/tqdb/tqdb.h"
 
 class db_refusal {
 public:

@@ -17,7 +17,8 @@ TEST_F(Holidays, SettingOneHolidayStoresEveryKeyAndListsItInKeyOrder) {
                           "\"endMWeek\": 1, \"endWDay\": 6}");
     EXPECT_EQ(res.out, text_reply("OK"));
 
-    auto rec = read_back<holiday_record>(tqdb_tbl_holiday, 5);
+    holiday_record rec;
+    ASSERT_EQ(load_holiday(TQDB_FILE, &rec, 5), 0);
     EXPECT_EQ(std::string(rec.name), std::string(255, 'h'));
     EXPECT_EQ(rec.end_wday, 6);
     expect_sent({{1401, {}}, {3485, oplog(204, 920, 6)}}, __LINE__);
@@ -48,7 +49,8 @@ TEST_F(Holidays, AMissingNumberIsStoredAsZeroAndANameNeverCarriesOver) {
     ASSERT_EQ(write_holiday(TQDB_FILE, &old), 0);
 
     EXPECT_EQ(post("/6031", "{\"id\": 31, \"enable\": 0, \"type\": 0}").out, text_reply("OK"));
-    auto rec = read_back<holiday_record>(tqdb_tbl_holiday, 31);
+    holiday_record rec;
+    ASSERT_EQ(load_holiday(TQDB_FILE, &rec, 31), 0);
     EXPECT_STREQ(rec.name, "");
     EXPECT_EQ(rec.start_year, 0);
     EXPECT_EQ(oplog_of(sent(2).at(1)).chan_no, 32);

@@ -13,15 +13,26 @@ using RecordSchedule = xcase::exchange_case;
 using RecordModes = xcase::exchange_case;
 using xcase::oplog;
 
+// The stored row of a channel, which must exist.
+record_row row_of(int chn) {
+    record_row row;
+    EXPECT_EQ(load_record(TQDB_FILE, &row, chn), 0) << chn;
+    return row;
+}
+
 void set_mode(int chn, int mode) {
-    auto row = read_back<record_row>(tqdb_tbl_record, chn);
+    record_row row = row_of(chn);
     row.mode = mode;
     ASSERT_EQ(write_record(TQDB_FILE, &row), 0);
 }
 
-int mode_of(int chn) { return read_back<record_row>(tqdb_tbl_record, chn).mode; }
+int mode_of(int chn) { return row_of(chn).mode; }
 
-record_schedule schedule_of(int chn) { return read_back<record_schedule>(tqdb_tbl_record_schedule, chn); }
+record_schedule schedule_of(int chn) {
+    record_schedule sched;
+    EXPECT_EQ(load_record_schedule(TQDB_FILE, &sched, chn), 0) << chn;
+    return sched;
+}
 
 // A day of the request form with the given plans text.
 std::string day(int enable, int action, const std::string& plans) {
@@ -181,7 +192,7 @@ TEST_F(RecordModes, EntriesApplyByPositionAndTheNoticesFollowTheReply) {
         written_at_notice.assign(std::istreambuf_iterator<char>(in), {});
     };
     core.add_rule(watch);
-    auto row8 = read_back<record_row>(tqdb_tbl_record, 1);
+    record_row row8 = row_of(1);
     row8.post_record_duration = 30;
     ASSERT_EQ(write_record(TQDB_FILE, &row8), 0);
 
@@ -194,7 +205,7 @@ TEST_F(RecordModes, EntriesApplyByPositionAndTheNoticesFollowTheReply) {
     EXPECT_EQ(mode_of(1), 1);
     EXPECT_EQ(mode_of(2), 2);
     for (int chn : {7, 8, 9}) EXPECT_EQ(mode_of(chn), 0);
-    EXPECT_EQ(read_back<record_row>(tqdb_tbl_record, 1).post_record_duration, 30);
+    EXPECT_EQ(row_of(1).post_record_duration, 30);
 
     auto msgs = sent(4);
     ASSERT_EQ(msgs.size(), 4u);

@@ -11,7 +11,11 @@ namespace {
 using RecordSettings = xcase::exchange_case;
 using RecordQueries = xcase::exchange_case;
 
-camera_record camera_of(int chn) { return read_back<camera_record>(tqdb_tbl_camera, chn); }
+camera_record camera_of(int chn) {
+    camera_record cam;
+    EXPECT_EQ(load_camera(TQDB_FILE, &cam, chn), 0) << chn;
+    return cam;
+}
 
 void set_camera(int chn, int enable, int protocol, int poe, int anr, int stream = 0) {
     camera_record cam = camera_of(chn);
@@ -23,7 +27,11 @@ void set_camera(int chn, int enable, int protocol, int poe, int anr, int stream 
     ASSERT_EQ(write_camera(TQDB_FILE, &cam), 0);
 }
 
-record_row row_of(int chn) { return read_back<record_row>(tqdb_tbl_record, chn); }
+record_row row_of(int chn) {
+    record_row row;
+    EXPECT_EQ(load_record(TQDB_FILE, &row, chn), 0) << chn;
+    return row;
+}
 
 std::string settings(const std::string& chnid, int cnt, int anr, int stream = 1) {
     return "{\"cnt\": " + std::to_string(cnt) + ", \"chnid\": " + chnid + ", \"camAnr\": " + std::to_string(anr) +

@@ -24,13 +24,15 @@ public:
         answer(request_id, payload);
     }
     void set_camera(int chn, const char* ip, int enable) {
-        auto cam = read_back<camera_record>(tqdb_tbl_camera, chn);
+        camera_record cam;
+        ASSERT_EQ(load_camera(TQDB_FILE, &cam, chn), 0);
         std::snprintf(cam.ip_addr, sizeof cam.ip_addr, "%s", ip);
         cam.enable = enable;
         ASSERT_EQ(write_camera(TQDB_FILE, &cam), 0);
     }
     void set_osd_name(int chn, const char* name) {
-        auto osd = read_back<osd_record>(tqdb_tbl_osd, chn);
+        osd_record osd;
+        ASSERT_EQ(load_osd(TQDB_FILE, &osd, chn), 0);
         std::snprintf(osd.cam_name, sizeof osd.cam_name, "%s", name);
         ASSERT_EQ(write_osd(TQDB_FILE, &osd), 0);
     }

@@ -19,8 +19,8 @@ TEST_F(StorageWrites, AChangeThatCannotBeStoredAnswersTheFailureAndSendsNothing)
     } rows[] = {
         {__LINE__, "disk", "/6101", "{\"portId\": 5, \"property\": 0, \"group\": 2}", text_reply("OK")},
         {__LINE__, "params", "/6109", "1", text_reply("OK")},
-        {__LINE__, "disk", "/6201", "{\"num\": 2, \"port\": [9, 10], \"address\": [\"10.0.0.1\", \"10.0.0.2\"]}",
-         text_reply("OK")},
+        {__LINE__, "disk", "/6201",
+         "{\"num\": 2, \"port\": [9, 10], \"address\": [\"10.0.0.1\", \"10.0.0.2\"]}", text_reply("OK")},
         {__LINE__, "disk", "/6203", "{\"port\": 9, \"address\": \"10.0.0.3\"}", text_reply("OK")},
         // Any disk but an array or a network disk: its record is reset
         // before the core is asked to remove it.
