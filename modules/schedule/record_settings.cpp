@@ -18,6 +18,7 @@ struct channel_settings {
     record_row row;
     camera_record cam;
 };
+static_assert(sizeof(channel_settings) == sizeof(record_row) + sizeof(camera_record));
 
 // Members in reply order. A request sets the row's values (an absent one is
 // 0) and names the wanted stream and ANR flag of the cameras ("camAnr",
