@@ -60,38 +60,43 @@ void record_settings_show(request& rq) {
     cgi_reply_json(reply.get());
 }
 
-// Rows and cameras are read, changed and written in one transaction: a
-// camera or row changed meanwhile by another page is neither lost nor
-// half overwritten.
-void record_settings_store(request& rq) {
-    chn_list chns;
-    if (!chn_list_from_json(rq.json, &chns) || !fields_valid(rq.json, settings_fields))
-        return rq.refuse("cnt, chnid, camAnr or a value out of range");
+namespace {
 
-    // The request's values, absent ones 0.
-    channel_settings asked{};
-    fields_from_json(rq.json, &asked, settings_fields, FM_ZERO_ABSENT);
-    const int32_t stream = asked.cam.record_stream, anr = asked.cam.anr;
-
+// What a store tells the core daemon: the channels whose settings changed,
+// and the cameras whose ANR flag is to be switched.
+struct settings_change {
     record_settings_msg changed{};
     anr_switch_msg anr_list{};
-    anr_list.anr = anr;
-    int rc = tqdb_atomic(TQDB_FILE, [&] {
+};
+
+// Sets the request's values in the rows of the listed channels, and the
+// stream and ANR flag of their cameras where they differ. Rows and cameras
+// are read, changed and written in one transaction, under the CGI lock that
+// the camera pages take for their own edits: a camera or row changed
+// meanwhile by another page is neither lost nor half overwritten. 0 when
+// stored.
+int store_settings(json_object* req, const chn_list& chns, settings_change& out) {
+    channel_settings asked{};  // the request's values, absent ones 0
+    fields_from_json(req, &asked, settings_fields, FM_ZERO_ABSENT);
+    const int32_t stream = asked.cam.record_stream, anr = asked.cam.anr;
+    out.anr_list.anr = anr;
+    cgi_lock_guard lock;
+    return tqdb_atomic(TQDB_FILE, [&] {
         record_row rows[64];
         if (read_records_by_channel(TQDB_FILE, rows) != 0) return -1;
-        changed.count = anr_list.count = 0;
+        out.changed.count = out.anr_list.count = 0;
         uint64_t stream_mask = 0, anr_mask = 0;
         for (int i = 0; i < chns.count; ++i) {
             int ch = chns.chn[i];
             channel_settings s{rows[ch], {}};
-            fields_from_json(rq.json, &s, settings_fields, FM_ZERO_ABSENT);
+            fields_from_json(req, &s, settings_fields, FM_ZERO_ABSENT);
             rows[ch] = s.row;
-            changed.chn[changed.count++] = ch;
+            out.changed.chn[out.changed.count++] = ch;
             camera_record cam;
             if (load_camera(TQDB_FILE, &cam, ch) < 0) return -1;
             if (cam.record_stream != stream) stream_mask |= uint64_t{1} << ch;
             if (anr_can_switch(cam, anr)) {
-                anr_list.chn[anr_list.count++] = ch;
+                out.anr_list.chn[out.anr_list.count++] = ch;
                 anr_mask |= uint64_t{1} << ch;
             }
         }
@@ -100,11 +105,19 @@ void record_settings_store(request& rq) {
             return -1;
         return copy_table_column_int(TQDB_FILE, "camera", "record_stream", stream, stream_mask, "id");
     });
-    if (rc != 0) return rq.fail();
+}
 
-    core_notify(schedule_reply, msg_record_settings, sizeof changed, &changed);
+}  // namespace
+
+void record_settings_store(request& rq) {
+    chn_list chns;
+    if (!chn_list_from_json(rq.json, &chns) || !fields_valid(rq.json, settings_fields))
+        return rq.refuse("cnt, chnid, camAnr or a value out of range");
+    settings_change change;
+    if (store_settings(rq.json, chns, change) != 0) return rq.fail();
+    core_notify(schedule_reply, msg_record_settings, sizeof change.changed, &change.changed);
     oplog_send(oplog_sub_record, oplog_param_record_settings);
-    core_query(schedule_reply, msg_anr_switch, sizeof anr_list, &anr_list, REPLY_JSON);
+    core_query(schedule_reply, msg_anr_switch, sizeof change.anr_list, &change.anr_list, REPLY_JSON);
 }
 
 // 7285: a failure when ANR was being switched on and any camera failed.
