@@ -7,6 +7,23 @@
 #include <cstddef>
 #include <cstdint>
 
+// Every request has no payload; every answer is an array of the records below.
+inline constexpr int32_t msg_status_users = 1719;      // answer 6719: status_user
+inline constexpr int32_t msg_status_support = 3263;    // answer 8263: status_support
+inline constexpr int32_t msg_status_cameras = 3300;    // answer 8300: status_camera
+inline constexpr int32_t msg_status_netifs = 3301;     // answer 8301: status_netif
+inline constexpr int32_t msg_status_traffic = 3302;    // answer 8302: status_traffic
+inline constexpr int32_t msg_status_events = 3305;     // answer 8305: status_events
+inline constexpr int32_t msg_status_storage = 3306;    // answer 8306: status_storage
+
+inline constexpr int32_t msg_status_users_reply = 6719;
+inline constexpr int32_t msg_status_support_reply = 8263;
+inline constexpr int32_t msg_status_cameras_reply = 8300;
+inline constexpr int32_t msg_status_netifs_reply = 8301;
+inline constexpr int32_t msg_status_traffic_reply = 8302;
+inline constexpr int32_t msg_status_events_reply = 8305;
+inline constexpr int32_t msg_status_storage_reply = 8306;
+
 // One network interface (answer 8301).
 struct status_netif {
     char ifname[12];

@@ -5,6 +5,42 @@
 #include <cstddef>
 #include <cstdint>
 
+// Requests; the answer to request N is N + 5000. Answers of one int32 say 0
+// for done.
+inline constexpr int32_t msg_disk_self_test = 3403;      // int32 port; answer 8403: text
+inline constexpr int32_t msg_raid_build = 3420;          // raid_request; answer 8420
+inline constexpr int32_t msg_raid_remove = 3421;         // raid_request (id only); answer 8421
+inline constexpr int32_t msg_hot_spare_on = 3423;        // int32 port; answer 8423
+inline constexpr int32_t msg_hot_spare_off = 3424;       // int32 port; answer 8424
+inline constexpr int32_t msg_raid_add_disk = 3425;       // int32 disk port, raid port; answer 8425
+inline constexpr int32_t msg_esata_mode_show = 3431;     // int32 0; answer 8431: esata_mode
+inline constexpr int32_t msg_disk_list = 3433;           // no payload; answer 8433: disk_info[]
+inline constexpr int32_t msg_disk_format = 3434;         // int32 port; answer 8434
+inline constexpr int32_t msg_disk_property = 3435;       // int32 port, property, group, 0 (a notice)
+inline constexpr int32_t msg_nas_edit = 3439;            // int32 port; answer 8439
+inline constexpr int32_t msg_nas_browse = 3440;          // nas_browse_request; answer 8440: nas_dir_list
+inline constexpr int32_t msg_esata_mode_store = 3475;    // esata_mode; answer 8475
+inline constexpr int32_t msg_disk_remove = 3496;         // int32 port; answer 8496
+inline constexpr int32_t msg_nas_add = 3507;             // disk_port_list; answer 8507
+inline constexpr int32_t msg_nas_remove = 3508;          // disk_port_list; answer 8508
+inline constexpr int32_t msg_esata_backup = 3535;        // eSATA backup (its answer is slow)
+
+inline constexpr int32_t msg_disk_self_test_reply = 8403;
+inline constexpr int32_t msg_raid_build_reply = 8420;
+inline constexpr int32_t msg_raid_remove_reply = 8421;
+inline constexpr int32_t msg_hot_spare_on_reply = 8423;
+inline constexpr int32_t msg_hot_spare_off_reply = 8424;
+inline constexpr int32_t msg_raid_add_disk_reply = 8425;
+inline constexpr int32_t msg_esata_mode_show_reply = 8431;
+inline constexpr int32_t msg_disk_list_reply = 8433;
+inline constexpr int32_t msg_disk_format_reply = 8434;
+inline constexpr int32_t msg_nas_edit_reply = 8439;
+inline constexpr int32_t msg_nas_browse_reply = 8440;
+inline constexpr int32_t msg_esata_mode_store_reply = 8475;
+inline constexpr int32_t msg_disk_remove_reply = 8496;
+inline constexpr int32_t msg_nas_add_reply = 8507;
+inline constexpr int32_t msg_nas_remove_reply = 8508;
+
 // One disk of the disk list (answer 8433, one record per disk).
 struct disk_info {
     int32_t port;              // 1..33

@@ -18,6 +18,45 @@ void set_i32(void* rec, size_t offset, int32_t v) {
     std::memcpy(static_cast<char*>(rec) + offset, &v, sizeof v);
 }
 
+// An unsigned field of f.width bytes (1, 2 or 4).
+int64_t get_uint(const void* rec, const field& f) {
+    const char* p = static_cast<const char*>(rec) + f.offset;
+    switch (f.width) {
+        case 1:
+            return *reinterpret_cast<const uint8_t*>(p);
+        case 2: {
+            uint16_t v;
+            std::memcpy(&v, p, sizeof v);
+            return v;
+        }
+        default: {
+            uint32_t v;
+            std::memcpy(&v, p, sizeof v);
+            return v;
+        }
+    }
+}
+
+// Stores the low f.width bytes' worth of v.
+void set_uint(void* rec, const field& f, int64_t v) {
+    char* p = static_cast<char*>(rec) + f.offset;
+    switch (f.width) {
+        case 1:
+            *reinterpret_cast<uint8_t*>(p) = static_cast<uint8_t>(v);
+            break;
+        case 2: {
+            auto w = static_cast<uint16_t>(v);
+            std::memcpy(p, &w, sizeof w);
+            break;
+        }
+        default: {
+            auto w = static_cast<uint32_t>(v);
+            std::memcpy(p, &w, sizeof w);
+            break;
+        }
+    }
+}
+
 bool has_range(const field& f) { return f.min != INT32_MIN || f.max != INT32_MAX; }
 
 size_t text_limit(const field& f) { return f.max_chars ? f.max_chars : SIZE_MAX; }
@@ -45,20 +84,33 @@ bool fields_valid(json_object* obj, std::span<const field> map) {
             int32_t v = json_object_get_int(member);
             if (v < f.min || v > f.max) return false;
         }
+        if (f.kind == fm_kind::uint && has_range(f)) {
+            int64_t v = json_object_get_int64(member);
+            if (v < f.min || v > f.max) return false;
+        }
     }
     return true;
 }
 
 bool field_from_json(json_object* obj, void* rec, const field& f, unsigned options) {
-    char* base = static_cast<char*>(rec);
     json_object* member = req_member(obj, f.key);
     if (!member) {
         if ((options & FM_ZERO_ABSENT) && f.kind == fm_kind::i32) set_i32(rec, f.offset, 0);
+        if ((options & FM_ZERO_ABSENT) && f.kind == fm_kind::uint) set_uint(rec, f, 0);
         return false;
     }
+    return field_from_value(member, rec, f, options);
+}
+
+bool field_from_value(json_object* member, void* rec, const field& f, unsigned options) {
+    if (!member) return false;
+    char* base = static_cast<char*>(rec);
     switch (f.kind) {
         case fm_kind::i32:
             set_i32(rec, f.offset, json_object_get_int(member));
+            break;
+        case fm_kind::uint:
+            set_uint(rec, f, json_object_get_int64(member));
             break;
         case fm_kind::text:
             copy_text(base + f.offset, f.width, json_object_get_string(member), text_limit(f));
@@ -116,6 +168,9 @@ void field_to_json(json_object* out, const void* rec, const field& f) {
         case fm_kind::i32:
             jadd_int(out, f.key, get_i32(rec, f.offset));
             break;
+        case fm_kind::uint:
+            jadd_int(out, f.key, get_uint(rec, f));
+            break;
         case fm_kind::text:
         case fm_kind::channels:
             jadd_field(out, f.key, base + f.offset, f.width);
@@ -154,6 +209,13 @@ json_object* fields_object(const void* rec, std::span<const field> map) {
     json_object* obj = json_object_new_object();
     fields_to_json(obj, rec, map);
     return obj;
+}
+
+json_object* fields_array(const void* recs, size_t stride, size_t count, std::span<const field> map) {
+    json_object* list = json_object_new_array();
+    for (size_t i = 0; i < count; ++i)
+        json_object_array_add(list, fields_object(static_cast<const char*>(recs) + i * stride, map));
+    return list;
 }
 
 const field* field_find(std::span<const field> map, const char* key) {

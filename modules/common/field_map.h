@@ -31,6 +31,7 @@
 
 enum class fm_kind : uint8_t {
     i32,       // JSON integer <-> int32
+    uint,      // JSON integer <-> unsigned integer of width bytes (1, 2 or 4)
     text,      // JSON string <-> NUL-padded text of width bytes
     channels,  // a '0'/'1' channel text (at most 64 characters); aux: the
                // offset of a uint32 mask rebuilt from positions below 32
@@ -99,6 +100,8 @@ constexpr std::span<const field> field_span(const field (&map)[N]) {
 
 #define FM_INT(rec, key, member) \
     field { key, fm_kind::i32, 0, static_cast<uint16_t>(offsetof(rec, member)), 4 }
+#define FM_UINT(rec, key, member) \
+    field { key, fm_kind::uint, 0, static_cast<uint16_t>(offsetof(rec, member)), sizeof(rec::member) }
 #define FM_TEXT(rec, key, member) \
     field { key, fm_kind::text, 0, static_cast<uint16_t>(offsetof(rec, member)), sizeof(rec::member) }
 #define FM_CHANNELS(rec, key, member, mask_member)                                                          \
@@ -136,7 +139,7 @@ enum fm_option : unsigned {
 };
 
 // True when every FM_REQUIRED member is present and every present integer
-// member lies within its row's range.
+// member (i32 or uint) lies within its row's range.
 bool fields_valid(json_object* obj, std::span<const field> map);
 
 // Reads the members of obj that map names into rec (FM_OUT_ONLY rows are
@@ -149,6 +152,9 @@ int fields_from_json(json_object* obj, void* rec, std::span<const field> map, un
 void fields_to_json(json_object* out, const void* rec, std::span<const field> map);
 // The same as a new object.
 json_object* fields_object(const void* rec, std::span<const field> map);
+// A new array of count such objects, one per record of recs (records stride
+// bytes apart; they need not be aligned, so a core answer's payload will do).
+json_object* fields_array(const void* recs, size_t stride, size_t count, std::span<const field> map);
 
 // The row of key, or null.
 const field* field_find(std::span<const field> map, const char* key);
@@ -156,6 +162,10 @@ const field* field_find(std::span<const field> map, const char* key);
 void field_to_json(json_object* out, const void* rec, const field& f);
 // Reads one member (present in obj) into rec; false when obj lacks it.
 bool field_from_json(json_object* obj, void* rec, const field& f, unsigned options = 0);
+// Reads one JSON value into the field of rec as field_from_json reads a
+// member (for values that are not members of an object, such as element i
+// of an array per field); false for a null value.
+bool field_from_value(json_object* value, void* rec, const field& f, unsigned options = 0);
 
 // The uint32 mask of a channel text: bit p for a '1' at position p below 32.
 uint32_t tri_channels_mask(const char* text, size_t width);

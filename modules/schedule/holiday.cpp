@@ -1,67 +1,55 @@
 // Holidays: the list of the 32 holidays and the setting of one.
-#include "front/core_link.h"
+#include <algorithm>
+
 #include "front/json_req.h"
 #include "front/web_utils.h"
+#include "modules/common/field_map.h"
 #include "modules/schedule/schedule.h"
-#include "modules/schedule/schedule_msgs.h"
+#include "platform/msg_schedule.h"
 #include "platform/tqdb/rec_holiday.h"
 
 namespace {
 
-// The integer fields after the name, with their JSON keys, in reply order.
-struct holiday_field {
-    const char* key;
-    int32_t holiday_record::*field;
+// Members in reply order; a request must hold "id", "enable" and "type".
+using hr = holiday_record;
+const field holiday_fields[] = {
+    FM_INT(hr, "id", id).range(0, HOLIDAY_COUNT - 1).required(),
+    FM_INT(hr, "enable", enable).range(0, 1).required(),
+    FM_TEXT(hr, "name", name),
+    FM_INT(hr, "type", type).range(0, INT32_MAX).required(),
+    FM_INT(hr, "startYear", start_year),
+    FM_INT(hr, "startMon", start_mon),
+    FM_INT(hr, "startMDay", start_mday),
+    FM_INT(hr, "startMWeek", start_mweek),
+    FM_INT(hr, "startWDay", start_wday),
+    FM_INT(hr, "endYear", end_year),
+    FM_INT(hr, "endMon", end_mon),
+    FM_INT(hr, "endMDay", end_mday),
+    FM_INT(hr, "endMWeek", end_mweek),
+    FM_INT(hr, "endWDay", end_wday),
 };
-const holiday_field int_fields[] = {
-    {"type", &holiday_record::type},
-    {"startYear", &holiday_record::start_year},
-    {"startMon", &holiday_record::start_mon},
-    {"startMDay", &holiday_record::start_mday},
-    {"startMWeek", &holiday_record::start_mweek},
-    {"startWDay", &holiday_record::start_wday},
-    {"endYear", &holiday_record::end_year},
-    {"endMon", &holiday_record::end_mon},
-    {"endMDay", &holiday_record::end_mday},
-    {"endMWeek", &holiday_record::end_mweek},
-    {"endWDay", &holiday_record::end_wday},
-};
-
-json_object* holiday_to_json(const holiday_record& rec) {
-    json_object* obj = json_object_new_object();
-    jadd_int(obj, "id", rec.id);
-    jadd_int(obj, "enable", rec.enable);
-    jadd_field(obj, "name", rec.name, sizeof rec.name);
-    for (const holiday_field& f : int_fields) jadd_int(obj, f.key, rec.*f.field);
-    return obj;
-}
 
 }  // namespace
 
-void on_6030(request&) {
+void holiday_list(request&) {
     holiday_record recs[HOLIDAY_COUNT] = {};
     int count = 0;
     read_holidays(TQDB_FILE, recs, &count);
     json_ref reply(json_object_new_object());
-    json_object* list = json_object_new_array();
-    for (int i = 0; i < count && i < HOLIDAY_COUNT; ++i)
-        json_object_array_add(list, holiday_to_json(recs[i]));
-    json_object_object_add(reply.get(), "holidays", list);
+    json_object_object_add(
+        reply.get(), "holidays",
+        fields_array(recs, sizeof recs[0], std::min(count, HOLIDAY_COUNT), holiday_fields));
     cgi_reply_json(reply.get());
 }
 
-void on_6031(request& rq) {
-    char* text = rq.text;
-    json_ref req = json_parse_object(text);
+// The holiday is stored as the request gives it: what it leaves out is
+// cleared, nothing carries over from the stored one.
+void holiday_store(request& rq) {
+    if (!fields_valid(rq.json, holiday_fields)) return rq.refuse("id, enable or type");
     holiday_record rec{};
-    if (!req || !req_int(req, "id", &rec.id) || rec.id < 0 || rec.id >= HOLIDAY_COUNT) return;
-    if (!req_int(req, "enable", &rec.enable) || (rec.enable != 0 && rec.enable != 1)) return;
-    if (!req_int(req, "type", &rec.type) || rec.type < 0) return;
-    req_text(req.get(), "name", rec.name, sizeof rec.name);
-    for (const holiday_field& f : int_fields) rec.*f.field = req_int_or(req, f.key, 0);
-    write_holiday(TQDB_FILE, &rec);
-
-    core_notify(schedule_replies, MSG_HOLIDAY_CHANGED, 0, nullptr);
-    oplog_send(OPLOG_SUB_RECORD, OPLOG_PARAM_HOLIDAY, rec.id + 1);
+    fields_from_json(rq.json, &rec, holiday_fields);
+    if (write_holiday(TQDB_FILE, &rec) != 0) return rq.fail();
+    core_notify(schedule_reply, msg_holiday_changed, 0, nullptr);
+    oplog_send(oplog_sub_record, oplog_param_holiday, rec.id + 1);
     cgi_reply(REPLY_TEXT, "OK");
 }

@@ -1,4 +1,5 @@
-// The recording-schedule module: handlers, the reply callback, and the
+// The recording-schedule module: its handlers (one file per topic), the one
+// request table and the one reply table in schedule_table.cpp, and the
 // helpers its handlers share.
 #pragma once
 
@@ -6,38 +7,44 @@
 
 #include <cstdint>
 
+#include "front/core_link.h"
 #include "front/dispatchreq.h"
 #include "platform/tqdb/rec_record.h"
 #include "platform/tqdb/rec_schedule.h"
 
 // Operation-log codes of the module (main type 4).
-#define OPLOG_SUB_RECORD 204
-#define OPLOG_PARAM_RECORD_MODE 905
-#define OPLOG_PARAM_RECORD_SETTINGS 906
-#define OPLOG_PARAM_RECORD_SCHEDULE 907
-#define OPLOG_PARAM_HOLIDAY 920
+inline constexpr int64_t oplog_sub_record = 204;
+inline constexpr int oplog_param_record_mode = 905;
+inline constexpr int oplog_param_record_settings = 906;
+inline constexpr int oplog_param_record_schedule = 907;
+inline constexpr int oplog_param_holiday = 920;
 
-// Holidays.
-void on_6030(request& rq);
-void on_6031(request& rq);
-// Recording schedules.
-void on_6040(request& rq);
-void on_6041(request& rq);
-// Recording modes.
-void on_6042(request& rq);
-void on_6043(request& rq);
-// Record settings, ANR and recording streams.
-void on_6044(request& rq);
-void on_6045(request& rq);
-void on_6046(request& rq);
-void on_6047(request& rq);
+// The module's callback for the answers of the core daemon (schedule_table.cpp).
+void schedule_reply(void* ctx, const void* header, const void* payload);
 
-// The module's reply callback (7285, 7286, 8218).
-void schedule_replies(void* ctx, const void* header, const void* payload);
+// ---- holidays (holiday.cpp) ------------------------------------------------------
+void holiday_list(request& rq);   // /6030 the 32 holidays
+void holiday_store(request& rq);  // /6031 one holiday; 1401
 
-// A channel number given as the whole request text (decimal, blanks around
-// it allowed). False for any other text or a number outside 0..63.
-bool text_channel(const char* text, int* chn);
+// ---- recording schedules (record_schedule.cpp) ------------------------------------
+void record_schedule_show(request& rq);   // /6040 one channel's week
+void record_schedule_store(request& rq);  // /6041 a week and mode for many channels; 1413, 1411
+
+// ---- recording modes (record_mode.cpp) --------------------------------------------
+void record_modes_show(request& rq);   // /6042 the mode of every channel offered
+void record_modes_store(request& rq);  // /6043 modes by position; 1407 per entry
+
+// ---- record settings, ANR, streams (record_settings.cpp) ---------------------------
+void record_settings_show(request& rq);   // /6044 one channel's settings and camera
+void record_settings_store(request& rq);  // /6045 settings and ANR of many channels; 1310, 2285
+void anr_support_query(request& rq);      // /6046 2286
+void record_streams_query(request& rq);   // /6047 3218
+// Writers of the answers 7285, 7286, 8218.
+int write_anr_switch(const core_answer& answer);
+int write_anr_support(const core_answer& answer);
+int write_record_streams(const core_answer& answer);
+
+// ---- shared (schedule_common.cpp, record_plan.cpp) ---------------------------------
 
 // The channels a set request lists: the first "cnt" elements of "chnid"
 // that are channels 0..63, each once, in request order.

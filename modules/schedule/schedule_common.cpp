@@ -1,17 +1,7 @@
 // Helpers shared by the handlers of the recording-schedule module.
-#include <cstring>
-
-#include "front/bare_number.h"
 #include "front/json_req.h"
 #include "modules/common/channels.h"
 #include "modules/schedule/schedule.h"
-
-bool text_channel(const char* text, int* chn) {
-    int value;
-    if (!parse_bare_int(text, &value) || !chn_ok(value)) return false;
-    *chn = value;
-    return true;
-}
 
 bool chn_list_from_json(json_object* req, chn_list* out) {
     int cnt = 0;

@@ -2,40 +2,36 @@
 // interfaces and traffic, camera streams, event and alarm state, storage
 // totals, feature support, disk groups, users logged in).
 //
-// status_table.cpp holds the module's one request table. Almost every page
-// is one waiting request without payload (status_query); status_reply.cpp
-// holds the reply callback, which hands each answer to its writer.
+// status_table.cpp holds the module's request table and reply table. Almost
+// every page is one waiting request without payload (status_page); the
+// reply table hands each answer to its writer.
 #pragma once
 
 #include <cstdint>
 
+#include "front/core_link.h"
 #include "front/dispatchreq.h"
 
-// ---- the core daemon (status_reply.cpp) -------------------------------------
+// The module's callback for the answers of the core daemon (status_table.cpp).
+void status_reply(void* ctx, const void* header, const void* payload);
 
-// Sends msg_id without payload and waits; the answer's writer renders the
-// page. Without an answer the page is {status:"CGI ERROR"}.
-void status_query(int msg_id);
-
-// A page that is one waiting request: the handler of its code.
-template <int MsgId>
+// A page that is one waiting request without payload: the answer's writer
+// renders it; without an answer the page is {status:"CGI ERROR"}.
+template <int32_t MsgId>
 void status_page(request&) {
-    status_query(MsgId);
+    core_query(status_reply, MsgId, 0, nullptr, REPLY_JSON);
 }
 
-// Reply writers: the payload (null only for an empty answer) and its size;
-// called with the reply claimed.
-void status_write_netifs(const void* payload, uint32_t size);   // 8301
-void status_write_traffic(const void* payload, uint32_t size);  // 8302
-void status_write_storage(const void* payload, uint32_t size);  // 8306
-void status_write_support(const void* payload, uint32_t size);  // 8263
-void status_write_users(const void* payload, uint32_t size);    // 6719
+// ---- list answers (status_lists.cpp) -------------------------------------------
+int status_write_netifs(const core_answer& answer);   // 8301
+int status_write_traffic(const core_answer& answer);  // 8302
+int status_write_storage(const core_answer& answer);  // 8306
+int status_write_support(const core_answer& answer);  // 8263
+int status_write_users(const core_answer& answer);    // 6719
 
-// ---- channels (status_channels.cpp) ------------------------------------------
+// ---- channels (status_channels.cpp) ----------------------------------------------
+int status_write_cameras(const core_answer& answer);  // 8300
+int status_write_events(const core_answer& answer);   // 8305
 
-void status_write_cameras(const void* payload, uint32_t size);  // 8300
-void status_write_events(const void* payload, uint32_t size);   // 8305
-
-// ---- database pages (status_groups.cpp) -----------------------------------------
-
+// ---- database pages (status_groups.cpp) ----------------------------------------------
 void status_disk_groups(request& rq);  // "/8010"

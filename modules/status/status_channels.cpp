@@ -8,6 +8,7 @@
 #include "front/json_req.h"
 #include "front/web_utils.h"
 #include "modules/common/channels.h"
+#include "modules/common/field_map.h"
 #include "modules/status/status.h"
 #include "platform/msg_status.h"
 #include "platform/tqdb/rec_alarm.h"
@@ -24,22 +25,26 @@ struct channel_info {
 
 channel_info channel(int chn) {
     channel_info info;
-    std::memset(&info, 0, sizeof info);
+    std::memset(info.name, 0, sizeof info.name);
     read_osd_name(TQDB_FILE, chn, info.name, sizeof info.name);
-    read_camera(TQDB_FILE, &info.cam, chn);
+    load_camera(TQDB_FILE, &info.cam, chn);
     return info;
 }
 
+// A stream: {"res": {"width", "height"}, "framerate", ...}.
+using ss = status_stream;
+const field resolution_fields[] = {FM_INT(ss, "width", width), FM_INT(ss, "height", height)};
+const field stream_fields[] = {
+    FM_INT(ss, "framerate", framerate),
+    FM_INT(ss, "bitrate", bitrate),
+    FM_INT(ss, "connection", connection),
+    FM_INT(ss, "connectStatus", connect_status),
+};
+
 json_object* stream_json(const status_stream& s) {
-    json_object* res = json_object_new_object();
-    jadd_int(res, "width", s.width);
-    jadd_int(res, "height", s.height);
     json_object* o = json_object_new_object();
-    json_object_object_add(o, "res", res);
-    jadd_int(o, "framerate", s.framerate);
-    jadd_int(o, "bitrate", s.bitrate);
-    jadd_int(o, "connection", s.connection);
-    jadd_int(o, "connectStatus", s.connect_status);
+    json_object_object_add(o, "res", fields_object(&s, resolution_fields));
+    fields_to_json(o, &s, stream_fields);
     return o;
 }
 
@@ -57,16 +62,15 @@ bool bit(const uint32_t (&mask)[2], int n) { return mask[n / 32] >> (n % 32) & 1
 // The answer lists cameras in ascending order; records of a camera already
 // passed (out of order or repeated) are skipped rather than holding up the
 // cameras after them.
-void status_write_cameras(const void* payload, uint32_t size) {
-    uint32_t count = payload ? size / sizeof(status_camera) : 0;
+int status_write_cameras(const core_answer& answer) {
     uint32_t next = 0;
     const int channels = max_channels();
     json_ref list(json_object_new_array());
     for (int i = 0; i < channels; ++i) {
         status_camera rec{};
         bool listed = false;
-        while (next < count) {
-            std::memcpy(&rec, static_cast<const char*>(payload) + next * sizeof rec, sizeof rec);
+        while (next < answer.count) {
+            rec = answer.rec<status_camera>(next);
             if (rec.camera_id > i) break;
             ++next;
             if (rec.camera_id == i) {
@@ -99,26 +103,33 @@ void status_write_cameras(const void* payload, uint32_t size) {
     json_ref obj(json_object_new_object());
     json_object_object_add(obj.get(), "IPC", list.release());
     cgi_reply_json(obj.get());
+    return 1;
 }
 
 namespace {
 
+// The per-camera event flags after "ioOn": bit n of each 64-bit mask.
+using se = status_events;
+const field event_bits[] = {
+    FM_INTS(se, "entrance", entrance),
+    FM_INTS(se, "exiting", exiting),
+    FM_INTS(se, "advancedMotion", advanced_motion),
+    FM_INTS(se, "tampering", tampering),
+    FM_INTS(se, "lineCrossing", line_crossing),
+    FM_INTS(se, "loitering", loitering),
+    FM_INTS(se, "humanDetection", human_detection),
+    FM_INTS(se, "objectleftremove", object_left_removed),
+};
+
+bool mask_bit(const status_events& ev, const field& f, int n) {
+    uint32_t mask[2];
+    std::memcpy(mask, reinterpret_cast<const char*>(&ev) + f.offset, sizeof mask);
+    return bit(mask, n);
+}
+
 json_object* camera_events_json(const status_events& ev, int n,
                                 const alarm_chn_in_name (&in_names)[cam_alarm_count],
                                 const alarm_chn_out_name (&out_names)[cam_alarm_count]) {
-    static const struct {
-        const char* key;
-        const uint32_t (status_events::*mask)[2];
-    } masks[] = {
-        {"entrance", &status_events::entrance},
-        {"exiting", &status_events::exiting},
-        {"advancedMotion", &status_events::advanced_motion},
-        {"tampering", &status_events::tampering},
-        {"lineCrossing", &status_events::line_crossing},
-        {"loitering", &status_events::loitering},
-        {"humanDetection", &status_events::human_detection},
-        {"objectleftremove", &status_events::object_left_removed},
-    };
     channel_info info = channel(n);
     json_object* o = json_object_new_object();
     jadd_int(o, "id", n);
@@ -127,7 +138,7 @@ json_object* camera_events_json(const status_events& ev, int n,
     jadd_int(o, "videolossOn", bit(ev.video_loss, n));
     jadd_int(o, "motionOn", bit(ev.motion, n));
     jadd_int(o, "ioOn", 1);
-    for (const auto& m : masks) jadd_int(o, m.key, bit(ev.*m.mask, n));
+    for (const field& f : event_bits) jadd_int(o, f.key, mask_bit(ev, f, n));
     jadd_int(o, "in", ev.counts[n][0]);
     jadd_int(o, "out", ev.counts[n][1]);
     for (int k = 0; k < cam_alarm_count; ++k) {
@@ -149,12 +160,39 @@ json_object* camera_events_json(const status_events& ev, int n,
     return o;
 }
 
+// The recorder's own inputs and outputs, as many as it has: the stored
+// fields, then the state bit of the answer.
+template <typename Rec, int Count, size_t N>
+json_object* alarm_list(const tqdb_table& table, const char* count_param, const field (&map)[N],
+                        uint32_t states) {
+    Rec rows[Count];
+    read_alarm_rows(TQDB_FILE, table, rows);
+    json_object* list = json_object_new_array();
+    int count = std::clamp(get_param_int(TQDB_FILE, count_param, Count), 0, Count);
+    for (int id = 0; id < count; ++id) {
+        json_object* o = fields_object(&rows[id], map);
+        jadd_int(o, "state", states >> id & 1);
+        json_object_array_add(list, o);
+    }
+    return list;
+}
+
+const field alarm_in_fields[] = {
+    FM_INT(alarm_in_record, "id", id),
+    FM_TEXT(alarm_in_record, "name", name),
+    FM_INT(alarm_in_record, "type", type),
+};
+const field alarm_out_fields[] = {
+    FM_INT(alarm_out_record, "id", id),
+    FM_TEXT(alarm_out_record, "name", name),
+    FM_INT(alarm_out_record, "type", type),
+    FM_INT(alarm_out_record, "duration", duration_time),
+};
+
 }  // namespace
 
-void status_write_events(const void* payload, uint32_t) {
-    status_events ev;
-    std::memcpy(&ev, payload, sizeof ev);
-
+int status_write_events(const core_answer& answer) {
+    const status_events ev = answer.rec<status_events>();
     alarm_chn_in_name in_names[alarm_channels][cam_alarm_count];
     alarm_chn_out_name out_names[alarm_channels][cam_alarm_count];
     std::memset(in_names, 0, sizeof in_names);
@@ -166,36 +204,14 @@ void status_write_events(const void* payload, uint32_t) {
     for (int n = 0; n < channels; ++n)
         json_object_array_add(cameras.get(), camera_events_json(ev, n, in_names[n], out_names[n]));
 
-    alarm_in_record in_rows[alarm_in_count];
-    read_alarm_rows(TQDB_FILE, tqdb_tbl_alarm_in, in_rows);
-    json_ref alarm_in(json_object_new_array());
-    int in_count = std::clamp(get_param_int(TQDB_FILE, "alarm_in", alarm_in_count), 0, alarm_in_count);
-    for (int id = 0; id < in_count; ++id) {
-        json_object* o = json_object_new_object();
-        jadd_int(o, "id", id);
-        jadd_field(o, "name", in_rows[id].name, sizeof in_rows[id].name);
-        jadd_int(o, "type", in_rows[id].type);
-        jadd_int(o, "state", ev.alarm_in_state >> id & 1);
-        json_object_array_add(alarm_in.get(), o);
-    }
-
-    alarm_out_record out_rows[alarm_out_count];
-    read_alarm_rows(TQDB_FILE, tqdb_tbl_alarm_out, out_rows);
-    json_ref alarm_out(json_object_new_array());
-    int out_count = std::clamp(get_param_int(TQDB_FILE, "alarm_out", alarm_out_count), 0, alarm_out_count);
-    for (int id = 0; id < out_count; ++id) {
-        json_object* o = json_object_new_object();
-        jadd_int(o, "id", id);
-        jadd_field(o, "name", out_rows[id].name, sizeof out_rows[id].name);
-        jadd_int(o, "type", out_rows[id].type);
-        jadd_int(o, "duration", out_rows[id].duration_time);
-        jadd_int(o, "state", ev.alarm_out_state >> id & 1);
-        json_object_array_add(alarm_out.get(), o);
-    }
-
     json_ref obj(json_object_new_object());
     json_object_object_add(obj.get(), "cameras", cameras.release());
-    json_object_object_add(obj.get(), "alarmIn", alarm_in.release());
-    json_object_object_add(obj.get(), "alarmOut", alarm_out.release());
+    json_object_object_add(obj.get(), "alarmIn",
+                           alarm_list<alarm_in_record, alarm_in_count>(tqdb_tbl_alarm_in, "alarm_in",
+                                                                       alarm_in_fields, ev.alarm_in_state));
+    json_object_object_add(obj.get(), "alarmOut",
+                           alarm_list<alarm_out_record, alarm_out_count>(
+                               tqdb_tbl_alarm_out, "alarm_out", alarm_out_fields, ev.alarm_out_state));
     cgi_reply_json(obj.get());
+    return 1;
 }

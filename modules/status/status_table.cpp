@@ -1,33 +1,51 @@
-// The request table of the status module: one row a code, in code order.
-// The packet-capture codes of the same range live with the capture handlers.
+// The request table of the status module (one row a code, in code order) and
+// its reply table (one row an answer identifier). The packet-capture codes
+// of the same range live with the capture handlers.
 #include "front/core_link.h"
 #include "front/dispatchreq.h"
 #include "modules/status/status.h"
+#include "platform/msg_status.h"
 
 namespace {
 
 // "/8004" is a code the page calls that answers nothing at all.
 void status_silent(request&) {}
 
+// clang-format off
 const request_entry table[] = {
-    {"/8000", status_page<3301>},  // interfaces -> 8301
-    {"/8001", status_page<3302>},  // traffic -> 8302
-    {"/8002", status_page<3300>},  // camera streams -> 8300
-    {"/8003", status_page<3305>},  // event and alarm state -> 8305
-    {"/8004", status_silent},
-    {"/8008", status_page<3306>},  // storage totals -> 8306
-    {"/8009", status_page<3263>},  // feature support -> 8263
-    {"/8010", status_disk_groups},
-    {"/8011", status_page<1719>},  // users logged in -> 6719
+    {"/8000", status_page<msg_status_netifs>, IN_TEXT, OUT_JSON},
+    {"/8001", status_page<msg_status_traffic>, IN_TEXT, OUT_JSON},
+    {"/8002", status_page<msg_status_cameras>, IN_TEXT, OUT_JSON},
+    {"/8003", status_page<msg_status_events>, IN_TEXT, OUT_JSON},
+    {"/8004", status_silent, IN_TEXT, OUT_TEXT},
+    {"/8008", status_page<msg_status_storage>, IN_TEXT, OUT_JSON},
+    {"/8009", status_page<msg_status_support>, IN_TEXT, OUT_JSON},
+    {"/8010", status_disk_groups, IN_TEXT, OUT_JSON},
+    {"/8011", status_page<msg_status_users>, IN_TEXT, OUT_JSON},
+};
+// clang-format on
+
+// Lists may be empty; the fixed records must come whole. The support answer
+// is read record by record as far as it goes, but must not be empty.
+const reply_row replies[] = {
+    {msg_status_users_reply, sizeof(status_user), reply_short::empty, status_write_users},
+    {msg_status_support_reply, 0, reply_short::wait, status_write_support},
+    {msg_status_cameras_reply, sizeof(status_camera), reply_short::empty, status_write_cameras},
+    {msg_status_netifs_reply, sizeof(status_netif), reply_short::empty, status_write_netifs},
+    {msg_status_traffic_reply, sizeof(status_traffic), reply_short::empty, status_write_traffic},
+    {msg_status_events_reply, sizeof(status_events), reply_short::wait, status_write_events},
+    {msg_status_storage_reply, sizeof(status_storage), reply_short::wait, status_write_storage},
 };
 
 // Messages whose answers take longer than the usual 40 s, in wait rounds of
 // 40 ms.
 const core_wait waits[] = {
-    {3263, 3000},  // /8009 feature support
+    {msg_status_support, 3000},  // /8009 feature support
 };
 
 }  // namespace
+
+CORE_REPLY_CALLBACK(status_reply, replies)
 
 WEBREQ_MODULE(7, table)
 CORE_WAITS(waits)

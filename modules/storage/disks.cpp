@@ -1,7 +1,6 @@
 // Disks: the disk list (the core's disks merged with the network disks
 // configured here), property and group, formatting, the RAID mode switch,
 // the eSATA port mode and the self-test verdict.
-#include <atomic>
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
@@ -10,18 +9,13 @@
 #include "front/core_link.h"
 #include "front/json_req.h"
 #include "front/web_utils.h"
+#include "modules/common/field_map.h"
 #include "modules/storage/storage.h"
 #include "platform/msg_storage.h"
 #include "platform/tqdb/rec_storage.h"
 #include "platform/tqfs.h"
 
 namespace {
-
-int32_t int_at(const void* payload, size_t offset) {
-    int32_t value;
-    std::memcpy(&value, static_cast<const char*>(payload) + offset, sizeof value);
-    return value;
-}
 
 // Sizes are shown in MiB, kept to 32 bits.
 int64_t mib(uint64_t bytes) { return static_cast<uint32_t>(bytes >> 20); }
@@ -64,33 +58,18 @@ json_object* disk_json(const disk_info& d) {
 // State of a configured network disk that the core does not list.
 constexpr int32_t disk_state_configured = 2;
 
-// Notices get no answer.
-void ignore_replies(void*, const void*, const void*) {}
-
-std::atomic<int> format_answer{0};
-
-// Detail of the format log entry.
-struct format_log_detail {
-    uint8_t zero[64];
-    int32_t port;
-    int32_t result;  // 1 formatted, -1 not
-};
-static_assert(sizeof(format_log_detail) == 72);
-
 }  // namespace
 
 // ---- the disk list -------------------------------------------------------------
 
-void disk_list(request&) { storage_query(3433, nullptr, 0, REPLY_JSON); }
+void disk_list(request&) { storage_query(msg_disk_list, nullptr, 0, REPLY_JSON); }
 
-void write_disk_list(const void* payload, uint32_t size) {
+int write_disk_list(const core_answer& answer) {
     disk_info slots[disk_list_ports];
     bool filled[disk_list_ports] = {};
     std::memset(slots, 0, sizeof slots);
-    size_t count = payload ? size / sizeof(disk_info) : 0;
-    for (size_t i = 0; i < count; ++i) {
-        disk_info d;
-        std::memcpy(&d, static_cast<const char*>(payload) + i * sizeof d, sizeof d);
+    for (uint32_t i = 0; i < answer.count; ++i) {
+        auto d = answer.rec<disk_info>(i);
         if (d.port < 1 || d.port > disk_list_ports) continue;
         slots[d.port - 1] = d;
         filled[d.port - 1] = true;
@@ -127,62 +106,79 @@ void write_disk_list(const void* payload, uint32_t size) {
     json_object* list = json_object_new_array();
     for (int p = 0; p < disk_list_ports; ++p)
         if (filled[p]) json_object_array_add(list, disk_json(slots[p]));
-    bool none = count == 0 && json_object_array_length(list) == 0;
+    bool none = answer.count == 0 && json_object_array_length(list) == 0;
     jadd_str(obj.get(), "resultString", none ? "NO" : "OK");
     jadd_int(obj.get(), "esataType", get_param_int(TQDB_FILE, "esata_type", 0));
     json_object_object_add(obj.get(), "HDD", list);
     cgi_reply_json(obj.get());
+    return 1;
 }
 
 // ---- property, group, format --------------------------------------------------------
 
+namespace {
+
+// "/6101": a port of the disk table (0..35) and the property 0 or 1; an
+// absent member is 0.
+const field property_fields[] = {
+    FM_INT(disk_record, "portId", port).range(0, disk_record_rows - 1),
+    FM_INT(disk_record, "property", property).range(0, 1),
+    FM_INT(disk_record, "group", group),
+};
+
+// Detail of the format log entry.
+struct format_log_detail {
+    uint8_t zero[64];
+    int32_t port;
+    int32_t result;  // 1 formatted, -1 not
+};
+static_assert(sizeof(format_log_detail) == 72);
+
+}  // namespace
+
 void disk_set_property(request& rq) {
-    char* text = rq.text;
-    json_ref req = json_parse_object(text);
-    if (!req) return;
-    int32_t port = req_int_or(req, "portId", 0);
-    int32_t property = req_int_or(req, "property", 0);
-    int32_t group = req_int_or(req, "group", 0);
-    if (port < 0 || port > 35 || property < 0 || property > 1) return;
+    if (!fields_valid(rq.json, property_fields)) return rq.refuse("portId or property");
+    disk_record set{};
+    fields_from_json(rq.json, &set, property_fields);
+    // The disk records are also written by the network-disk pages.
+    int rc;
     {
         cgi_lock_guard lock;
-        disk_record rec;
-        disk_record_reset(&rec, port);
-        read_disk(TQDB_FILE, &rec, port);
-        rec.port = port;
-        rec.property = property;
-        rec.group = group;
-        write_disk(TQDB_FILE, &rec);
+        rc = edit_disk(TQDB_FILE, set.port, [&](disk_record& rec) {
+            rec.property = set.property;
+            rec.group = set.group;
+        });
     }
-    int32_t msg[4] = {port, property, group, 0};
-    core_notify(ignore_replies, 3435, sizeof msg, msg);
-    oplog_send(204, 919, port);
+    if (rc != 0) return rq.fail();
+    int32_t msg[4] = {set.port, set.property, set.group, 0};
+    core_notify(storage_reply, msg_disk_property, sizeof msg, msg);
+    oplog_send(204, 919, set.port);
     cgi_reply(REPLY_TEXT, "OK");
 }
 
-void write_format_result(const void* payload, uint32_t) {
-    int32_t result = int_at(payload, 0);
-    format_answer.store(result);
+// The answer's word: 0 formatted, and the three known refusals; any other
+// result ends the request without a body. The state says whether the disk
+// was formatted, for the log entry.
+int write_format_result(const core_answer& answer) {
+    int32_t result = answer.rec<int32_t>();
     struct {
         int32_t result;
         const char* text;
     } const words[] = {{0, "OK"}, {1, "USING"}, {-1, "ERROR FORMAT"}, {-3, "NAS LOW CAP"}};
-    // Any other result ends the request without a body.
     for (const auto& w : words)
         if (w.result == result) cgi_reply(REPLY_TEXT, w.text);
+    return result == 0 ? 1 : 0;
 }
 
 void disk_format(request& rq) {
-    char* text = rq.text;
     int port;
-    if (!parse_bare_int(text, &port) || port < 0 || port > 36) return;
-    format_answer.store(-1);
+    if (!parse_bare_int(rq.text, &port) || port < 0 || port > 36) return rq.refuse("port");
     int32_t msg = port;
-    bool answered = storage_query(3434, &msg, sizeof msg, REPLY_JSON);
+    bool formatted = storage_query(msg_disk_format, &msg, sizeof msg, REPLY_JSON);
     format_log_detail detail;
     std::memset(&detail, 0, sizeof detail);
     detail.port = port;
-    detail.result = answered && format_answer.load() == 0 ? 1 : -1;
+    detail.result = formatted ? 1 : -1;
     oplog_record entry;
     oplog_record_init(&entry);
     entry.sub_type = 207;
@@ -193,9 +189,8 @@ void disk_format(request& rq) {
 }
 
 void disk_check_port(request& rq) {
-    char* text = rq.text;
     int port;
-    if (!parse_bare_int(text, &port) || port < 0 || port > 16) return;
+    if (!parse_bare_int(rq.text, &port) || port < 0 || port > 16) return rq.refuse("port");
     cgi_reply(REPLY_TEXT, "OK");
 }
 
@@ -207,34 +202,47 @@ void disk_raid_mode_show(request&) {
     cgi_reply(REPLY_TEXT, reply);
 }
 
+// Any text but "1" stores 0.
 void disk_raid_mode_store(request& rq) {
-    char* text = rq.text;
     int mode = 0;
-    if (!parse_bare_int(text, &mode) || mode != 1) mode = 0;
-    set_param_int(TQDB_FILE, "raidmode", mode);
+    if (!parse_bare_int(rq.text, &mode) || mode != 1) mode = 0;
+    if (set_param_int(TQDB_FILE, "raidmode", mode) != 0) return rq.fail();
     cgi_reply(REPLY_TEXT, "OK");
 }
 
 // ---- eSATA port -------------------------------------------------------------------
 
+namespace {
+const field esata_fields[] = {
+    FM_INT(esata_mode, "mode", mode),
+    FM_INT(esata_mode, "esata", esata),
+};
+}  // namespace
+
 void esata_mode_store(request& rq) {
-    char* text = rq.text;
-    json_ref req = json_parse_object(text);
-    if (!req) return;
-    esata_mode msg = {req_int_or(req, "mode", 0), req_int_or(req, "esata", 0)};
-    storage_query(3475, &msg, sizeof msg, REPLY_JSON);
+    esata_mode msg{};
+    fields_from_json(rq.json, &msg, esata_fields);
+    storage_query(msg_esata_mode_store, &msg, sizeof msg, REPLY_JSON);
+}
+
+// 8475: the result is not looked at.
+int write_esata_stored(const core_answer&) {
+    json_ref obj(json_object_new_object());
+    jadd_str(obj.get(), "status", "OK");
+    cgi_reply_json(obj.get());
+    return 1;
 }
 
 void esata_mode_show(request&) {
     int32_t zero = 0;
-    storage_query(3431, &zero, sizeof zero, REPLY_JSON);
+    storage_query(msg_esata_mode_show, &zero, sizeof zero, REPLY_JSON);
 }
 
-void write_esata_mode(const void* payload, uint32_t) {
-    json_ref obj(json_object_new_object());
-    jadd_int(obj.get(), "mode", int_at(payload, offsetof(esata_mode, mode)));
-    jadd_int(obj.get(), "esata", int_at(payload, offsetof(esata_mode, esata)));
+int write_esata_mode(const core_answer& answer) {
+    esata_mode mode = answer.rec<esata_mode>();
+    json_ref obj(fields_object(&mode, esata_fields));
     cgi_reply_json(obj.get());
+    return 1;
 }
 
 // ---- self-test ----------------------------------------------------------------------
@@ -242,22 +250,21 @@ void write_esata_mode(const void* payload, uint32_t) {
 // Only the last listed port is asked about; a request that lists none gets
 // no reply.
 void disk_self_test(request& rq) {
-    char* text = rq.text;
-    json_ref req = json_parse_object(text);
-    json_object* ports = req_array(req, "port");
-    if (!ports) return;
-    int num = req_int_or(req, "num", 0);
-    int listed = static_cast<int>(json_object_array_length(ports));
+    json_object* ports = req_array(rq.json, "port");
+    int listed = ports ? static_cast<int>(json_object_array_length(ports)) : 0;
+    int num = req_int_or(rq.json, "num", 0);
     if (num < listed) listed = num;
-    if (listed < 1) return;
+    if (listed < 1) return rq.refuse("port");
     int32_t port = json_object_get_int(json_object_array_get_idx(ports, listed - 1));
-    storage_query(3403, &port, sizeof port, REPLY_JSON);
+    storage_query(msg_disk_self_test, &port, sizeof port, REPLY_JSON);
 }
 
-void write_self_test(const void* payload, uint32_t size) {
+// The verdict is searched within the answer's bytes only (no terminator).
+int write_self_test(const core_answer& answer) {
     static const char passed[] = "PASSED";
-    bool pass = memmem(payload, size, passed, sizeof passed - 1) != nullptr;
+    bool pass = memmem(answer.payload, answer.size, passed, sizeof passed - 1) != nullptr;
     json_ref obj(json_object_new_object());
     jadd_int(obj.get(), "selfEvaluation", pass ? 1 : 0);
     cgi_reply_json(obj.get());
+    return 1;
 }

@@ -5,51 +5,55 @@
 #include "front/bare_number.h"
 #include "front/json_req.h"
 #include "front/web_utils.h"
+#include "modules/common/field_map.h"
 #include "modules/storage/storage.h"
 #include "platform/msg_storage.h"
 
+namespace {
+
+// "/6104": arrays 10..15; "enable" must be there; counts not negative. An
+// absent member is 0.
+const field build_fields[] = {
+    FM_INT(raid_request, "id", id).range(10, 15).required(),
+    FM_INT(raid_request, "enable", enable).required(),
+    FM_INT(raid_request, "level", level).range(0, INT32_MAX),
+    FM_INT(raid_request, "sata_cnt", sata_cnt).range(0, INT32_MAX),
+};
+
+}  // namespace
+
+int write_ok_error(const core_answer& answer) {
+    cgi_reply(REPLY_TEXT, answer.count > 0 && answer.rec<int32_t>() == 0 ? "OK" : "Error");
+    return 1;
+}
+
 void raid_build(request& rq) {
-    char* text = rq.text;
-    json_ref req = json_parse_object(text);
-    if (!req) return;
-    raid_request msg;
-    std::memset(&msg, 0, sizeof msg);
-    msg.id = req_int_or(req, "id", 0);
-    msg.level = req_int_or(req, "level", 0);
-    msg.sata_cnt = req_int_or(req, "sata_cnt", 0);
-    int sata_port = req_int_or(req, "sata_port", 0);
-    if (msg.id < 10 || msg.id > 15 || !req_int(req, "enable", &msg.enable) || sata_port < 0 ||
-        msg.sata_cnt < 0 || msg.level < 0)
-        return;
+    int sata_port = req_int_or(rq.json, "sata_port", 0);
+    if (!fields_valid(rq.json, build_fields) || sata_port < 0) return rq.refuse("id, enable or a count");
+    raid_request msg{};
+    fields_from_json(rq.json, &msg, build_fields);
     // Members from the bit mask, lowest port first.
     int members = 0;
     for (int n = 0; n < 16; ++n)
         if (sata_port & (1 << n)) msg.ports[members++] = n;
-    storage_query(3420, &msg, sizeof msg, REPLY_TEXT);
+    storage_query(msg_raid_build, &msg, sizeof msg, REPLY_TEXT);
 }
 
 void raid_remove(request& rq) {
-    char* text = rq.text;
     int id;
-    if (!parse_bare_int(text, &id) || id < 10 || id > 16) return;
-    raid_request msg;
-    std::memset(&msg, 0, sizeof msg);
+    if (!parse_bare_int(rq.text, &id) || id < 10 || id > 16) return rq.refuse("id");
+    raid_request msg{};
     msg.id = id;
-    storage_query(3421, &msg, sizeof msg, REPLY_TEXT);
+    storage_query(msg_raid_remove, &msg, sizeof msg, REPLY_TEXT);
 }
 
 void raid_hot_spare(request& rq) {
-    char* text = rq.text;
-    json_ref req = json_parse_object(text);
-    if (!req) return;
-    int32_t port = req_int_or(req, "port", 0);
-    storage_query(req_int_or(req, "hotflag", 0) != 0 ? 3423 : 3424, &port, sizeof port, REPLY_TEXT);
+    int32_t port = req_int_or(rq.json, "port", 0);
+    bool on = req_int_or(rq.json, "hotflag", 0) != 0;
+    storage_query(on ? msg_hot_spare_on : msg_hot_spare_off, &port, sizeof port, REPLY_TEXT);
 }
 
 void raid_add_disk(request& rq) {
-    char* text = rq.text;
-    json_ref req = json_parse_object(text);
-    if (!req) return;
-    int32_t msg[2] = {req_int_or(req, "diskport", 0), req_int_or(req, "raidport", 0)};
-    storage_query(3425, msg, sizeof msg, REPLY_TEXT);
+    int32_t msg[2] = {req_int_or(rq.json, "diskport", 0), req_int_or(rq.json, "raidport", 0)};
+    storage_query(msg_raid_add_disk, msg, sizeof msg, REPLY_TEXT);
 }

@@ -45,8 +45,9 @@ inline int read_records(const char* path, record_row* arr, int* count) {
 // All 64 rows with row n holding channel n, placed by each stored row's own
 // channel: read_records packs the rows it finds, so a missing row would
 // shift every later channel down by one. A missing row reads as zeros with
-// its channel set.
-void read_records_by_channel(const char* path, record_row rows[64]);
+// its channel set. Non-zero when the table could not be read (rows then as
+// if none were stored): a caller that writes rows back must not go on.
+int read_records_by_channel(const char* path, record_row rows[64]);
 // Writes arr[ch] for every channel ch whose bit is set in mask (arr as filled
 // by read_records_by_channel), in one transaction.
 inline int write_records(const char* path, const record_row* arr, uint64_t mask) {

@@ -21,12 +21,14 @@ int read_osd_name(const char* path, int chn, char* buf, int size) {
     return 0;
 }
 
-void read_records_by_channel(const char* path, record_row rows[64]) {
+int read_records_by_channel(const char* path, record_row rows[64]) {
     record_row stored[64] = {};
     int count = 0;
-    if (read_records(path, stored, &count) != 0) count = 0;
+    int rc = read_records(path, stored, &count);
+    if (rc != 0) count = 0;
     std::memset(rows, 0, 64 * sizeof(record_row));
     for (int ch = 0; ch < 64; ++ch) rows[ch].id = ch;
     for (int i = 0; i < count && i < 64; ++i)
         if (stored[i].id >= 0 && stored[i].id < 64) rows[stored[i].id] = stored[i];
+    return rc;
 }

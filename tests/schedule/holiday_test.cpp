@@ -1,10 +1,12 @@
 // Holidays: the list and the setting of one, end to end through webreq.
 #include "platform/tqdb/rec_holiday.h"
-#include "tests/schedule/schedule_fixture.h"
+#include "tests/harness/db_refusal.h"
+#include "tests/harness/exchange_case.h"
 
 namespace {
 
-using Holidays = ScheduleTest;
+using Holidays = xcase::exchange_case;
+using xcase::oplog;
 
 TEST_F(Holidays, SettingOneHolidayStoresEveryKeyAndListsItInKeyOrder) {
     std::string long_name(300, 'h');
@@ -16,20 +18,10 @@ TEST_F(Holidays, SettingOneHolidayStoresEveryKeyAndListsItInKeyOrder) {
     EXPECT_EQ(res.out, text_reply("OK"));
 
     holiday_record rec;
-    std::memset(&rec, 0, sizeof rec);
-    ASSERT_EQ(read_holiday(TQDB_FILE, &rec, 5), 0);
+    ASSERT_EQ(load_holiday(TQDB_FILE, &rec, 5), 0);
     EXPECT_EQ(std::string(rec.name), std::string(255, 'h'));
     EXPECT_EQ(rec.end_wday, 6);
-
-    auto msgs = sent(2);
-    ASSERT_EQ(msgs.size(), 2u);
-    EXPECT_EQ(msgs[0].id, 1401);
-    EXPECT_TRUE(msgs[0].payload.empty());
-    oplog_record log = oplog_of(msgs[1]);
-    EXPECT_EQ(log.main_type, 4);
-    EXPECT_EQ(log.sub_type, 204);
-    EXPECT_EQ(log.parameter_type, 920);
-    EXPECT_EQ(log.chan_no, 6);
+    expect_sent({{1401, {}}, {3485, oplog(204, 920, 6)}}, __LINE__);
 
     res = cgi_get(root, "/6030");
     std::string listed = "{ \"id\": 5, \"enable\": 1, \"name\": \"" + std::string(255, 'h') +
@@ -50,8 +42,7 @@ TEST_F(Holidays, SettingOneHolidayStoresEveryKeyAndListsItInKeyOrder) {
 }
 
 TEST_F(Holidays, AMissingNumberIsStoredAsZeroAndANameNeverCarriesOver) {
-    holiday_record old;
-    std::memset(&old, 0, sizeof old);
+    holiday_record old{};
     old.id = 31;
     std::strcpy(old.name, "old");
     old.start_year = 1999;
@@ -59,18 +50,15 @@ TEST_F(Holidays, AMissingNumberIsStoredAsZeroAndANameNeverCarriesOver) {
 
     EXPECT_EQ(post("/6031", "{\"id\": 31, \"enable\": 0, \"type\": 0}").out, text_reply("OK"));
     holiday_record rec;
-    std::memset(&rec, 0, sizeof rec);
-    ASSERT_EQ(read_holiday(TQDB_FILE, &rec, 31), 0);
+    ASSERT_EQ(load_holiday(TQDB_FILE, &rec, 31), 0);
     EXPECT_STREQ(rec.name, "");
     EXPECT_EQ(rec.start_year, 0);
     EXPECT_EQ(oplog_of(sent(2).at(1)).chan_no, 32);
 }
 
 TEST_F(Holidays, InvalidHolidaysGetNoReplyAndChangeNothing) {
-    holiday_record before[HOLIDAY_COUNT];
-    int count = 0;
-    ASSERT_EQ(read_holidays(TQDB_FILE, before, &count), 0);
-    ASSERT_EQ(count, HOLIDAY_COUNT);
+    std::vector<uint8_t> before = stored_rows(tqdb_tbl_holiday);
+    ASSERT_EQ(before.size(), HOLIDAY_COUNT * sizeof(holiday_record));
     const char* bodies[] = {
         "{\"id\": 32, \"enable\": 1, \"type\": 0}",
         "{\"id\": -1, \"enable\": 1, \"type\": 0}",
@@ -85,9 +73,7 @@ TEST_F(Holidays, InvalidHolidaysGetNoReplyAndChangeNothing) {
         "",
     };
     for (const char* body : bodies) EXPECT_EQ(post("/6031", body).out, "") << body;
-    holiday_record after[HOLIDAY_COUNT];
-    ASSERT_EQ(read_holidays(TQDB_FILE, after, &count), 0);
-    EXPECT_EQ(std::memcmp(before, after, sizeof before), 0);
+    EXPECT_EQ(stored_rows(tqdb_tbl_holiday), before);
     EXPECT_TRUE(sent().empty());
 }
 

@@ -2,35 +2,35 @@
 // "/6043"), end to end through webreq.
 #include "platform/tqdb/rec_record.h"
 #include "platform/tqdb/rec_schedule.h"
-#include "tests/schedule/schedule_fixture.h"
+#include "tests/harness/exchange_case.h"
 
 #include <fstream>
 #include <iterator>
 
 namespace {
 
-using RecordSchedule = ScheduleTest;
-using RecordModes = ScheduleTest;
+using RecordSchedule = xcase::exchange_case;
+using RecordModes = xcase::exchange_case;
+using xcase::oplog;
+
+// The stored row of a channel, which must exist.
+record_row row_of(int chn) {
+    record_row row;
+    EXPECT_EQ(load_record(TQDB_FILE, &row, chn), 0) << chn;
+    return row;
+}
 
 void set_mode(int chn, int mode) {
-    record_row row;
-    std::memset(&row, 0, sizeof row);
-    ASSERT_EQ(read_record(TQDB_FILE, &row, chn), 0);
+    record_row row = row_of(chn);
     row.mode = mode;
     ASSERT_EQ(write_record(TQDB_FILE, &row), 0);
 }
 
-int mode_of(int chn) {
-    record_row row;
-    std::memset(&row, 0, sizeof row);
-    EXPECT_EQ(read_record(TQDB_FILE, &row, chn), 0);
-    return row.mode;
-}
+int mode_of(int chn) { return row_of(chn).mode; }
 
 record_schedule schedule_of(int chn) {
     record_schedule sched;
-    std::memset(&sched, 0, sizeof sched);
-    EXPECT_EQ(read_record_schedule(TQDB_FILE, &sched, chn), 0);
+    EXPECT_EQ(load_record_schedule(TQDB_FILE, &sched, chn), 0) << chn;
     return sched;
 }
 
@@ -67,30 +67,19 @@ TEST_F(RecordSchedule, AScheduleForTwoChannelsChangesOnlyTheModeThatDiffers) {
     EXPECT_EQ(std::memcmp(&three, &untouched, sizeof three), 0);
     EXPECT_STREQ(schedule_of(9).week.days[0].slots[0].start_time, "");
 
-    auto msgs = sent(3);
-    ASSERT_EQ(msgs.size(), 3u);
-    EXPECT_EQ(msgs[0].id, 1413);
-    EXPECT_EQ(msgs[0].payload.size(), 8u);
-    EXPECT_EQ(mask_of(msgs[0].payload), 0x20u);
-    EXPECT_EQ(msgs[1].id, 1411);
-    EXPECT_EQ(msgs[1].payload.size(), 8u);
-    EXPECT_EQ(mask_of(msgs[1].payload), 0x24u);
-    oplog_record log = oplog_of(msgs[2]);
-    EXPECT_EQ(log.sub_type, 204);
-    EXPECT_EQ(log.parameter_type, 907);
-    EXPECT_EQ(log.chan_no, 6);  // last listed channel + 1
+    // Masks of two words, low word first; the log names the last listed
+    // channel + 1.
+    expect_sent({{1413, int_bytes({0x20, 0})}, {1411, int_bytes({0x24, 0})}, {3485, oplog(204, 907, 6)}}, __LINE__);
 }
 
 TEST_F(RecordSchedule, HighChannelsTravelInTheHighWordOfTheMasks) {
     cgi_result res = post("/6041", "{\"cnt\": 3, \"chnid\": [63, 32, 63], \"recordplanmode\": 2, "
                                    "\"schedule\": " + week(day(1, 4, "")) + "}");
     EXPECT_EQ(res.out, text_reply("OK"));
-    auto msgs = sent(3);
-    ASSERT_EQ(msgs.size(), 3u);
-    EXPECT_EQ(int_at(msgs[0].payload, 0), 0);
-    EXPECT_EQ(int_at(msgs[0].payload, 4), static_cast<int32_t>(0x80000001u));
-    EXPECT_EQ(mask_of(msgs[1].payload), 0x8000000100000000u);
-    EXPECT_EQ(oplog_of(msgs[2]).chan_no, 64);
+    expect_sent({{1413, int_bytes({0, static_cast<int32_t>(0x80000001u)})},
+                 {1411, int_bytes({0, static_cast<int32_t>(0x80000001u)})},
+                 {3485, oplog(204, 907, 64)}},
+                __LINE__);
     EXPECT_EQ(mode_of(63), 2);
     EXPECT_EQ(schedule_of(32).week.days[0].day_flag, 1);
     EXPECT_EQ(schedule_of(32).week.days[0].day_action_type, 4);
@@ -203,9 +192,7 @@ TEST_F(RecordModes, EntriesApplyByPositionAndTheNoticesFollowTheReply) {
         written_at_notice.assign(std::istreambuf_iterator<char>(in), {});
     };
     core.add_rule(watch);
-    record_row row8;
-    std::memset(&row8, 0, sizeof row8);
-    ASSERT_EQ(read_record(TQDB_FILE, &row8, 1), 0);
+    record_row row8 = row_of(1);
     row8.post_record_duration = 30;
     ASSERT_EQ(write_record(TQDB_FILE, &row8), 0);
 
@@ -218,10 +205,7 @@ TEST_F(RecordModes, EntriesApplyByPositionAndTheNoticesFollowTheReply) {
     EXPECT_EQ(mode_of(1), 1);
     EXPECT_EQ(mode_of(2), 2);
     for (int chn : {7, 8, 9}) EXPECT_EQ(mode_of(chn), 0);
-    record_row after;
-    std::memset(&after, 0, sizeof after);
-    ASSERT_EQ(read_record(TQDB_FILE, &after, 1), 0);
-    EXPECT_EQ(after.post_record_duration, 30);
+    EXPECT_EQ(row_of(1).post_record_duration, 30);
 
     auto msgs = sent(4);
     ASSERT_EQ(msgs.size(), 4u);

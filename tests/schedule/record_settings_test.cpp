@@ -1,18 +1,19 @@
 // Record settings ("/6044", "/6045") with the ANR switch, ANR support
 // ("/6046") and recording streams ("/6047"), end to end through webreq.
+#include "platform/msg_schedule.h"
 #include "platform/tqdb/rec_camera.h"
 #include "platform/tqdb/rec_record.h"
-#include "tests/schedule/schedule_fixture.h"
+#include "tests/harness/db_refusal.h"
+#include "tests/harness/exchange_case.h"
 
 namespace {
 
-using RecordSettings = ScheduleTest;
-using RecordQueries = ScheduleTest;
+using RecordSettings = xcase::exchange_case;
+using RecordQueries = xcase::exchange_case;
 
 camera_record camera_of(int chn) {
     camera_record cam;
-    std::memset(&cam, 0, sizeof cam);
-    EXPECT_EQ(read_camera(TQDB_FILE, &cam, chn), 0);
+    EXPECT_EQ(load_camera(TQDB_FILE, &cam, chn), 0) << chn;
     return cam;
 }
 
@@ -28,8 +29,7 @@ void set_camera(int chn, int enable, int protocol, int poe, int anr, int stream 
 
 record_row row_of(int chn) {
     record_row row;
-    std::memset(&row, 0, sizeof row);
-    EXPECT_EQ(read_record(TQDB_FILE, &row, chn), 0);
+    EXPECT_EQ(load_record(TQDB_FILE, &row, chn), 0) << chn;
     return row;
 }
 
@@ -165,9 +165,7 @@ TEST_F(RecordSettings, WithoutAnAnswerTheReplyIsTheJsonError) {
 }
 
 TEST_F(RecordSettings, InvalidSettingsGetNoReplyAndChangeNothing) {
-    record_row before[64];
-    int count = 0;
-    ASSERT_EQ(read_records(TQDB_FILE, before, &count), 0);
+    std::vector<uint8_t> before = stored_rows(tqdb_tbl_record);
     const std::string valid = settings("[0]", 1, 1);
     auto with = [&](const std::string& key, const std::string& value) {
         std::string body = valid;
@@ -190,9 +188,7 @@ TEST_F(RecordSettings, InvalidSettingsGetNoReplyAndChangeNothing) {
         "cnt=1", "[]",
     };
     for (const auto& body : bodies) EXPECT_EQ(post("/6045", body).out, "") << body;
-    record_row after[64];
-    ASSERT_EQ(read_records(TQDB_FILE, after, &count), 0);
-    EXPECT_EQ(std::memcmp(before, after, sizeof before), 0);
+    EXPECT_EQ(stored_rows(tqdb_tbl_record), before);
     EXPECT_EQ(camera_of(0).anr, 0);
     EXPECT_TRUE(sent().empty());
 }

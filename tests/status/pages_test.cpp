@@ -83,9 +83,9 @@ TEST_F(Pages, PagesRenderTheCoresAnswersExactly) {
         std::function<void(Pages&)> script;
         std::string reply;
     } rows[] = {
-        {__LINE__, "/8000", [](Pages& f) { f.answer<status_netif>(3301, {netif("eth0", 0)}); },
+        {__LINE__, "/8000", [](Pages& f) { f.answer_records<status_netif>(3301, {netif("eth0", 0)}); },
          json_reply("{ \"netif\": [ " + netif_json + " ] }")},
-        {__LINE__, "/8000", [&](Pages& f) { f.answer<status_netif>(3301, {full_names}); },
+        {__LINE__, "/8000", [&](Pages& f) { f.answer_records<status_netif>(3301, {full_names}); },
          json_reply("{ \"netif\": [ { \"ifname\": \"xxxxxxxxxxxx\"" +
                     netif_json.substr(netif_json.find(", \"id\""),
                                       netif_json.find("\"ip6gateway\"") - netif_json.find(", \"id\"")) +
@@ -99,18 +99,18 @@ TEST_F(Pages, PagesRenderTheCoresAnswersExactly) {
              f.core.add_reply(3301, 0, b);
          },
          json_reply("{ \"netif\": [ " + netif_json + " ] }")},
-        {__LINE__, "/8001", [&](Pages& f) { f.answer<status_traffic>(3302, {t0, t1}); },
+        {__LINE__, "/8001", [&](Pages& f) { f.answer_records<status_traffic>(3302, {t0, t1}); },
          json_reply("{ \"netif\": [ { \"id\": 0, \"ifname\": \"eth0\", \"RxSpeed\": 300, \"TxSpeed\": 20 }, "
                     "{ \"id\": 1, \"ifname\": \"eth1\", \"RxSpeed\": 0, \"TxSpeed\": 0 } ] }")},
-        {__LINE__, "/8008", [](Pages& f) { f.answer<status_storage>(3306, {{3000, 1000, 2000}}); },
+        {__LINE__, "/8008", [](Pages& f) { f.answer_records<status_storage>(3306, {{3000, 1000, 2000}}); },
          json_reply("{ \"total\": 3000, \"free\": 1000, \"used\": 2000 }")},
         {__LINE__, "/8009", [&](Pages& f) { f.core.add_reply(3263, 0, support_payload); },
          json_reply("{ \"support\": \"" + support_text + "\", \"type\": \"" + type_text + "\" }")},
         // Channels whose record the answer lacks show "0".
-        {__LINE__, "/8009", [](Pages& f) { f.answer<status_support>(3263, {support(1, 2), support(1, 1)}); },
+        {__LINE__, "/8009", [](Pages& f) { f.answer_records<status_support>(3263, {support(1, 2), support(1, 1)}); },
          json_reply("{ \"support\": \"11" + std::string(62, '0') + "\", \"type\": \"21" + std::string(62, '0') +
                     "\" }")},
-        {__LINE__, "/8011", [&](Pages& f) { f.answer<status_user>(1719, {admin, op}); },
+        {__LINE__, "/8011", [&](Pages& f) { f.answer_records<status_user>(1719, {admin, op}); },
          json_reply("[ { \"userName\": \"admin\", \"userLevel\": 0, \"ipaddr\": \"192.168.1.20\", "
                     "\"loginTime\": \"2024-05-14 09:12:03\" }, { \"userName\": \"op1\", \"userLevel\": 2, "
                     "\"ipaddr\": \"\", \"loginTime\": \"99999999999999999999\" } ]")},
@@ -147,7 +147,7 @@ TEST_F(Pages, AnswersThatDoNotComeOrFallShortGiveTheJsonError) {
     for (const auto& r : rows) {
         fresh_case();
         r.script(*this);
-        EXPECT_EQ(cgi_get(root, r.code).out, cgi_error_json()) << "row at line " << r.line;
+        EXPECT_EQ(cgi_get(root, r.code).out, xcase::json_failure()) << "row at line " << r.line;
     }
 }
 

@@ -1,26 +1,25 @@
-// The storage requests' fixture: a fresh root and fake core, the disk
+// The storage requests' fixture: the exchange fixture with configured disk
 // records, and the operation-log entries the requests send.
 #pragma once
 
 #include "platform/msg_storage.h"
 #include "platform/tqdb/rec_storage.h"
 #include "platform/tqfs.h"
-#include "tests/harness/core_case.h"
+#include "tests/harness/exchange_case.h"
 
 #include <cstdio>
 
-class StorageFixture : public core_case {
+class StorageFixture : public xcase::exchange_case {
 public:
-    disk_record disk(int port) {
+    // The stored record of a port, which must exist.
+    static disk_record disk(int port) {
         disk_record rec;
-        std::memset(&rec, 0, sizeof rec);
-        EXPECT_EQ(read_disk(TQDB_FILE, &rec, port), 0) << "port " << port;
+        EXPECT_EQ(load_disk(TQDB_FILE, &rec, port), 0) << "port " << port;
         return rec;
     }
     void configure(int port, int hdd_type, const char* vendor, const char* address, const char* directory,
                    int enable = 1) {
-        disk_record rec;
-        std::memset(&rec, 0, sizeof rec);
+        disk_record rec{};
         rec.port = port;
         rec.enable = enable;
         rec.hdd_type = hdd_type;

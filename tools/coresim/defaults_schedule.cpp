@@ -2,7 +2,7 @@
 // listed camera switched), the ANR support query (channel echoed, no
 // support) and the recording streams (none reported). The notices only give
 // their request size; 1407 is shared with the wizard and registered there.
-#include "modules/schedule/schedule_msgs.h"
+#include "platform/msg_schedule.h"
 #include "tools/coresim/coresim.h"
 
 #include <cstring>
@@ -19,7 +19,7 @@ void anr_switched(const coresim::request_view& req, std::vector<coresim::out_msg
     reply.count = count;
     reply.anr = msg.anr;
     coresim::out_msg m;
-    m.id = MSG_ANR_SWITCH + 5000;
+    m.id = msg_anr_switch_reply;
     m.payload.assign(reinterpret_cast<const uint8_t*>(&reply),
                      reinterpret_cast<const uint8_t*>(&reply) + sizeof reply);
     out.push_back(std::move(m));
@@ -27,13 +27,13 @@ void anr_switched(const coresim::request_view& req, std::vector<coresim::out_msg
 
 const coresim::default_reply rows[] = {
     // request, request size, reply record size (-1: no answer), channel offset, builder
-    {MSG_HOLIDAY_CHANGED, 0, -1},
-    {MSG_RECORD_SCHEDULE, sizeof(chn_mask_msg), -1},
-    {MSG_RECORD_MODE, sizeof(chn_mask_msg), -1},
-    {MSG_RECORD_SETTINGS, sizeof(record_settings_msg), -1},
-    {MSG_ANR_SWITCH, sizeof(anr_switch_msg), sizeof(anr_switch_reply), -1, anr_switched},
-    {MSG_ANR_SUPPORT, 4, sizeof(anr_support_reply), 0},
-    {MSG_RECORD_STREAMS, 0, sizeof(record_streams_reply)},
+    {msg_holiday_changed, 0, -1},
+    {msg_record_schedule, sizeof(chn_mask_msg), -1},
+    {msg_record_mode, sizeof(chn_mask_msg), -1},
+    {msg_record_settings, sizeof(record_settings_msg), -1},
+    {msg_anr_switch, sizeof(anr_switch_msg), sizeof(anr_switch_reply), -1, anr_switched},
+    {msg_anr_support, 4, sizeof(anr_support_reply), 0},
+    {msg_record_streams, 0, sizeof(record_streams_reply)},
 };
 
 }  // namespace

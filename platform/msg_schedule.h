@@ -1,9 +1,23 @@
-// Core-daemon message records of the recording-schedule requests. The
-// simulated core daemon builds its default replies from the same records.
+// Messages of the recording-schedule module, by their identifiers, and
+// their payloads. The simulated core daemon builds its default replies from
+// the same records.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+
+inline constexpr int32_t msg_record_settings = 1310;      // record_settings_msg
+inline constexpr int32_t msg_holiday_changed = 1401;      // no payload
+inline constexpr int32_t msg_record_mode_channel = 1407;  // int32 channel
+inline constexpr int32_t msg_record_schedule = 1411;      // chn_mask_msg
+inline constexpr int32_t msg_record_mode = 1413;          // chn_mask_msg
+inline constexpr int32_t msg_anr_switch = 2285;           // anr_switch_msg; answer anr_switch_reply
+inline constexpr int32_t msg_anr_support = 2286;          // int32 channel; answer anr_support_reply
+inline constexpr int32_t msg_record_streams = 3218;       // no payload; answer record_streams_reply
+
+inline constexpr int32_t msg_anr_switch_reply = 7285;
+inline constexpr int32_t msg_anr_support_reply = 7286;
+inline constexpr int32_t msg_record_streams_reply = 8218;
 
 // 1411, 1413: a 64-bit channel mask, bit n for channel n, low word first.
 struct chn_mask_msg {
@@ -64,12 +78,3 @@ struct record_streams_reply {
 static_assert(sizeof(record_streams_reply) == 516);
 static_assert(offsetof(record_streams_reply, secondary) == 256);
 static_assert(offsetof(record_streams_reply, size) == 512);
-
-#define MSG_HOLIDAY_CHANGED 1401
-#define MSG_RECORD_MODE_ONE 1407
-#define MSG_RECORD_SCHEDULE 1411
-#define MSG_RECORD_MODE 1413
-#define MSG_RECORD_SETTINGS 1310
-#define MSG_ANR_SWITCH 2285
-#define MSG_ANR_SUPPORT 2286
-#define MSG_RECORD_STREAMS 3218
