@@ -669,7 +669,7 @@ TEST_F(CameraChannels, AChangeThatCannotBeStoredAnswersTheFailureAndLeavesEveryR
         mask.areas[0].enable = 1;
         ASSERT_EQ(write_privacy_mask(TQDB_FILE, &mask), 0);
         {
-            refused_writes refused(root, r.refused);
+            refused_writes refused(r.refused);
             EXPECT_EQ(post(r.code, r.body).out, r.out) << "row at line " << r.line;
         }
         EXPECT_TRUE(same(camera(5), cam)) << "row at line " << r.line;

@@ -145,7 +145,7 @@ TEST_F(EventSchedules, AStoreThatFailsLeavesEverySchedule) {
     body += "}";
     for (const auto& r : rows) {
         {
-            refused_writes refused(root, r.refused);
+            refused_writes refused(r.refused);
             EXPECT_EQ(post("/2036", body).out, text_failure()) << "row at line " << r.line;
         }
         week_schedule s;

@@ -1,69 +1,87 @@
 #include "tests/harness/db_faults.h"
 
-#include <sqlite3.h>
+#include "platform/nvr_env.h"
 
+#include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <stdexcept>
 
 namespace {
 
-// The stores of every record and blob live in these two tables of a file.
-const char* const store_tables[] = {"records", "blobs"};
+std::atomic<int> next_trigger{0};
 
-void exec_sql(const std::string& file, const std::string& sql) {
-    sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
-    if (rc == SQLITE_OK) {
-        sqlite3_busy_timeout(db, 10000);
-        rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
-    }
-    std::string error = db ? sqlite3_errmsg(db) : "no memory";
-    sqlite3_close(db);
-    if (rc != SQLITE_OK) throw std::runtime_error(file + ": " + error);
+std::string literal(const std::string& text) {
+    std::string q = "'";
+    for (char c : text) q += c == '\'' ? std::string("''") : std::string(1, c);
+    return q + "'";
 }
 
-std::string quoted_list(const std::vector<std::string>& names) {
-    std::string list;
-    for (const std::string& name : names) {
-        std::string q = "'";
-        for (char c : name) q += c == '\'' ? std::string("''") : std::string(1, c);
-        list += (list.empty() ? "" : ",") + q + "'";
+bool run_sql(const std::string& file, const std::string& sql) {
+    sqlite3* db = nullptr;
+    bool ok = sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK;
+    if (ok) {
+        sqlite3_busy_timeout(db, 10000);
+        ok = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
     }
-    return list;
+    sqlite3_close(db);
+    return ok;
+}
+
+// (table, condition on the row) of the rows a target names.
+struct refused_rows {
+    const char* table;
+    std::string condition;  // over the row as "R"
+};
+
+std::vector<refused_rows> rows_of(const std::string& target) {
+    if (target == "params") return {{"params", ""}};
+    if (target.rfind("params:", 0) == 0) return {{"params", "R.key = " + literal(target.substr(7))}};
+    return {{"records", "R.store = " + literal(target)}, {"blobs", "R.store = " + literal(target)}};
 }
 
 }  // namespace
 
-refused_writes::refused_writes(const test_root& root, const std::vector<std::string>& stores, const char* db)
-    : file_(root.file(db)) {
+refused_writes::refused_writes(std::vector<std::string> targets, const char* db) : file_(nvr_path(db)) {
     // The file and its schema exist once the library has opened it.
     get_param_int(db, "max_cameras", 0);
-    const std::string list = quoted_list(stores);
-    std::string sql;
-    for (const char* table : store_tables) {
-        for (const char* op : {"INSERT", "UPDATE", "DELETE"}) {
-            const char* row = std::string(op) == "DELETE" ? "OLD" : "NEW";
-            sql += std::string("CREATE TRIGGER IF NOT EXISTS refuse_") + table + "_" + op + " BEFORE " + op +
-                   " ON " + table + " WHEN " + row + ".store IN (" + list +
-                   ") BEGIN SELECT RAISE(ABORT, 'writes refused'); END;";
+    std::string sql = "BEGIN;";
+    for (const std::string& target : targets) {
+        for (const refused_rows& r : rows_of(target)) {
+            for (const char* event : {"INSERT", "UPDATE", "DELETE"}) {
+                std::string row = std::string(event) == "DELETE" ? "OLD" : "NEW";
+                std::string when;
+                if (!r.condition.empty()) {
+                    when = r.condition;
+                    when.replace(0, 1, row);
+                    when = " WHEN " + when;
+                }
+                std::string name = "test_refuse_" + std::to_string(getpid()) + "_" + std::to_string(next_trigger++);
+                sql += "CREATE TRIGGER " + name + " BEFORE " + event + " ON " + r.table + when +
+                       " BEGIN SELECT RAISE(ABORT, 'writes refused by the test'); END;";
+                triggers_.push_back(name);
+            }
         }
     }
-    exec_sql(file_, sql);
+    armed_ = run_sql(file_, sql + "COMMIT;");
 }
 
 refused_writes::~refused_writes() {
     std::string sql;
-    for (const char* table : store_tables)
-        for (const char* op : {"INSERT", "UPDATE", "DELETE"})
-            sql += std::string("DROP TRIGGER IF EXISTS refuse_") + table + "_" + op + ";";
-    try {
-        exec_sql(file_, sql);
-    } catch (const std::exception&) {
-        // The root is going away with the test; nothing to restore.
-    }
+    for (const std::string& name : triggers_) sql += "DROP TRIGGER IF EXISTS " + name + ";";
+    run_sql(file_, sql);  // a root that is going away needs nothing restored
+}
+
+std::vector<uint8_t> stored_rows(const tqdb_table& table) {
+    int rows = tqdb_count(TQDB_FILE, table);
+    std::vector<uint8_t> bytes(static_cast<size_t>(rows > 0 ? rows : 0) * table.rec_size);
+    int count = 0;
+    if (rows > 0 && tqdb_read_all(TQDB_FILE, table, bytes.data(), rows, &count) != 0) count = 0;
+    bytes.resize(static_cast<size_t>(count) * table.rec_size);
+    return bytes;
 }
 
 held_change::held_change(const std::function<int()>& change, int hold_ms, const char* db) {

@@ -149,7 +149,7 @@ TEST_F(PtzSettings, SettingsThatCannotBeStoredAnswerTheFailureAndTellNobody) {
         ptz_port_record ports[] = {port(9), port(40)};
         ptz_speed_record speeds = speed(9);
         {
-            refused_writes refused(root, {r.refused});
+            refused_writes refused(r.refused);
             EXPECT_EQ(post(r.code, r.body).out, text_failure()) << "row at line " << r.line;
         }
         EXPECT_TRUE(same(port(9), ports[0])) << "row at line " << r.line;

@@ -171,7 +171,7 @@ TEST_F(PtzTours, ATourTableThatCannotBeStoredAnswersTheFailureAndTellsNobody) {
     for (const auto& r : rows) {
         fresh_case();
         {
-            refused_writes refused(root, {"ptz_tour"});
+            refused_writes refused("ptz_tour");
             EXPECT_EQ(post(r.code, r.body).out, text_failure()) << "row at line " << r.line;
         }
         EXPECT_TRUE(same(tours(5), before)) << "row at line " << r.line;

@@ -1,6 +1,6 @@
 // Holidays: the list and the setting of one, end to end through webreq.
 #include "platform/tqdb/rec_holiday.h"
-#include "tests/harness/db_refusal.h"
+#include "tests/harness/db_faults.h"
 #include "tests/harness/exchange_case.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include "platform/msg_schedule.h"
 #include "platform/tqdb/rec_camera.h"
 #include "platform/tqdb/rec_record.h"
-#include "tests/harness/db_refusal.h"
+#include "tests/harness/db_faults.h"
 #include "tests/harness/exchange_case.h"
 
 namespace {

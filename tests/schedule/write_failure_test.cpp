@@ -5,7 +5,7 @@
 #include "platform/tqdb/rec_holiday.h"
 #include "platform/tqdb/rec_record.h"
 #include "platform/tqdb/rec_schedule.h"
-#include "tests/harness/db_refusal.h"
+#include "tests/harness/db_faults.h"
 #include "tests/harness/exchange_case.h"
 
 namespace {
@@ -73,7 +73,7 @@ TEST_F(ScheduleWrites, AChangeThatCannotBeStoredAnswersTheFailureAndTellsNobody)
         std::vector<std::vector<uint8_t>> before;
         for (const tqdb_table* t : stores) before.push_back(stored_rows(*t));
         {
-            db_refusal refused(r.refused);
+            refused_writes refused(r.refused);
             EXPECT_EQ(post(r.code, r.body).out, r.reply) << "row at line " << r.line;
         }
         EXPECT_TRUE(sent().empty()) << "row at line " << r.line << ": " << ids_text(sent());

@@ -1,7 +1,7 @@
 // What every storage request that stores something does when the store
 // fails: the plain "CGI ERROR", nothing sent to the core daemon (no request,
 // no notice, no log entry), and the stored disks and parameters as before.
-#include "tests/harness/db_refusal.h"
+#include "tests/harness/db_faults.h"
 #include "tests/storage/storage_fixture.h"
 
 namespace {
@@ -33,7 +33,7 @@ TEST_F(StorageWrites, AChangeThatCannotBeStoredAnswersTheFailureAndSendsNothing)
         set_param_int(TQDB_FILE, "raidmode", 0);
         std::vector<uint8_t> disks = stored_rows(tqdb_tbl_disk);
         {
-            db_refusal refused(r.refused);
+            refused_writes refused(r.refused);
             EXPECT_EQ(cgi_post_json(root, r.code, r.text).out, text_failure()) << "row at line " << r.line;
         }
         EXPECT_TRUE(sent().empty()) << "row at line " << r.line << ": " << ids_text(sent());

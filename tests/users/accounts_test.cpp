@@ -3,7 +3,7 @@
 #include "tests/users/users_fixture.h"
 
 #include "platform/tqdb/tqdb.h"
-#include "tests/harness/refused_writes.h"
+#include "tests/harness/db_faults.h"
 
 #include <thread>
 
@@ -373,20 +373,20 @@ TEST_F(accounts, refused_stores_answer_cgi_error_and_tell_nobody) {
     const struct {
         int line;
         std::string code, body;
-        write_target refused;
+        std::string refused;
         std::string done;  // the reply once stores work
     } rows[] = {
-        {__LINE__, "/6071", add_body("op2"), table_rows(tqdb_tbl_user), "id=2"},
-        {__LINE__, "/6072", "{\"id\": 1, \"name\": \"renamed\", \"localEvent\": 1}", table_rows(tqdb_tbl_user), "OK"},
-        {__LINE__, "/6073", "{\"id\": 1, \"type\": 1}", table_rows(tqdb_tbl_user), "OK"},
-        {__LINE__, "/1024", "", param_row("permission_update"), "OK"},
+        {__LINE__, "/6071", add_body("op2"), tqdb_tbl_user.name, "id=2"},
+        {__LINE__, "/6072", "{\"id\": 1, \"name\": \"renamed\", \"localEvent\": 1}", tqdb_tbl_user.name, "OK"},
+        {__LINE__, "/6073", "{\"id\": 1, \"type\": 1}", tqdb_tbl_user.name, "OK"},
+        {__LINE__, "/1024", "", param_target("permission_update"), "OK"},
     };
     for (const auto& row : rows) {
         fresh_case();
         const std::string before = table_bytes();
         const int flag = get_param_int(TQDB_FILE, "permission_update", -1);
         {
-            refused_writes refuse(root, row.refused);
+            refused_writes refuse(row.refused);
             ASSERT_TRUE(refuse) << "row at line " << row.line;
             EXPECT_EQ(cgi_post_json(root, row.code, row.body).out, text_reply("CGI ERROR"))
                 << "row at line " << row.line;

@@ -4,7 +4,7 @@
 #include "platform/tqdb/rec_system.h"
 #include "platform/tqdb/tqdb.h"
 #include "tests/harness/core_case.h"
-#include "tests/harness/refused_writes.h"
+#include "tests/harness/db_faults.h"
 
 #include <unistd.h>
 
@@ -242,21 +242,21 @@ TEST_F(Wizard, RefusedStoresAnswerCgiErrorAndTellNobody) {
         int line;
         const char* code;
         const char* body;
-        write_target refused;
+        std::string refused;
         std::function<coresim::bytes()> stored;
     } rows[] = {
-        {__LINE__, "/3300", "{\"sshEnable\": 1}", table_rows(tqdb_tbl_port), port_bytes},
-        {__LINE__, "/3301", "{\"autoLoginEnable\": 1}", param_row("local_auth_enable"), param_bytes("local_auth_enable")},
-        {__LINE__, "/3302", "{\"recordMode\": 2}", table_rows(tqdb_tbl_record), record_bytes},
-        {__LINE__, "/3303", "{\"wizardEnable\": 1}", param_row("wizard_enable"), param_bytes("wizard_enable")},
+        {__LINE__, "/3300", "{\"sshEnable\": 1}", tqdb_tbl_port.name, port_bytes},
+        {__LINE__, "/3301", "{\"autoLoginEnable\": 1}", param_target("local_auth_enable"), param_bytes("local_auth_enable")},
+        {__LINE__, "/3302", "{\"recordMode\": 2}", tqdb_tbl_record.name, record_bytes},
+        {__LINE__, "/3303", "{\"wizardEnable\": 1}", param_target("wizard_enable"), param_bytes("wizard_enable")},
         {__LINE__, "/3304", "{\"id\": 7, \"enable\": 1, \"ipAddr\": \"10.0.0.7\", \"managePort\": 80}",
-         table_rows(tqdb_tbl_camera), camera_bytes},
+         tqdb_tbl_camera.name, camera_bytes},
     };
     for (const auto& r : rows) {
         fresh_case();
         const coresim::bytes before = r.stored();
         {
-            refused_writes refuse(root, r.refused);
+            refused_writes refuse(r.refused);
             ASSERT_TRUE(refuse) << "row at line " << r.line;
             EXPECT_EQ(cgi_post_json(root, r.code, r.body).out, text_reply("CGI ERROR")) << "row at line " << r.line;
             EXPECT_EQ(r.stored(), before) << "row at line " << r.line;

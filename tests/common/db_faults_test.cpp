@@ -1,4 +1,4 @@
-// The database that refuses writes (tests/harness/refused_writes.h): only the
+// The database that refuses writes (tests/harness/db_faults.h): only the
 // chosen rows are refused, reads go on, and writes work again afterwards.
 #include <gtest/gtest.h>
 
@@ -6,7 +6,8 @@
 
 #include "platform/tqdb/rec_system.h"
 #include "platform/tqdb/rec_user.h"
-#include "tests/harness/refused_writes.h"
+#include "tests/harness/cgi_harness.h"
+#include "tests/harness/db_faults.h"
 
 namespace {
 
@@ -31,22 +32,22 @@ TEST(RefusedWrites, RefuseOnlyTheChosenRowsAndOnlyWhileTheyLive) {
     auto edit_user_0 = [] { return edit_user(TQDB_FILE, 0, [](user_record& rec) { rec.type = 2; }); };
     struct row {
         int line;
-        write_target target;
+        std::string target;
         std::function<int()> write;
         bool refused;
     } rows[] = {
-        {__LINE__, table_rows(tqdb_tbl_user), write_user_1, true},
-        {__LINE__, table_rows(tqdb_tbl_user), edit_user_0, true},
-        {__LINE__, table_rows(tqdb_tbl_user), remove_user_1, true},
-        {__LINE__, table_rows(tqdb_tbl_user), write_port_row, false},
-        {__LINE__, table_rows(tqdb_tbl_user), set_flag, false},
-        {__LINE__, param_row("wizard_enable"), set_flag, true},
-        {__LINE__, param_row("wizard_enable"), set_other, false},
-        {__LINE__, param_row("wizard_enable"), write_user_1, false},
+        {__LINE__, tqdb_tbl_user.name, write_user_1, true},
+        {__LINE__, tqdb_tbl_user.name, edit_user_0, true},
+        {__LINE__, tqdb_tbl_user.name, remove_user_1, true},
+        {__LINE__, tqdb_tbl_user.name, write_port_row, false},
+        {__LINE__, tqdb_tbl_user.name, set_flag, false},
+        {__LINE__, param_target("wizard_enable"), set_flag, true},
+        {__LINE__, param_target("wizard_enable"), set_other, false},
+        {__LINE__, param_target("wizard_enable"), write_user_1, false},
     };
     for (const auto& r : rows) {
         {
-            refused_writes refuse(root, r.target);
+            refused_writes refuse(r.target);
             ASSERT_TRUE(refuse) << "row at line " << r.line;
             EXPECT_EQ(r.write() != 0, r.refused) << "row at line " << r.line;
             // Reads go on.

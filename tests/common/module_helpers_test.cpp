@@ -203,7 +203,7 @@ TEST_F(DbFaults, RefusedStoresFailEveryWriteAndTheirTransactions) {
         osd_record osd = read_back<osd_record>(tqdb_tbl_osd, 3);
         int together, alone;
         {
-            refused_writes refused(root, r.refused);
+            refused_writes refused(r.refused);
             together = tqdb_atomic(TQDB_FILE, [&] {
                 copy_text(osd.cam_name, sizeof osd.cam_name, "together");
                 int rc = write_osd(TQDB_FILE, &osd);
