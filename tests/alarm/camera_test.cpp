@@ -163,7 +163,7 @@ TEST_F(Cameras, InputEditSetsNamesSendsTwoEntriesAndCopies) {
     EXPECT_STREQ(copied.alarm_name, "");
 
     auto msgs = sent(2);
-    ASSERT_EQ(ids_of(msgs), (std::vector<int32_t>{MSG_CAM_ALARMIN_SET, MSG_CAM_ALARMIN_CHANGED}));
+    ASSERT_EQ(ids_of(msgs), (std::vector<int32_t>{3325, 1417}));
     const uint64_t mask = 1u << 3 | 1u << 10;
     coresim::bytes want = int_bytes({0, 1, 0, 0, 0, 0, 1, 1, 2, 0});
     coresim::bytes m = mask_bytes(mask);
@@ -186,9 +186,9 @@ TEST_F(Cameras, EditsRefuseChannelsAndIndicesOutOfRange) {
         {__LINE__, "/6029", R"({"chnid": -1, "alarmId": 0})", {}, {}},
         {__LINE__, "/6029", R"({"chnid": 0, "alarmId": -1})", {}, {}},
         // Without "alarmCnt" only the own channel changes, and no 3324/3325 goes out.
-        {__LINE__, "/6025", R"({"chnid": 7, "alarmId": 0, "copyCnt": 1, "copyChn": [8]})", {MSG_CAM_ALARMIN_CHANGED},
+        {__LINE__, "/6025", R"({"chnid": 7, "alarmId": 0, "copyCnt": 1, "copyChn": [8]})", {1417},
          mask_bytes(1u << 7)},
-        {__LINE__, "/6029", R"({"chnid": 7, "alarmId": 0, "copyCnt": 1, "copyChn": [8]})", {MSG_CAM_ALARMOUT_CHANGED},
+        {__LINE__, "/6029", R"({"chnid": 7, "alarmId": 0, "copyCnt": 1, "copyChn": [8]})", {1418},
          mask_bytes(1u << 7)},
     };
     for (const auto& r : rows) {
@@ -241,7 +241,7 @@ TEST_F(Cameras, OutputEditSetsDelaysAndSchedulesAndCopies) {
         EXPECT_EQ(same_schedule(s, want_sched), w.sched) << w.chn << "/" << w.index;
     }
     auto msgs = sent(2);
-    ASSERT_EQ(ids_of(msgs), (std::vector<int32_t>{MSG_CAM_ALARMOUT_SET, MSG_CAM_ALARMOUT_CHANGED}));
+    ASSERT_EQ(ids_of(msgs), (std::vector<int32_t>{3324, 1418}));
     const uint64_t mask = 1u << 1 | 1u << 6;
     coresim::bytes want_msg = int_bytes({0, 0, 1, 0, 1, 0, 2, 0});
     coresim::bytes m = mask_bytes(mask);

@@ -76,16 +76,16 @@ TEST_F(Contacts, SwitchingOutputsByHand) {
         coresim::bytes payload;  // of the one switching message; empty: nothing sent
         int32_t msg_id;
     } rows[] = {
-        {__LINE__, "/6023", "{\"id\": 3, \"enable\": 1}", text_reply("OK"), int_bytes({3, 1}), MSG_ALARMOUT_SWITCH},
-        {__LINE__, "/6023", "{\"id\": 0}", text_reply("OK"), int_bytes({0, 0}), MSG_ALARMOUT_SWITCH},
+        {__LINE__, "/6023", "{\"id\": 3, \"enable\": 1}", text_reply("OK"), int_bytes({3, 1}), 1409},
+        {__LINE__, "/6023", "{\"id\": 0}", text_reply("OK"), int_bytes({0, 0}), 1409},
         {__LINE__, "/6023", "{\"id\": 4, \"enable\": 1}", "", {}, 0},
         {__LINE__, "/6023", "{\"id\": -1, \"enable\": 1}", "", {}, 0},
         {__LINE__, "/6023", "{\"enable\": 1}", "", {}, 0},
         {__LINE__, "/6023", "id=1", "", {}, 0},
         // The camera's outputs are the core's to check.
         {__LINE__, "/6033", "{\"chnid\": 70, \"alarmId\": 5, \"state\": 1}", text_reply("OK"), int_bytes({70, 5, 1}),
-         MSG_CAM_ALARMOUT_SWITCH},
-        {__LINE__, "/6033", "{\"chnid\": 2}", text_reply("OK"), int_bytes({2, 0, 0}), MSG_CAM_ALARMOUT_SWITCH},
+         3352},
+        {__LINE__, "/6033", "{\"chnid\": 2}", text_reply("OK"), int_bytes({2, 0, 0}), 3352},
         {__LINE__, "/6033", "chnid=2", text_reply("CGI ERROR"), {}, 0},
         {__LINE__, "/6033", "", text_reply("CGI ERROR"), {}, 0},
     };

@@ -68,7 +68,7 @@ TEST_F(Outputs, EditCopiesToTheListedOutputsOnly) {
     }
 
     auto msgs = sent(3);
-    ASSERT_EQ(ids_of(msgs), (std::vector<int32_t>{MSG_ALARMOUT_CHANGED, MSG_ALARMOUT_CHANGED, MSG_OPLOG_MASKED}));
+    ASSERT_EQ(ids_of(msgs), (std::vector<int32_t>{1405, 1405, 3509}));
     EXPECT_EQ(msgs[0].payload, int_bytes({0}));
     EXPECT_EQ(msgs[1].payload, int_bytes({2}));
     ASSERT_EQ(msgs[2].payload.size(), 680u);
@@ -88,12 +88,12 @@ TEST_F(Outputs, EditWithoutCopiesOrFields) {
         int duration;
     } rows[] = {
         // Only the members given change; no list, no copies.
-        {__LINE__, R"({"alarmId": 3, "durationTime": 15})", text_reply("OK"), {MSG_ALARMOUT_CHANGED, MSG_OPLOG_MASKED}, 8,
+        {__LINE__, R"({"alarmId": 3, "durationTime": 15})", text_reply("OK"), {1405, 3509}, 8,
          "Strobe", 15},
         {__LINE__, R"({"alarmId": 3, "copyCnt": 0, "copyChn": [1]})", text_reply("OK"),
-         {MSG_ALARMOUT_CHANGED, MSG_OPLOG_MASKED}, 8, "Strobe", 9},
+         {1405, 3509}, 8, "Strobe", 9},
         {__LINE__, R"({"alarmId": 3, "copyCnt": 1, "copyChn": [3]})", text_reply("OK"),
-         {MSG_ALARMOUT_CHANGED, MSG_OPLOG_MASKED}, 8, "Strobe", 9},
+         {1405, 3509}, 8, "Strobe", 9},
         // Refused: no output changes, nothing is sent.
         {__LINE__, R"({"alarmId": 4, "name": "x"})", text_reply("CGI ERROR"), {}, 0, "Strobe", 9},
         {__LINE__, R"({"name": "x"})", text_reply("CGI ERROR"), {}, 0, "Strobe", 9},
