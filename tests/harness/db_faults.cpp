@@ -2,8 +2,10 @@
 
 #include <sqlite3.h>
 
-#include <chrono>
-#include <future>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <stdexcept>
 
 namespace {
@@ -23,7 +25,7 @@ void exec_sql(const std::string& file, const std::string& sql) {
     if (rc != SQLITE_OK) throw std::runtime_error(file + ": " + error);
 }
 
-std::string quoted_list(std::initializer_list<std::string> names) {
+std::string quoted_list(const std::vector<std::string>& names) {
     std::string list;
     for (const std::string& name : names) {
         std::string q = "'";
@@ -35,7 +37,7 @@ std::string quoted_list(std::initializer_list<std::string> names) {
 
 }  // namespace
 
-refused_writes::refused_writes(const test_root& root, std::initializer_list<std::string> stores, const char* db)
+refused_writes::refused_writes(const test_root& root, const std::vector<std::string>& stores, const char* db)
     : file_(root.file(db)) {
     // The file and its schema exist once the library has opened it.
     get_param_int(db, "max_cameras", 0);
@@ -64,29 +66,39 @@ refused_writes::~refused_writes() {
     }
 }
 
-held_change::held_change(std::function<int()> change, int hold_ms, const char* db) {
-    std::promise<void> made;
-    std::future<void> made_future = made.get_future();
-    thread_ = std::thread([this, change = std::move(change), hold_ms, db, made = std::move(made)]() mutable {
-        bool signalled = false;
+held_change::held_change(const std::function<int()>& change, int hold_ms, const char* db) {
+    int fds[2];
+    if (pipe(fds) != 0) throw std::runtime_error("pipe");
+    pid_ = fork();
+    if (pid_ < 0) throw std::runtime_error("fork");
+    if (pid_ == 0) {
+        close(fds[0]);
         int rc = tqdb_atomic(db, [&] {
             int result = change();
-            made.set_value();
-            signalled = true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(hold_ms));
+            char made = 1;
+            if (write(fds[1], &made, 1) != 1) return -1;
+            usleep(static_cast<useconds_t>(hold_ms) * 1000);
             return result;
         });
-        if (!signalled) made.set_value();
-        result_ = rc;
-    });
-    made_future.wait();
+        _exit(rc == 0 ? 0 : 1);
+    }
+    close(fds[1]);
+    // One byte once the change is made; none when the child ended first.
+    char made = 0;
+    while (read(fds[0], &made, 1) < 0 && errno == EINTR) {
+    }
+    close(fds[0]);
 }
 
-held_change::~held_change() {
-    if (thread_.joinable()) thread_.join();
-}
+held_change::~held_change() { result(); }
 
 int held_change::result() {
-    if (thread_.joinable()) thread_.join();
+    if (pid_ > 0) {
+        int status = 0;
+        while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+        }
+        result_ = WIFEXITED(status) && WEXITSTATUS(status) == 0 ? 0 : 1;
+        pid_ = -1;
+    }
     return result_;
 }

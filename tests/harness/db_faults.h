@@ -6,9 +6,8 @@
 #include "tests/harness/cgi_harness.h"
 
 #include <functional>
-#include <initializer_list>
+#include <vector>
 #include <string>
-#include <thread>
 
 // While it lives, every write (insert, update, delete) to the named stores of
 // the database file fails, in every process: the call that tries one returns
@@ -20,7 +19,7 @@
 // stores ("ptz_tour") and schedule stores alike.
 class refused_writes {
 public:
-    refused_writes(const test_root& root, std::initializer_list<std::string> stores,
+    refused_writes(const test_root& root, const std::vector<std::string>& stores,
                    const char* db = TQDB_FILE);
     ~refused_writes();
     refused_writes(const refused_writes&) = delete;
@@ -30,24 +29,25 @@ private:
     std::string file_;
 };
 
-// Makes change inside a write transaction of the database on a thread of its
-// own and commits only hold_ms later: a request started meanwhile finds the
-// file being written. One that reads its record before it may write reads the
-// stored record from before the change and then writes over the change; one
-// that edits in a transaction of its own waits and then edits the changed
-// record. The constructor returns once change has run (change returns 0 to
-// commit). While the change is held, this process makes no other database
-// call (they would wait for it).
+// Makes change inside a write transaction of the database in a process of
+// its own and commits only hold_ms later: a request started meanwhile finds
+// the file being written. One that reads its record before it may write
+// reads the record from before the change and then writes over the change;
+// one that edits in a transaction of its own waits and then edits the
+// changed record. The constructor returns once change has run (change
+// returns 0 to commit). A process, not a thread: the library holds its lock
+// across fork, so this process could not start a request while one of its
+// own threads held a transaction.
 class held_change {
 public:
-    held_change(std::function<int()> change, int hold_ms, const char* db = TQDB_FILE);
+    held_change(const std::function<int()>& change, int hold_ms, const char* db = TQDB_FILE);
     ~held_change();  // waits for the commit
     held_change(const held_change&) = delete;
     held_change& operator=(const held_change&) = delete;
-    // The transaction's result (0 committed), once it has ended.
+    // 0 once the change was committed, else non-zero.
     int result();
 
 private:
+    int pid_ = -1;
     int result_ = -1;
-    std::thread thread_;
 };
