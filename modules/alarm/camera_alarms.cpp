@@ -69,6 +69,21 @@ uint64_t copies_of(json_object* req, int chn) {
     return channel_mask_from_json(req, "copyChn", "copyCnt") & ~(uint64_t{1} << chn);
 }
 
+// The camera's contacts as set (3325, 3324): the first count entries of
+// "alarm", each with its index, for the channels of mask.
+template <typename Msg>
+void send_entries(json_object* req, int count, std::span<const field> entry_fields, uint64_t mask,
+                  int32_t msg_id) {
+    Msg msg{};
+    msg.alarm_cnt = count;
+    for (int i = 0; i < count; ++i) {
+        msg.entries[i].index = i;
+        fields_from_json(entry_of(req, i), &msg.entries[i], entry_fields);
+    }
+    msg.mask = mask;
+    core_notify(alarm_reply, msg_id, sizeof msg, &msg);
+}
+
 }  // namespace
 
 // ---- reads through the core ----------------------------------------------------
@@ -168,16 +183,7 @@ void cam_alarm_in_set(request& rq) {
     if (rc != 0) return rq.fail();
 
     const uint64_t mask = copies | uint64_t{1} << chn;
-    if (entries) {
-        cam_alarm_in_msg msg{};
-        msg.alarm_cnt = count;
-        for (int i = 0; i < count; ++i) {
-            msg.entries[i].index = i;
-            fields_from_json(entry_of(req, i), &msg.entries[i], input_entry_fields);
-        }
-        msg.mask = mask;
-        core_notify(alarm_reply, msg_cam_alarmin_set, sizeof msg, &msg);
-    }
+    if (entries) send_entries<cam_alarm_in_msg>(req, count, input_entry_fields, mask, msg_cam_alarmin_set);
     event_notify_mask(msg_cam_alarmin_changed, mask);
     cgi_reply(REPLY_TEXT, "OK");
 }
@@ -221,16 +227,7 @@ void cam_alarm_out_set(request& rq) {
     if (rc != 0) return rq.fail();
 
     const uint64_t mask = copies | uint64_t{1} << chn;
-    if (entries) {
-        cam_alarm_out_msg msg{};
-        msg.alarm_cnt = count;
-        for (int i = 0; i < count; ++i) {
-            msg.entries[i].index = i;
-            fields_from_json(entry_of(req, i), &msg.entries[i], output_entry_fields);
-        }
-        msg.mask = mask;
-        core_notify(alarm_reply, msg_cam_alarmout_set, sizeof msg, &msg);
-    }
+    if (entries) send_entries<cam_alarm_out_msg>(req, count, output_entry_fields, mask, msg_cam_alarmout_set);
     event_notify_mask(msg_cam_alarmout_changed, mask);
     cgi_reply(REPLY_TEXT, "OK");
 }

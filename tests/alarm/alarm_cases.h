@@ -8,7 +8,7 @@
 #include "platform/tqdb/rec_action.h"
 #include "platform/tqdb/rec_alarm.h"
 #include "tests/harness/event_forms.h"
-#include "tests/harness/exchange_case.h"
+#include "tests/harness/store_case.h"
 
 namespace altest {
 
@@ -19,7 +19,7 @@ using namespace evforms;
 // parameter type 910 (inputs) or 911 (outputs), channel number id + 1.
 inline msg contact_log(int32_t parameter, int32_t id) { return {3485, oplog(204, parameter, id + 1)}; }
 
-class AlarmFixture : public exchange_case {
+class AlarmFixture : public store_case {
 public:
     alarm_in_record input(int id) {
         alarm_in_record rec;

@@ -1,10 +1,10 @@
 // The cameras' alarm contacts end to end: the reads through the core merged
 // with the database, the edits with their messages and copies, and the
 // checks of channel and index.
-#include <functional>
-
 #include "platform/msg_alarm.h"
 #include "tests/alarm/alarm_cases.h"
+
+#include <functional>
 
 namespace altest {
 namespace {
@@ -47,13 +47,11 @@ TEST_F(Cameras, InputsReadThroughTheCoreWithTheirActions) {
         (void)val;
         keys.push_back(key);
     }
-    EXPECT_EQ(keys,
-              (std::vector<std::string>{
-                  "alarmEnable",    "alarmType",         "alarmStatus",      "alarmName",   "effective",
-                  "audible",        "interval",          "audioId",          "audioIdMask", "email",
-                  "email_interval", "email_pic_enable",  "tri_channels_pic", "ptz",         "ptz_interval",
-                  "ptzParams",      "alarmout_interval", "triAlarms",        "triChannels", "triChnAlarms",
-                  "white",          "whiteInfo",         "white_interval"}));
+    EXPECT_EQ(keys, (std::vector<std::string>{"alarmEnable", "alarmType", "alarmStatus", "alarmName", "effective",
+                                              "audible", "interval", "audioId", "audioIdMask", "email", "email_interval",
+                                              "email_pic_enable", "tri_channels_pic", "ptz", "ptz_interval", "ptzParams",
+                                              "alarmout_interval", "triAlarms", "triChannels", "triChnAlarms", "white",
+                                              "whiteInfo", "white_interval"}));
     EXPECT_EQ(req_int_or(second, "alarmType", -1), 1);
     EXPECT_EQ(req_int_or(second, "alarmStatus", -1), 1);
     EXPECT_STREQ(req_str(second, "alarmName"), "Smoke");
@@ -75,37 +73,20 @@ TEST_F(Cameras, ReadsShowTheEntriesTheAnswerAllows) {
         int entries;  // -1: the JSON error
         bool sends;
     } rows[] = {
-        {__LINE__, "/6024", R"({"chnid": 1})",
-         [](Cameras& f) { f.core.add_reply(3298, 0, bytes_of(in_state(1, 1))); }, 1, true},
-        {__LINE__, "/6024", R"({"chnid": 1})",
-         [](Cameras& f) { f.core.add_reply(3298, 0, bytes_of(in_state(1, 9))); }, 2, true},
-        {__LINE__, "/6024", R"({"chnid": 1})",
-         [](Cameras& f) { f.core.add_reply(3298, 0, bytes_of(in_state(1, -3))); }, 0, true},
+        {__LINE__, "/6024", R"({"chnid": 1})", [](Cameras& f) { f.core.add_reply(3298, 0, bytes_of(in_state(1, 1))); }, 1, true},
+        {__LINE__, "/6024", R"({"chnid": 1})", [](Cameras& f) { f.core.add_reply(3298, 0, bytes_of(in_state(1, 9))); }, 2, true},
+        {__LINE__, "/6024", R"({"chnid": 1})", [](Cameras& f) { f.core.add_reply(3298, 0, bytes_of(in_state(1, -3))); }, 0, true},
         // A channel the answer names outside 0..63 shows no entries.
-        {__LINE__, "/6024", R"({"chnid": 1})",
-         [](Cameras& f) { f.core.add_reply(3298, 0, bytes_of(in_state(64, 2))); }, 0, true},
-        {__LINE__, "/6024", R"({"chnid": 1})",
-         [](Cameras& f) { f.core.add_reply(3298, 0, coresim::bytes(31, 1)); }, -1, true},
+        {__LINE__, "/6024", R"({"chnid": 1})", [](Cameras& f) { f.core.add_reply(3298, 0, bytes_of(in_state(64, 2))); }, 0, true},
+        {__LINE__, "/6024", R"({"chnid": 1})", [](Cameras& f) { f.core.add_reply(3298, 0, coresim::bytes(31, 1)); }, -1, true},
         {__LINE__, "/6024", R"({"chnid": 1})", [](Cameras& f) { f.answer_nothing(3298); }, -1, true},
         {__LINE__, "/6024", R"({"chnid": 64})", nullptr, -1, false},
         {__LINE__, "/6024", R"({"chnid": -1})", nullptr, -1, false},
         {__LINE__, "/6024", "chnid=1", nullptr, -1, false},
         // The outputs always show both entries.
-        {__LINE__, "/6028", R"({"chnid": 2})",
-         [](Cameras& f) {
-             f.core.add_reply(3296, 0, int_bytes({2, 0, 1, 0, 1, 1}));
-         },
-         2, true},
-        {__LINE__, "/6028", R"({"chnid": 2})",
-         [](Cameras& f) {
-             f.core.add_reply(3296, 0, int_bytes({2, 0, 1, 0, 1, 0}));
-         },
-         2, true},
-        {__LINE__, "/6028", R"({"chnid": 2})",
-         [](Cameras& f) {
-             f.core.add_reply(3296, 0, int_bytes({2, 0, 1, 0, 1}));
-         },
-         -1, true},
+        {__LINE__, "/6028", R"({"chnid": 2})", [](Cameras& f) { f.core.add_reply(3296, 0, int_bytes({2, 0, 1, 0, 1, 1})); }, 2, true},
+        {__LINE__, "/6028", R"({"chnid": 2})", [](Cameras& f) { f.core.add_reply(3296, 0, int_bytes({2, 0, 1, 0, 1, 0})); }, 2, true},
+        {__LINE__, "/6028", R"({"chnid": 2})", [](Cameras& f) { f.core.add_reply(3296, 0, int_bytes({2, 0, 1, 0, 1})); }, -1, true},
         {__LINE__, "/6028", R"({"chnid": 64})", nullptr, -1, false},
         {__LINE__, "/6028", "", nullptr, -1, false},
     };
@@ -136,24 +117,22 @@ TEST_F(Cameras, OutputsReadShowsNamesDelaysAndSchedules) {
     ASSERT_TRUE(obj);
     json_object* second = json_object_array_get_idx(req_member(obj, "alarm"), 1);
     std::string text = json_object_to_json_string(second);
-    const std::string head =
-        R"({ "alarmType": 1, "alarmStatus": 1, "alarmName": "Horn", "delayTime": 12, "effective": [ )";
+    const std::string head = R"({ "alarmType": 1, "alarmStatus": 1, "alarmName": "Horn", "delayTime": 12, "effective": [ )";
     EXPECT_EQ(text.substr(0, head.size()), head);
     EXPECT_EQ(first_slots(req_member(second, "effective")), "-/0 -/0 -/0 -/0 06:00-07:00/1 -/0 -/0 -/0");
     EXPECT_EQ(req_int_or(obj, "alarmCnt", -1), 1);
 }
 
 TEST_F(Cameras, InputEditSetsNamesSendsTwoEntriesAndCopies) {
-    ASSERT_EQ(
-        post("/6025",
-             R"({"chnid": 3, "alarmId": 1, "dialog": {"interval": 25, "triChannels": "11", "audible": )" +
-                 schedule_request({{0, 0, "01:00", "02:00", 1}}) +
-                 R"(, "ptzParams": [{"acto_ptz_channel": 4, "acto_ptz_type": 2, "acto_ptz_patrol": 1}]},
+    ASSERT_EQ(post("/6025",
+                            R"({"chnid": 3, "alarmId": 1, "dialog": {"interval": 25, "triChannels": "11", "audible": )" +
+                                schedule_request({{0, 0, "01:00", "02:00", 1}}) +
+                                R"(, "ptzParams": [{"acto_ptz_channel": 4, "acto_ptz_type": 2, "acto_ptz_patrol": 1}]},
                                 "alarmCnt": 3, "alarm": [{"alarmEnable": 1, "alarmType": 0, "alarmName": "Door"},
                                 {"alarmEnable": 0, "alarmType": 1, "alarmName": "Window"}, {"alarmEnable": 1}],
                                 "copyCnt": 3, "copyChn": [3, 10, 99]})")
-            .out,
-        text_reply("OK"));
+                  .out,
+              text_reply("OK"));
     // Input 1's actions, with the interval mode set by "interval".
     for (int chn : {3, 10}) {
         alarm_chn_in_record rec{};
@@ -164,7 +143,7 @@ TEST_F(Cameras, InputEditSetsNamesSendsTwoEntriesAndCopies) {
         EXPECT_EQ(rec.interval_mode, 2) << chn;
         EXPECT_EQ(rec.tri_channels_mask, 3u) << chn;
         EXPECT_TRUE(same_bytes(stored_schedule(SCHED_CHN_ALARMIN_AUDIBLE, chn, 1),
-                               schedule_with({{0, 0, "01:00", "02:00", 1}})))
+                                  schedule_with({{0, 0, "01:00", "02:00", 1}})))
             << chn;
         ptz_action ptz[action_list_len];
         int count = 0;
@@ -209,15 +188,9 @@ TEST_F(Cameras, EditsRefuseChannelsAndIndicesOutOfRange) {
         {__LINE__, "/6029", R"({"chnid": -1, "alarmId": 0})", {}, {}},
         {__LINE__, "/6029", R"({"chnid": 0, "alarmId": -1})", {}, {}},
         // Without "alarmCnt" only the own channel changes, and no 3324/3325 goes out.
-        {__LINE__,
-         "/6025",
-         R"({"chnid": 7, "alarmId": 0, "copyCnt": 1, "copyChn": [8]})",
-         {1417},
+        {__LINE__, "/6025", R"({"chnid": 7, "alarmId": 0, "copyCnt": 1, "copyChn": [8]})", {1417},
          mask_bytes(1u << 7)},
-        {__LINE__,
-         "/6029",
-         R"({"chnid": 7, "alarmId": 0, "copyCnt": 1, "copyChn": [8]})",
-         {1418},
+        {__LINE__, "/6029", R"({"chnid": 7, "alarmId": 0, "copyCnt": 1, "copyChn": [8]})", {1418},
          mask_bytes(1u << 7)},
     };
     for (const auto& r : rows) {
@@ -244,14 +217,13 @@ TEST_F(Cameras, OutputEditSetsDelaysAndSchedulesAndCopies) {
         set_text(n.alarm_name, "Keep");
         ASSERT_EQ(write_alarm_chnOut_event_name(TQDB_FILE, &n), 0);
     }
-    ASSERT_EQ(
-        post("/6029",
-             R"({"chnid": 1, "alarmId": 0, "dialog": {"effective": )" +
-                 schedule_request({{6, 0, "22:00", "23:00", 1}}) +
-                 R"(}, "alarmCnt": 2, "alarm": [{"alarmType": 1, "delayTime": 30, "alarmName": "Beacon"},
+    ASSERT_EQ(post("/6029",
+                            R"({"chnid": 1, "alarmId": 0, "dialog": {"effective": )" +
+                                schedule_request({{6, 0, "22:00", "23:00", 1}}) +
+                                R"(}, "alarmCnt": 2, "alarm": [{"alarmType": 1, "delayTime": 30, "alarmName": "Beacon"},
                                 {"alarmType": 0, "delayTime": 8}], "copyCnt": 2, "copyChn": [6, 1]})")
-            .out,
-        text_reply("OK"));
+                  .out,
+              text_reply("OK"));
     week_schedule want_sched = schedule_with({{6, 0, "22:00", "23:00", 1}});
     const struct {
         int chn, index, delay;

@@ -1,8 +1,8 @@
 // Alarm contacts end to end: the recorder's output and input lists, the
 // name lists, switching outputs by hand, and the basic input pages.
-#include <functional>
-
 #include "tests/alarm/alarm_cases.h"
+
+#include <functional>
 
 namespace altest {
 namespace {
@@ -17,13 +17,11 @@ TEST_F(Contacts, OutputAndInputListsShowTheStoredContacts) {
     out.enable = 1;
     out.duration_time = 45;
     ASSERT_EQ(write_alarm_out(TQDB_FILE, &out), 0);
-    EXPECT_EQ(
-        cgi_get(root, "/6020").out,
-        json_reply(
-            "[ { \"id\": 0, \"name\": \"\", \"type\": 0, \"enable\": 0, \"durationTime\": 0 }, "
-            "{ \"id\": 1, \"name\": \"\", \"type\": 0, \"enable\": 0, \"durationTime\": 0 }, "
-            "{ \"id\": 2, \"name\": \"Siren\\/Hall\", \"type\": 1, \"enable\": 1, \"durationTime\": 45 }, "
-            "{ \"id\": 3, \"name\": \"\", \"type\": 0, \"enable\": 0, \"durationTime\": 0 } ]"));
+    EXPECT_EQ(cgi_get(root, "/6020").out,
+              json_reply("[ { \"id\": 0, \"name\": \"\", \"type\": 0, \"enable\": 0, \"durationTime\": 0 }, "
+                         "{ \"id\": 1, \"name\": \"\", \"type\": 0, \"enable\": 0, \"durationTime\": 0 }, "
+                         "{ \"id\": 2, \"name\": \"Siren\\/Hall\", \"type\": 1, \"enable\": 1, \"durationTime\": 45 }, "
+                         "{ \"id\": 3, \"name\": \"\", \"type\": 0, \"enable\": 0, \"durationTime\": 0 } ]"));
 
     alarm_in_record in = stored_input(15);
     std::memset(in.name, 'n', sizeof in.name);  // a name that fills its field ends at the field
@@ -67,8 +65,8 @@ TEST_F(Contacts, NameListsCoverTheRecorderAndEveryCamera) {
     EXPECT_EQ(cgi_get(root, "/6034").out,
               json_reply("{ \"nvr\": [ " + nvr_in + " ], \"camera\": [ " + camera(63, 1, "PIR") + " ] }"));
     EXPECT_EQ(cgi_get(root, "/6032").out,
-              json_reply("{ \"nvr\": [ \"\", \"\", \"\", \"Strobe\" ], \"camera\": [ " +
-                         camera(0, 0, "Light") + " ] }"));
+              json_reply("{ \"nvr\": [ \"\", \"\", \"\", \"Strobe\" ], \"camera\": [ " + camera(0, 0, "Light") +
+                         " ] }"));
 }
 
 TEST_F(Contacts, SwitchingOutputsByHand) {
@@ -86,8 +84,8 @@ TEST_F(Contacts, SwitchingOutputsByHand) {
         {__LINE__, "/6023", "{\"enable\": 1}", "", {}, 0},
         {__LINE__, "/6023", "id=1", "", {}, 0},
         // The camera's outputs are the core's to check.
-        {__LINE__, "/6033", "{\"chnid\": 70, \"alarmId\": 5, \"state\": 1}", text_reply("OK"),
-         int_bytes({70, 5, 1}), 3352},
+        {__LINE__, "/6033", "{\"chnid\": 70, \"alarmId\": 5, \"state\": 1}", text_reply("OK"), int_bytes({70, 5, 1}),
+         3352},
         {__LINE__, "/6033", "{\"chnid\": 2}", text_reply("OK"), int_bytes({2, 0, 0}), 3352},
         {__LINE__, "/6033", "chnid=2", text_reply("CGI ERROR"), {}, 0},
         {__LINE__, "/6033", "", text_reply("CGI ERROR"), {}, 0},
@@ -106,8 +104,7 @@ TEST_F(Contacts, SwitchingOutputsByHand) {
         if (r.code == "/6023") {
             ASSERT_EQ(msgs.size(), 2u) << "row at line " << r.line;
             EXPECT_EQ(msgs[1].id, 3485) << "row at line " << r.line;
-            EXPECT_EQ(msgs[1].payload, contact_log(911, int_at(r.payload, 0)).payload)
-                << "row at line " << r.line;
+            EXPECT_EQ(msgs[1].payload, contact_log(911, int_at(r.payload, 0)).payload) << "row at line " << r.line;
         } else {
             EXPECT_EQ(msgs.size(), 1u) << "row at line " << r.line;
         }
@@ -130,8 +127,7 @@ TEST_F(Contacts, BasicInputPagesKeepTheActionFields) {
              r.enable = 2;
          }},
         // Members not given keep their values.
-        {__LINE__, "/6063", R"({"alarm": {"camId": 15, "type": 0}})", 15,
-         [](alarm_in_record& r) { r.type = 0; }},
+        {__LINE__, "/6063", R"({"alarm": {"camId": 15, "type": 0}})", 15, [](alarm_in_record& r) { r.type = 0; }},
         {__LINE__, "/6064",
          R"({"alarm": {"id": 2, "enable": 0, "name": "Gate", "type": 0, "triChannels": "1000000000000000000000000000000000001", "triAlarms": 3, "interval": 12}})",
          2,
@@ -154,17 +150,14 @@ TEST_F(Contacts, BasicInputPagesKeepTheActionFields) {
         {__LINE__, "/6063", R"({"alarm": {"name": "x"}})", -1, nullptr},
         {__LINE__, "/6063", R"({"camId": 1})", -1, nullptr},
         {__LINE__, "/6063", "camId=1", -1, nullptr},
-        {__LINE__, "/6064", R"({"alarm": {"id": 16, "enable": 0, "type": 0, "triChannels": ""}})", -1,
-         nullptr},
-        {__LINE__, "/6064", R"({"alarm": {"id": 1, "enable": 3, "type": 0, "triChannels": ""}})", -1,
-         nullptr},
-        {__LINE__, "/6064", R"({"alarm": {"id": 1, "enable": 1, "type": 2, "triChannels": ""}})", -1,
-         nullptr},
+        {__LINE__, "/6064", R"({"alarm": {"id": 16, "enable": 0, "type": 0, "triChannels": ""}})", -1, nullptr},
+        {__LINE__, "/6064", R"({"alarm": {"id": 1, "enable": 3, "type": 0, "triChannels": ""}})", -1, nullptr},
+        {__LINE__, "/6064", R"({"alarm": {"id": 1, "enable": 1, "type": 2, "triChannels": ""}})", -1, nullptr},
         {__LINE__, "/6064", R"({"alarm": {"id": 1, "enable": 1, "type": 0}})", -1, nullptr},
-        {__LINE__, "/6064",
-         R"({"alarm": {"id": 1, "enable": 1, "type": 0, "triChannels": "", "triAlarms": -1}})", -1, nullptr},
-        {__LINE__, "/6064",
-         R"({"alarm": {"id": 1, "enable": 1, "type": 0, "triChannels": "", "interval": -5}})", -1, nullptr},
+        {__LINE__, "/6064", R"({"alarm": {"id": 1, "enable": 1, "type": 0, "triChannels": "", "triAlarms": -1}})", -1,
+         nullptr},
+        {__LINE__, "/6064", R"({"alarm": {"id": 1, "enable": 1, "type": 0, "triChannels": "", "interval": -5}})", -1,
+         nullptr},
         {__LINE__, "/6064", R"({"alarm": {"enable": 1, "type": 0, "triChannels": ""}})", -1, nullptr},
         {__LINE__, "/6064", "not json", -1, nullptr},
     };

@@ -1,11 +1,11 @@
 // The recorder's alarm inputs end to end: one input with its basic
 // schedule, the basic page with its schedule, and the full action page with
 // its copy to other inputs.
-#include <functional>
-
 #include "modules/common/sched_json.h"
 #include "platform/msg_event.h"
 #include "tests/alarm/alarm_cases.h"
+
+#include <functional>
 
 namespace altest {
 namespace {
@@ -38,8 +38,7 @@ TEST_F(Inputs, BasicPageWithScheduleKeepsTheActions) {
     } rows[] = {
         {__LINE__,
          R"({"alarm": {"id": 9, "enable": 2, "name": "Gate", "type": 0, "triChannels": "1", "triAlarms": 0, "interval": 4},
-             "schedule": )" +
-             schedule_request({{0, 0, "08:00", "09:00", 1}, {7, 11, "20:00", "21:00", 3}}) + "}",
+             "schedule": )" + schedule_request({{0, 0, "08:00", "09:00", 1}, {7, 11, "20:00", "21:00", 3}}) + "}",
          9,
          [](alarm_in_record& r) {
              r.enable = 2;
@@ -59,10 +58,9 @@ TEST_F(Inputs, BasicPageWithScheduleKeepsTheActions) {
              r.tri_channels_mask = 2;
          },
          false},
-        {__LINE__, R"({"alarm": {"id": 16, "enable": 0, "type": 1, "triChannels": "01"}, "schedule": []})",
-         -1, nullptr, false},
-        {__LINE__, R"({"alarm": {"id": 9, "enable": 1, "type": 5, "triChannels": "01"}})", -1, nullptr,
+        {__LINE__, R"({"alarm": {"id": 16, "enable": 0, "type": 1, "triChannels": "01"}, "schedule": []})", -1, nullptr,
          false},
+        {__LINE__, R"({"alarm": {"id": 9, "enable": 1, "type": 5, "triChannels": "01"}})", -1, nullptr, false},
         {__LINE__, R"({"schedule": []})", -1, nullptr, false},
     };
     for (const auto& r : rows) {
@@ -85,8 +83,7 @@ TEST_F(Inputs, BasicPageWithScheduleKeepsTheActions) {
             for (sched_day& day : want_sched.days)
                 for (int s = 0; s < SCHED_JSON_SLOTS; ++s) day.slots[s].action_type = 6;
         }
-        EXPECT_TRUE(same_bytes(stored_schedule(SCHED_ALARMIN_BASIC, 9), want_sched))
-            << "row at line " << r.line;
+        EXPECT_TRUE(same_bytes(stored_schedule(SCHED_ALARMIN_BASIC, 9), want_sched)) << "row at line " << r.line;
 
         auto msgs = sent(r.id < 0 ? 0 : 2);
         if (r.id < 0) {
@@ -105,15 +102,13 @@ TEST_F(Inputs, BasicPageWithScheduleKeepsTheActions) {
     }
 }
 
-const std::string full_dialog =
-    R"("dialog": {"interval": 40, "email_interval": 50, "white_interval": 11, "ptz_interval": 12,
+const std::string full_dialog = R"("dialog": {"interval": 40, "email_interval": 50, "white_interval": 11, "ptz_interval": 12,
     "alarmout_interval": 13, "audioId": 2, "triAlarms": 9, "triSnapshot": "001", "triChannels": "11",
     "email_pic_enable": 1, "tri_channels_pic": "0001", "triChnAlarms": ["1", "01"],
-    "effective": )" +
-    schedule_request({{0, 0, "00:00", "12:00", 5}}) + R"(, "audible": )" +
-    schedule_request({{1, 0, "01:00", "02:00", 1}}) + R"(, "white": )" +
-    schedule_request({{2, 0, "03:00", "04:00", 1}}) +
-    R"(, "whiteInfo": [{"chnid": 3, "mode": 1, "time": 30}],
+    "effective": )" + schedule_request({{0, 0, "00:00", "12:00", 5}}) +
+                                R"(, "audible": )" + schedule_request({{1, 0, "01:00", "02:00", 1}}) +
+                                R"(, "white": )" + schedule_request({{2, 0, "03:00", "04:00", 1}}) +
+                                R"(, "whiteInfo": [{"chnid": 3, "mode": 1, "time": 30}],
     "ptzParams": [{"acto_ptz_channel": 2, "acto_ptz_type": 1, "acto_ptz_preset": 4}]})";
 
 TEST_F(Inputs, FullPageStoresTheActionsAndReadsThemBack) {
@@ -127,30 +122,11 @@ TEST_F(Inputs, FullPageStoresTheActionsAndReadsThemBack) {
         (void)val;
         keys.push_back(key);
     }
-    EXPECT_EQ(keys, (std::vector<std::string>{"alarmId",
-                                              "name",
-                                              "alarmType",
-                                              "enable",
-                                              "triAlarms",
-                                              "interval",
-                                              "email_interval",
-                                              "email_pic_enable",
-                                              "tri_channels_pic",
-                                              "ptz_interval",
-                                              "alarmout_interval",
-                                              "triChannels",
-                                              "triSnapshot",
-                                              "effective",
-                                              "audible",
-                                              "email",
-                                              "ptz",
-                                              "triChnAlarms",
-                                              "white",
-                                              "whiteInfo",
-                                              "white_interval",
-                                              "audioId",
-                                              "audioIdMask",
-                                              "ptzParams"}));
+    EXPECT_EQ(keys, (std::vector<std::string>{
+                        "alarmId", "name", "alarmType", "enable", "triAlarms", "interval", "email_interval",
+                        "email_pic_enable", "tri_channels_pic", "ptz_interval", "alarmout_interval", "triChannels",
+                        "triSnapshot", "effective", "audible", "email", "ptz", "triChnAlarms", "white", "whiteInfo",
+                        "white_interval", "audioId", "audioIdMask", "ptzParams"}));
     const struct {
         const char* key;
         std::string json;
@@ -170,9 +146,7 @@ TEST_F(Inputs, FullPageStoresTheActionsAndReadsThemBack) {
         {"whiteInfo", "[ { \"chnid\": 3, \"mode\": 1, \"time\": 30 } ]"},
         {"white_interval", "11"},
         {"audioId", "2"},
-        {"ptzParams",
-         "[ { \"acto_ptz_channel\": 2, \"acto_ptz_type\": 1, \"acto_ptz_preset\": 4, \"acto_ptz_patrol\": 0 "
-         "} ]"},
+        {"ptzParams", "[ { \"acto_ptz_channel\": 2, \"acto_ptz_type\": 1, \"acto_ptz_preset\": 4, \"acto_ptz_patrol\": 0 } ]"},
     };
     for (const auto& w : want) EXPECT_EQ(json_object_to_json_string(req_member(obj, w.key)), w.json) << w.key;
     EXPECT_EQ(first_slots(req_member(obj, "effective")), "00:00-12:00/5 -/0 -/0 -/0 -/0 -/0 -/0 -/0");
@@ -195,13 +169,11 @@ TEST_F(Inputs, FullPageCopiesTheActionsToTheListedInputs) {
     for (int id = 0; id < alarm_in_count; ++id) stored_input(id);
     alarm_in_record untouched[alarm_in_count];
     for (int id = 0; id < alarm_in_count; ++id) untouched[id] = input(id);
-    ASSERT_EQ(
-        post(
-            "/6027",
-            R"({"alarmId": 1, "name": "Source", "alarmType": 0, "copyCnt": 5, "copyChn": [3, 5, 1, 16, 63], )" +
-                full_dialog + "}")
-            .out,
-        text_reply("OK"));
+    ASSERT_EQ(post("/6027",
+                            R"({"alarmId": 1, "name": "Source", "alarmType": 0, "copyCnt": 5, "copyChn": [3, 5, 1, 16, 63], )" +
+                                full_dialog + "}")
+                  .out,
+              text_reply("OK"));
     alarm_in_record source = input(1);
     for (int id : {3, 5}) {
         alarm_in_record got = input(id);
@@ -226,15 +198,14 @@ TEST_F(Inputs, FullPageCopiesTheActionsToTheListedInputs) {
         EXPECT_EQ(got.white_interval, 11) << "input " << id;
         EXPECT_STREQ(got.name, "Door") << "input " << id;
         EXPECT_TRUE(same_bytes(stored_schedule(SCHED_ALARMIN_EFFECTIVE, id),
-                               stored_schedule(SCHED_ALARMIN_EFFECTIVE, 1)))
+                                  stored_schedule(SCHED_ALARMIN_EFFECTIVE, 1)))
             << "input " << id;
         ptz_action ptz[action_list_len];
         int count = 0;
         ASSERT_EQ(read_ptz_params(TQDB_FILE, ptz, 0, id, &count), 0) << "input " << id;
         EXPECT_EQ(ptz[0].event_channel, id);
         led_entry led[action_list_len];
-        ASSERT_EQ(read_whiteled_params(TQDB_FILE, led, "alarm_in_white_led_params", id, &count), 0)
-            << "input " << id;
+        ASSERT_EQ(read_whiteled_params(TQDB_FILE, led, "alarm_in_white_led_params", id, &count), 0) << "input " << id;
         EXPECT_EQ(led[0].chnid, 3);
     }
     for (int id : {0, 2, 4, 6, 15}) EXPECT_TRUE(same_bytes(input(id), untouched[id])) << "input " << id;

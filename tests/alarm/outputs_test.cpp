@@ -25,8 +25,7 @@ TEST_F(Outputs, OneOutputWithItsSchedule) {
     ASSERT_EQ(write_alarm_out_schedule(TQDB_FILE, &sched, 1), 0);
     json_ref obj = json_body(post("/6021", R"({"alarmId": 1})"));
     ASSERT_TRUE(obj);
-    const std::string head =
-        R"({ "id": 1, "name": "Siren", "type": 1, "enable": 1, "durationTime": 20, "effective": [ )";
+    const std::string head = R"({ "id": 1, "name": "Siren", "type": 1, "enable": 1, "durationTime": 20, "effective": [ )";
     EXPECT_EQ(std::string(json_object_to_json_string(obj.get())).substr(0, head.size()), head);
     EXPECT_EQ(first_slots(req_member(obj, "effective")),
               "08:00-18:00/1 -/0 -/0 -/0 -/0 -/0 -/0 00:00-23:59/2");
@@ -45,8 +44,7 @@ TEST_F(Outputs, EditCopiesToTheListedOutputsOnly) {
     cgi_result res = cgi_post_json(
         root, "/6022",
         R"({"alarmId": 0, "name": "Hall", "type": 1, "durationTime": 60, "enable": 1, "copyCnt": 4, "copyChn": [0, 2, 7, -1],
-            "dialog": {"effective": )" +
-            schedule_request({{3, 0, "09:00", "17:00", 4}}) + "}}");
+            "dialog": {"effective": )" + schedule_request({{3, 0, "09:00", "17:00", 4}}) + "}}");
     EXPECT_EQ(res.out, text_reply("OK"));
 
     week_schedule new_sched = schedule_with({{3, 0, "09:00", "17:00", 4}});
@@ -87,25 +85,16 @@ TEST_F(Outputs, EditWithoutCopiesOrFields) {
         std::string body, reply;
         std::vector<int32_t> ids;  // messages sent
         uint64_t log_mask;
-        const char* name;  // output 3 afterwards
+        const char* name;           // output 3 afterwards
         int duration;
     } rows[] = {
         // Only the members given change; no list, no copies.
-        {__LINE__, R"({"alarmId": 3, "durationTime": 15})", text_reply("OK"), {1405, 3509}, 8, "Strobe", 15},
-        {__LINE__,
-         R"({"alarmId": 3, "copyCnt": 0, "copyChn": [1]})",
-         text_reply("OK"),
-         {1405, 3509},
-         8,
-         "Strobe",
-         9},
-        {__LINE__,
-         R"({"alarmId": 3, "copyCnt": 1, "copyChn": [3]})",
-         text_reply("OK"),
-         {1405, 3509},
-         8,
-         "Strobe",
-         9},
+        {__LINE__, R"({"alarmId": 3, "durationTime": 15})", text_reply("OK"), {1405, 3509}, 8,
+         "Strobe", 15},
+        {__LINE__, R"({"alarmId": 3, "copyCnt": 0, "copyChn": [1]})", text_reply("OK"),
+         {1405, 3509}, 8, "Strobe", 9},
+        {__LINE__, R"({"alarmId": 3, "copyCnt": 1, "copyChn": [3]})", text_reply("OK"),
+         {1405, 3509}, 8, "Strobe", 9},
         // Refused: no output changes, nothing is sent.
         {__LINE__, R"({"alarmId": 4, "name": "x"})", text_reply("CGI ERROR"), {}, 0, "Strobe", 9},
         {__LINE__, R"({"name": "x"})", text_reply("CGI ERROR"), {}, 0, "Strobe", 9},
@@ -121,8 +110,7 @@ TEST_F(Outputs, EditWithoutCopiesOrFields) {
         auto msgs = sent(r.ids.size());
         EXPECT_EQ(ids_of(msgs), r.ids) << "row at line " << r.line;
         if (msgs.size() == 2) {
-            EXPECT_EQ(coresim::bytes(msgs[1].payload.begin() + 672, msgs[1].payload.end()),
-                      mask_bytes(r.log_mask))
+            EXPECT_EQ(coresim::bytes(msgs[1].payload.begin() + 672, msgs[1].payload.end()), mask_bytes(r.log_mask))
                 << "row at line " << r.line;
         }
     }

@@ -1,9 +1,10 @@
 // The event action model on motion: the action page as a partial update,
 // the full read-back, and the save-and-copy page with its camera messages.
+#include "tests/event/event_cases.h"
+
 #include "platform/oplog_record.h"
 #include "platform/tqdb/rec_system.h"
 #include "platform/tqdb/sched_store.h"
-#include "tests/event/event_cases.h"
 
 namespace evtest {
 namespace {
@@ -42,9 +43,7 @@ void seed_schedules(int chn) {
     ASSERT_EQ(write_whiteled_effective_schedule(TQDB_FILE, &s[4], &key), 0);
 }
 
-std::string slot_json(const char* start, int action) {
-    return schedule_json({{2, 1, start, "12:00", action}});
-}
+std::string slot_json(const char* start, int action) { return schedule_json({{2, 1, start, "12:00", action}}); }
 
 TEST_F(Actions, FullReadShowsTheRecordSchedulesListsAndSoundSlots) {
     seed_motion(4);
@@ -81,15 +80,9 @@ TEST_F(Actions, FullReadShowsTheRecordSchedulesListsAndSoundSlots) {
         {"audioId", "5"},
         {"audioIdMask", "9"},
         {"ptzParams", "[ " +
-                          spaced({{"acto_ptz_channel", "2"},
-                                  {"acto_ptz_type", "1"},
-                                  {"acto_ptz_preset", "7"},
-                                  {"acto_ptz_patrol", "0"}}) +
+                          spaced({{"acto_ptz_channel", "2"}, {"acto_ptz_type", "1"}, {"acto_ptz_preset", "7"}, {"acto_ptz_patrol", "0"}}) +
                           ", " +
-                          spaced({{"acto_ptz_channel", "5"},
-                                  {"acto_ptz_type", "3"},
-                                  {"acto_ptz_preset", "0"},
-                                  {"acto_ptz_patrol", "0"}}) +
+                          spaced({{"acto_ptz_channel", "5"}, {"acto_ptz_type", "3"}, {"acto_ptz_preset", "0"}, {"acto_ptz_patrol", "0"}}) +
                           " ]"},
     });
     EXPECT_EQ(post("/6010", "{\"chnid\": 4}").out, json_reply(want));
@@ -113,8 +106,7 @@ TEST_F(Actions, ActionPageAppliesOnlyTheMembersItCarries) {
         void (*change)(motion_record&);
     } rows[] = {
         {__LINE__, "\"audioId\": 8", [](motion_record& m) { m.audio_id = 8; }},
-        {__LINE__, "\"triChnAlarms\": [\"111\"]",
-         [](motion_record& m) { set_text(m.tri_chn_alarms[0], "111"); }},
+        {__LINE__, "\"triChnAlarms\": [\"111\"]", [](motion_record& m) { set_text(m.tri_chn_alarms[0], "111"); }},
         {__LINE__, "\"triChnAlarms\": [7, \"" + channel_text({63}) + "1\"]",
          [](motion_record& m) { set_text(m.tri_chn_alarms[1], channel_text({63})); }},
         {__LINE__, "\"triChannels\": \"1001\", \"enable\": 0, \"triAlarms\": 1, \"interval\": 2",
@@ -137,8 +129,7 @@ TEST_F(Actions, ActionPageAppliesOnlyTheMembersItCarries) {
              m.white_interval = 6;
          }},
         // Members the action page does not own.
-        {__LINE__,
-         "\"sensitivity\": 1, \"enableMS\": 1, \"motionTable\": \"x\", \"email_enable\": 0, \"chnid2\": 1",
+        {__LINE__, "\"sensitivity\": 1, \"enableMS\": 1, \"motionTable\": \"x\", \"email_enable\": 0, \"chnid2\": 1",
          [](motion_record&) {}},
         // Only the white-light list: the record is not rewritten.
         {__LINE__, "\"whiteInfo\": [[9, 1, 5]]", [](motion_record&) {}},
@@ -163,8 +154,7 @@ TEST_F(Actions, ActionPageAppliesOnlyTheMembersItCarries) {
 TEST_F(Actions, ActionPageWritesEachScheduleGivenAndKeepsTheOthers) {
     seed_schedules(11);
     std::string body = "{\"chnid\": 11, \"audible\": " + schedule_request({{0, 0, "a", "b", 6}}) +
-                       ", \"white\": " + schedule_request({{1, 1, "c", "d", 7}}) +
-                       ", \"ptzParams\": [{\"acto_ptz_channel\": 3}]}";
+                       ", \"white\": " + schedule_request({{1, 1, "c", "d", 7}}) + ", \"ptzParams\": [{\"acto_ptz_channel\": 3}]}";
     EXPECT_EQ(post("/6117", body).out, text_reply("OK"));
     EXPECT_EQ(cgi_get(root, "/6011", "11").out, json_reply(schedule_json({{0, 0, "a", "b", 6}})));
     EXPECT_EQ(cgi_get(root, "/6153", "11").out, json_reply(slot_json("01:00", 1)));
@@ -198,8 +188,7 @@ TEST_F(Actions, SaveAndCopyAppliesTheDialogCopiesEverythingAndTellsTheCameras) {
     seed_schedules(2);
     motion_record other = seed_motion(30);  // not listed: untouched
     std::string body =
-        "{\"chnid\": 2, \"dialog\": {\"audioId\": 9, \"ptzParams\": [{\"acto_ptz_channel\": 8, "
-        "\"acto_ptz_type\": 2,"
+        "{\"chnid\": 2, \"dialog\": {\"audioId\": 9, \"ptzParams\": [{\"acto_ptz_channel\": 8, \"acto_ptz_type\": 2,"
         " \"acto_ptz_patrol\": 1}]}, \"sensitivity\": 8, \"enableMS\": 1, \"motionTable\": \"abc\","
         " \"copyCnt\": 3, \"copyChn\": [4, 70, 9, 12]}";
     EXPECT_EQ(post("/6112", body).out, text_reply("OK"));
@@ -251,9 +240,8 @@ TEST_F(Actions, SaveAndCopyAppliesTheDialogCopiesEverythingAndTellsTheCameras) {
 
 TEST_F(Actions, SaveAndCopyWithoutCopiesStillSavesAndSendsEmptyLists) {
     motion_record src = seed_motion(3);
-    EXPECT_EQ(post("/6112",
-                   "{\"chnid\": 3, \"dialog\": {\"interval\": 99}, \"copyCnt\": 0,"
-                   " \"copyChn\": [4], \"enableMS\": 0}")
+    EXPECT_EQ(post("/6112", "{\"chnid\": 3, \"dialog\": {\"interval\": 99}, \"copyCnt\": 0,"
+                                           " \"copyChn\": [4], \"enableMS\": 0}")
                   .out,
               text_reply("OK"));
     src.interval = 99;
@@ -285,7 +273,7 @@ TEST_F(Actions, DialogPtzListGoesToTheChannelAndKindItNames) {
                 ASSERT_EQ(write_ptz_params_all(TQDB_FILE, none, kind, chn), 0);
             }
         EXPECT_EQ(post("/6112", "{\"chnid\": 6, \"dialog\": {\"ptzParams\": [{\"acto_ptz_channel\": 4}]" +
-                                    r.members + "}}")
+                                                   r.members + "}}")
                       .out,
                   text_reply("OK"))
             << r.line;
@@ -294,8 +282,7 @@ TEST_F(Actions, DialogPtzListGoesToTheChannelAndKindItNames) {
                 ptz_action ptz[action_list_len];
                 int count = 0;
                 read_ptz_params(TQDB_FILE, ptz, kind, chn, &count);
-                EXPECT_EQ(count, kind == r.kind && chn == r.chn ? 1 : 0)
-                    << r.line << " kind " << kind << " chn " << chn;
+                EXPECT_EQ(count, kind == r.kind && chn == r.chn ? 1 : 0) << r.line << " kind " << kind << " chn " << chn;
             }
     }
 }

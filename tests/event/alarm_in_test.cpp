@@ -1,8 +1,9 @@
 // The alarm-input pages of the events module: batches over the listed
 // inputs (0..15 only), the trigger page with its log entry, the PTZ copy and
 // the inputs' schedules.
-#include "platform/tqdb/rec_alarm.h"
 #include "tests/event/event_cases.h"
+
+#include "platform/tqdb/rec_alarm.h"
 
 namespace evtest {
 namespace {
@@ -45,12 +46,7 @@ TEST_F(AlarmInputs, BatchPagesSetTheListedInputsAndCopyTheSchedule) {
         void (*change)(alarm_in_record&);
         int (*read)(const char*, week_schedule*, int);
     } rows[] = {
-        {__LINE__, "/6125", "",
-         [](alarm_in_record& a) {
-             a.enable = 0;
-             a.interval = 7;
-         },
-         read_alarmin_audible_schedule},
+        {__LINE__, "/6125", "", [](alarm_in_record& a) { a.enable = 0; a.interval = 7; }, read_alarmin_audible_schedule},
         {__LINE__, "/6126", ", \"triSnapshot\": \"" + channel_text({5}) + "11\"",
          [](alarm_in_record& a) {
              a.email_mode = 0;
@@ -63,8 +59,7 @@ TEST_F(AlarmInputs, BatchPagesSetTheListedInputsAndCopyTheSchedule) {
         fresh_case();
         alarm_in_record a = seed_input(2), b = seed_input(15), keep = seed_input(3);
         std::string body = "{\"schedule\": " + schedule_request({{0, 3, "i", "j", 2}}) +
-                           ", \"enable\": 0, \"interval\": 7, \"cnt\": 4, \"chnid\": [2, 16, 63, 15]" +
-                           r.extra + "}";
+                           ", \"enable\": 0, \"interval\": 7, \"cnt\": 4, \"chnid\": [2, 16, 63, 15]" + r.extra + "}";
         EXPECT_EQ(post(r.code, body).out, text_reply("OK")) << r.line;
         r.change(a);
         r.change(b);
@@ -92,11 +87,7 @@ TEST_F(AlarmInputs, TriggerPageCopiesTheEffectiveScheduleAndSetsTheTargetOfItsTy
         int type;
         void (*change)(alarm_in_record&);
     } rows[] = {
-        {__LINE__, 0,
-         [](alarm_in_record& a) {
-             set_text(a.tri_channels, "0011");
-             a.tri_channels_mask = 0xC;
-         }},
+        {__LINE__, 0, [](alarm_in_record& a) { set_text(a.tri_channels, "0011"); a.tri_channels_mask = 0xC; }},
         {__LINE__, 1, [](alarm_in_record& a) { a.tri_alarms = 9; }},
     };
     for (const row& r : rows) {
@@ -108,8 +99,7 @@ TEST_F(AlarmInputs, TriggerPageCopiesTheEffectiveScheduleAndSetsTheTargetOfItsTy
         r.change(a);
         EXPECT_TRUE(same_bytes(input(4), a)) << r.line;
         EXPECT_TRUE(same_bytes(input(1), src)) << r.line;
-        EXPECT_EQ(cgi_get(root, "/6169", "4").out, json_reply(schedule_json({{4, 0, "eff", "", 0}})))
-            << r.line;
+        EXPECT_EQ(cgi_get(root, "/6169", "4").out, json_reply(schedule_json({{4, 0, "eff", "", 0}}))) << r.line;
         expect_sent({{1415, mask_bytes(1u << 4)}, masked_log(909, 1u << 4)}, r.line);
     }
     fresh_case();
@@ -132,15 +122,12 @@ TEST_F(AlarmInputs, SchedulesAndPtzCopyStayWithinTheSixteenInputs) {
     ptz[0] = {3, 2, 0, 1, 1, 0, 0};
     ASSERT_EQ(write_ptz_params_all(TQDB_FILE, ptz, 0, 3), 0);
     EXPECT_EQ(post("/6167", "{\"camId\": 3, \"cnt\": 2, \"chnid\": [9, 20], \"schedule\": " +
-                                schedule_request({{0, 0, "z", "", 0}}) + "}")
+                                               schedule_request({{0, 0, "z", "", 0}}) + "}")
                   .out,
               text_reply("OK"));
     EXPECT_EQ(post("/6161", "{\"type\": 0, \"chn_id\": 9}").out,
               json_reply("{ \"ptzInfo\": [ " +
-                         spaced({{"acto_ptz_channel", "2"},
-                                 {"acto_ptz_type", "1"},
-                                 {"acto_ptz_preset", "1"},
-                                 {"acto_ptz_patrol", "0"}}) +
+                         spaced({{"acto_ptz_channel", "2"}, {"acto_ptz_type", "1"}, {"acto_ptz_preset", "1"}, {"acto_ptz_patrol", "0"}}) +
                          " ] }"));
     EXPECT_EQ(cgi_get(root, "/6168", "9").out, json_reply(schedule_json({{0, 0, "z", "", 0}})));
     ptz_action none[action_list_len];

@@ -10,7 +10,7 @@
 #include "platform/tqdb/rec_action.h"
 #include "platform/tqdb/rec_event.h"
 #include "tests/harness/event_forms.h"
-#include "tests/harness/exchange_case.h"
+#include "tests/harness/store_case.h"
 
 namespace evtest {
 
@@ -34,7 +34,7 @@ inline msg masked_log(int32_t parameter, uint64_t mask, int32_t chan_no = 0) {
     return {3509, b};
 }
 
-class EventTest : public exchange_case {
+class EventTest : public store_case {
 protected:
     motion_record motion(int chn) {
         motion_record rec;

@@ -1,12 +1,12 @@
 // The record side of the event action model, in process: how JSON members
 // reach record fields for any event source's record.
+#include "modules/common/event_action.h"
+#include "front/json_req.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
-
-#include "front/json_req.h"
-#include "modules/common/event_action.h"
 
 namespace {
 
@@ -55,30 +55,15 @@ TEST(EventFields, MembersPresentFillTheirFieldsAndAbsentOnesKeepThem) {
         {__LINE__, "{}", false, [](sample_record&) {}},
         {__LINE__, "{\"interval\": null, \"other\": 3}", false, [](sample_record&) {}},
         {__LINE__, "{\"interval\": 9}", true, [](sample_record& r) { r.interval = 9; }},
-        {__LINE__, "{\"note\": \"a much longer note\"}", true,
-         [](sample_record& r) { std::strcpy(r.note, "a much l"); }},
+        {__LINE__, "{\"note\": \"a much longer note\"}", true, [](sample_record& r) { std::strcpy(r.note, "a much l"); }},
         {__LINE__, "{\"triChannels\": \"1101\"}", true,
-         [](sample_record& r) {
-             std::strcpy(r.channels, "1101");
-             r.mask = 0xB;
-         }},
+         [](sample_record& r) { std::strcpy(r.channels, "1101"); r.mask = 0xB; }},
         {__LINE__, "{\"triChannels\": \"" + std::string(36, '0') + "1\"}", true,
-         [](sample_record& r) {
-             std::memset(r.channels, 0, 65);
-             std::memset(r.channels, '0', 36);
-             r.channels[36] = '1';
-             r.mask = 0;
-         }},
-        {__LINE__, "{\"triChnAlarms\": [\"111\"]}", true,
-         [](sample_record& r) { std::strcpy(r.pair[0], "111"); }},
-        {__LINE__, "{\"triChnAlarms\": [1, \"0\", \"9\"]}", true,
-         [](sample_record& r) { std::strcpy(r.pair[1], "0"); }},
+         [](sample_record& r) { std::memset(r.channels, 0, 65); std::memset(r.channels, '0', 36); r.channels[36] = '1'; r.mask = 0; }},
+        {__LINE__, "{\"triChnAlarms\": [\"111\"]}", true, [](sample_record& r) { std::strcpy(r.pair[0], "111"); }},
+        {__LINE__, "{\"triChnAlarms\": [1, \"0\", \"9\"]}", true, [](sample_record& r) { std::strcpy(r.pair[1], "0"); }},
         {__LINE__, "{\"triChnAlarms\": \"11\"}", false, [](sample_record&) {}},
-        {__LINE__, "{\"modeInterval\": 4}", true,
-         [](sample_record& r) {
-             r.interval = 4;
-             r.enable = 2;
-         }},
+        {__LINE__, "{\"modeInterval\": 4}", true, [](sample_record& r) { r.interval = 4; r.enable = 2; }},
     };
     for (const row& r : rows) {
         sample_record rec = stored(), want = stored();

@@ -1,8 +1,9 @@
 // Motion detection pages end to end: basic settings and their camera
 // messages, the pages that check the stored rows, e-mail and target fields,
 // schedules, and the camera's motion area.
-#include "platform/tqdb/sched_store.h"
 #include "tests/event/event_cases.h"
+
+#include "platform/tqdb/sched_store.h"
 
 namespace evtest {
 namespace {
@@ -38,30 +39,15 @@ std::string basic(int enable_ms) {
 }
 
 TEST_F(Motion, BasicSaveChangesOnlyItsFieldsAndTellsTheCameraInOrder) {
+    const msg changed = {1403, int_bytes({5})}, area = {3207, area_message("grid-a", 6, 5)};
     struct row {
         int line;
         int enable_ms;
         std::vector<msg> sent;
     } rows[] = {
-        {__LINE__,
-         1,
-         {{1403, int_bytes({5})},
-          {3207, area_message("grid-a", 6, 5)},
-          {3212, mode_message(5, 1)},
-          {3209, all_day(5)},
-          event_log(909, 6)}},
-        {__LINE__,
-         0,
-         {{1403, int_bytes({5})},
-          {3207, area_message("grid-a", 6, 5)},
-          {3212, mode_message(5, 0)},
-          event_log(909, 6)}},
-        {__LINE__,
-         7,
-         {{1403, int_bytes({5})},
-          {3207, area_message("grid-a", 6, 5)},
-          {3212, mode_message(5, 0)},
-          event_log(909, 6)}},
+        {__LINE__, 1, {changed, area, {3212, mode_message(5, 1)}, {3209, all_day(5)}, event_log(909, 6)}},
+        {__LINE__, 0, {changed, area, {3212, mode_message(5, 0)}, event_log(909, 6)}},
+        {__LINE__, 7, {changed, area, {3212, mode_message(5, 0)}, event_log(909, 6)}},
     };
     for (const row& r : rows) {
         fresh_case();
@@ -76,8 +62,7 @@ TEST_F(Motion, BasicSaveChangesOnlyItsFieldsAndTellsTheCameraInOrder) {
         want.interval = 40;
         set_text(want.motion_table, "grid-a");
         want.enable_ms = r.enable_ms;
-        EXPECT_TRUE(same_bytes(motion(5), want))
-            << "e-mail, alarm, PTZ and white fields kept; line " << r.line;
+        EXPECT_TRUE(same_bytes(motion(5), want)) << "e-mail, alarm, PTZ and white fields kept; line " << r.line;
 
         expect_sent(r.sent, r.line);
     }
@@ -88,26 +73,18 @@ TEST_F(Motion, BasicSaveRefusesAnInvalidRequestWithoutAnyEffect) {
     motion_record five = seed_motion(5);
     const char* const bodies[] = {
         "{\"camId\": 5, \"sensitivity\": 6, \"triChannels\": \"1\", \"motionTable\": \"g\", \"enableMS\": 0}",
-        "{\"camId\": 5, \"enable\": 3, \"sensitivity\": 6, \"triChannels\": \"1\", \"motionTable\": \"g\", "
-        "\"enableMS\": 0}",
-        "{\"camId\": 5, \"enable\": -1, \"sensitivity\": 6, \"triChannels\": \"1\", \"motionTable\": \"g\", "
-        "\"enableMS\": 0}",
+        "{\"camId\": 5, \"enable\": 3, \"sensitivity\": 6, \"triChannels\": \"1\", \"motionTable\": \"g\", \"enableMS\": 0}",
+        "{\"camId\": 5, \"enable\": -1, \"sensitivity\": 6, \"triChannels\": \"1\", \"motionTable\": \"g\", \"enableMS\": 0}",
         "{\"camId\": 5, \"enable\": 1, \"triChannels\": \"1\", \"motionTable\": \"g\", \"enableMS\": 0}",
-        "{\"camId\": 5, \"enable\": 1, \"sensitivity\": -1, \"triChannels\": \"1\", \"motionTable\": \"g\", "
-        "\"enableMS\": 0}",
+        "{\"camId\": 5, \"enable\": 1, \"sensitivity\": -1, \"triChannels\": \"1\", \"motionTable\": \"g\", \"enableMS\": 0}",
         "{\"camId\": 5, \"enable\": 1, \"sensitivity\": 6, \"motionTable\": \"g\", \"enableMS\": 0}",
-        "{\"camId\": 5, \"enable\": 1, \"sensitivity\": 6, \"triChannels\": \"1\", \"triAlarms\": -1, "
-        "\"motionTable\": \"g\", \"enableMS\": 0}",
-        "{\"camId\": 5, \"enable\": 1, \"sensitivity\": 6, \"triChannels\": \"1\", \"interval\": -2, "
-        "\"motionTable\": \"g\", \"enableMS\": 0}",
+        "{\"camId\": 5, \"enable\": 1, \"sensitivity\": 6, \"triChannels\": \"1\", \"triAlarms\": -1, \"motionTable\": \"g\", \"enableMS\": 0}",
+        "{\"camId\": 5, \"enable\": 1, \"sensitivity\": 6, \"triChannels\": \"1\", \"interval\": -2, \"motionTable\": \"g\", \"enableMS\": 0}",
         "{\"camId\": 5, \"enable\": 1, \"sensitivity\": 6, \"triChannels\": \"1\", \"enableMS\": 0}",
         "{\"camId\": 5, \"enable\": 1, \"sensitivity\": 6, \"triChannels\": \"1\", \"motionTable\": \"g\"}",
-        "{\"camId\": -1, \"enable\": 1, \"sensitivity\": 6, \"triChannels\": \"1\", \"motionTable\": \"g\", "
-        "\"enableMS\": 0}",
-        "{\"camId\": 64, \"enable\": 1, \"sensitivity\": 6, \"triChannels\": \"1\", \"motionTable\": \"g\", "
-        "\"enableMS\": 0}",
-        "{\"enable\": 1, \"sensitivity\": 6, \"triChannels\": \"1\", \"motionTable\": \"g\", \"enableMS\": "
-        "0}",
+        "{\"camId\": -1, \"enable\": 1, \"sensitivity\": 6, \"triChannels\": \"1\", \"motionTable\": \"g\", \"enableMS\": 0}",
+        "{\"camId\": 64, \"enable\": 1, \"sensitivity\": 6, \"triChannels\": \"1\", \"motionTable\": \"g\", \"enableMS\": 0}",
+        "{\"enable\": 1, \"sensitivity\": 6, \"triChannels\": \"1\", \"motionTable\": \"g\", \"enableMS\": 0}",
         "camId=5&enable=1",
         "",
     };
@@ -119,17 +96,14 @@ TEST_F(Motion, BasicSaveRefusesAnInvalidRequestWithoutAnyEffect) {
 
 TEST_F(Motion, MotionTableIsCutToFitTheRecordAndTheCameraMap) {
     std::string grid(400, 'g');
-    std::string body =
-        "{\"camId\": 1, \"enable\": 1, \"sensitivity\": 2, \"triChannels\": \"\", \"motionTable\": \"" +
-        grid + "\", \"enableMS\": 0}";
+    std::string body = "{\"camId\": 1, \"enable\": 1, \"sensitivity\": 2, \"triChannels\": \"\", \"motionTable\": \"" +
+                       grid + "\", \"enableMS\": 0}";
     EXPECT_EQ(post("/6012", body).out, text_reply("OK"));
     motion_record m = motion(1);
     EXPECT_EQ(std::string(m.motion_table, sizeof m.motion_table), grid.substr(0, 367) + '\0');
     EXPECT_EQ(m.interval, 0);
 
-    expect_sent({any_payload(1403),
-                 {3207, area_message(grid.substr(0, 299), 2, 1)},
-                 any_payload(3212),
+    expect_sent({any_payload(1403), {3207, area_message(grid.substr(0, 299), 2, 1)}, any_payload(3212),
                  any_payload(3485)},
                 __LINE__);
 }
@@ -185,11 +159,10 @@ TEST_F(Motion, OneTargetFieldPageChangesTheFieldItsTypeNames) {
 TEST_F(Motion, ChannelPagesRefuseAChannelOutside0To63WithoutTouchingChannel0) {
     motion_record zero = seed_motion(0);
     for (const char* code : {"/6118", "/6119", "/6013", "/6152", "/6159"}) {
-        for (const char* body :
-             {"{\"camId\": 64, \"type\": 2, \"triAlarms\": 1, \"enable\": 1, \"interval\": 9}",
-              "{\"camId\": -1, \"type\": 2, \"triAlarms\": 1, \"enable\": 1}",
-              "{\"camId\": 4096, \"type\": 1, \"triChannels\": \"1\", \"interval\": 9}",
-              "{\"type\": 2, \"triAlarms\": 1, \"enable\": 1, \"interval\": 9}"}) {
+        for (const char* body : {"{\"camId\": 64, \"type\": 2, \"triAlarms\": 1, \"enable\": 1, \"interval\": 9}",
+                                 "{\"camId\": -1, \"type\": 2, \"triAlarms\": 1, \"enable\": 1}",
+                                 "{\"camId\": 4096, \"type\": 1, \"triChannels\": \"1\", \"interval\": 9}",
+                                 "{\"type\": 2, \"triAlarms\": 1, \"enable\": 1, \"interval\": 9}"}) {
             std::string full = std::string(body).substr(0, std::strlen(body) - 1) +
                                ", \"schedule\": " + schedule_request({{0, 0, "01:00", "02:00", 1}}) + "}";
             EXPECT_EQ(post(code, full).out, text_reply("CGI ERROR")) << code << " " << body;
@@ -198,8 +171,7 @@ TEST_F(Motion, ChannelPagesRefuseAChannelOutside0To63WithoutTouchingChannel0) {
     }
     EXPECT_TRUE(same_bytes(motion(0), zero));
     for (int (*read)(const char*, week_schedule*, int) :
-         {read_motion_schedule, read_motion_effective_schedule, read_motion_ptz_schedule,
-          read_motion_email_schedule}) {
+         {read_motion_schedule, read_motion_effective_schedule, read_motion_ptz_schedule, read_motion_email_schedule}) {
         week_schedule s;
         EXPECT_NE(read(TQDB_FILE, &s, 0), 0);
     }
@@ -240,11 +212,9 @@ TEST_F(Motion, ScheduleSettersStoreWhatTheirGettersAnswer) {
     for (const row& r : rows) {
         fresh_case();
         std::string body = "{\"camId\": 12, \"schedule\": " +
-                           schedule_request({{0, 0, "00:00", "23:59", 1}, {7, 11, long_start, "24:00", 2}}) +
-                           "}";
+                           schedule_request({{0, 0, "00:00", "23:59", 1}, {7, 11, long_start, "24:00", 2}}) + "}";
         EXPECT_EQ(post(r.setter, body).out, text_reply("OK")) << r.line;
-        std::string want =
-            schedule_json({{0, 0, "00:00", "23:59", 1}, {7, 11, long_start.substr(0, 31), "24:00", 2}});
+        std::string want = schedule_json({{0, 0, "00:00", "23:59", 1}, {7, 11, long_start.substr(0, 31), "24:00", 2}});
         if (r.getter) {
             EXPECT_EQ(cgi_get(root, r.getter, "12").out, json_reply(want)) << r.line;
             EXPECT_EQ(cgi_get(root, r.getter, "13").out, json_reply(schedule_json())) << r.line;
@@ -269,8 +239,7 @@ TEST_F(Motion, ScheduleSettersStoreWhatTheirGettersAnswer) {
 TEST_F(Motion, PagesCheckedAgainstTheStoredRowsRefuseChannelsBeyondThem) {
     for (int chn = 40; chn < 64; ++chn) ASSERT_EQ(delete_motion(TQDB_FILE, chn), 0);
     motion_record want = seed_motion(7);
-    const char* const refused[] = {"{\"camId\": 40, \"sensitivity\": 1}",
-                                   "{\"camId\": -1, \"sensitivity\": 1}",
+    const char* const refused[] = {"{\"camId\": 40, \"sensitivity\": 1}", "{\"camId\": -1, \"sensitivity\": 1}",
                                    "{\"camId\": 64, \"sensitivity\": 1}", "{\"sensitivity\": 1}", "[]"};
     for (const char* code : {"/6113", "/6114"}) {
         for (const char* body : refused) EXPECT_EQ(post(code, body).out, "") << code << body;
@@ -279,9 +248,8 @@ TEST_F(Motion, PagesCheckedAgainstTheStoredRowsRefuseChannelsBeyondThem) {
     }
     EXPECT_TRUE(sent().empty());
 
-    std::string plan =
-        "{\"camId\": 7, \"sensitivity\": 9, \"enableMS\": 1, \"interval\": 15, \"schedule\": " +
-        schedule_request({{3, 0, "06:00", "07:00", 4}}) + "}";
+    std::string plan = "{\"camId\": 7, \"sensitivity\": 9, \"enableMS\": 1, \"interval\": 15, \"schedule\": " +
+                       schedule_request({{3, 0, "06:00", "07:00", 4}}) + "}";
     EXPECT_EQ(post("/6113", plan).out, text_reply("OK"));
     want.sensitivity = 9;
     want.enable_ms = 1;
@@ -290,8 +258,7 @@ TEST_F(Motion, PagesCheckedAgainstTheStoredRowsRefuseChannelsBeyondThem) {
     week_schedule s;
     ASSERT_EQ(read_motion_schedule(TQDB_FILE, &s, 7), 0);
     EXPECT_STREQ(s.days[3].slots[0].start_time, "06:00");
-    expect_sent({any_payload(1403), any_payload(1403), {3212, mode_message(7, 1)}, {3209, all_day(7)}},
-                __LINE__);
+    expect_sent({any_payload(1403), any_payload(1403), {3212, mode_message(7, 1)}, {3209, all_day(7)}}, __LINE__);
     fresh_case();
 
     EXPECT_EQ(post("/6114", "{\"camId\": 7, \"triChannels\": \"11\", \"enableMS\": 0}").out,
@@ -307,24 +274,17 @@ TEST_F(Motion, PagesCheckedAgainstTheStoredRowsRefuseChannelsBeyondThem) {
 
 TEST_F(Motion, CameraMotionAreaComesFromTheCoresAnswer) {
     // The map has no terminator: it is cut at the field.
-    answer(3206, record(332)
-                     .i32(0, 1)
-                     .text(4, std::string(300, 'm'))
-                     .i32(304, 4)
-                     .i32(308, 9)
-                     .i32(312, -2)
-                     .i32(316, 3)
-                     .i32(320, 5)
-                     .i32(324, 6)
-                     .i32(328, 7));
-    EXPECT_EQ(post("/6098", "{\"id\": 9}").out, json_reply(spaced({{"map", jstr(std::string(300, 'm'))},
-                                                                   {"sensitivity", "4"},
-                                                                   {"result", "-2"},
-                                                                   {"enable", "1"},
-                                                                   {"modelType", "3"},
-                                                                   {"fishdisplay", "5"},
-                                                                   {"fishtransfer", "6"},
-                                                                   {"fishinstall", "7"}})));
+    answer(3206, record(332).i32(0, 1).text(4, std::string(300, 'm')).i32(304, 4).i32(308, 9).i32(312, -2)
+                     .i32(316, 3).i32(320, 5).i32(324, 6).i32(328, 7));
+    EXPECT_EQ(post("/6098", "{\"id\": 9}").out,
+              json_reply(spaced({{"map", jstr(std::string(300, 'm'))},
+                                 {"sensitivity", "4"},
+                                 {"result", "-2"},
+                                 {"enable", "1"},
+                                 {"modelType", "3"},
+                                 {"fishdisplay", "5"},
+                                 {"fishtransfer", "6"},
+                                 {"fishinstall", "7"}})));
     expect_sent({{3206, int_bytes({9})}}, __LINE__);
 }
 

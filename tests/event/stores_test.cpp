@@ -2,12 +2,8 @@
 // be stored is answered as a failure, leaves the database as it was and
 // tells the core daemon nothing; and a change made while another writer
 // holds the same record keeps that writer's change.
-#include <functional>
-
 #include "platform/tqdb/rec_alarm.h"
 #include "tests/event/event_cases.h"
-#include "tests/harness/db_faults.h"
-#include "tests/harness/db_snapshot.h"
 
 namespace evtest {
 namespace {
@@ -35,151 +31,49 @@ const std::string basic =
     R"({"camId": 2, "enable": 0, "sensitivity": 6, "triChannels": "01", "motionTable": "g", "enableMS": 1})";
 
 TEST_F(Stores, AChangeThatCannotBeStoredIsAFailureAndTellsNobody) {
-    struct row {
-        int line;
-        const char* code;
-        std::string body;
-        std::vector<std::string> refused;  // the stores whose writes fail
-        std::string out;
-    } rows[] = {
+    const unstored_row rows[] = {
+        // clang-format off
         {__LINE__, "/6012", basic, {"motion"}, text_failure()},
         {__LINE__, "/6016", R"({"camId": 2, "enable": 0})", {"video_loss"}, text_failure()},
-        {__LINE__,
-         "/6013",
-         R"({"camId": 2, "schedule": )" + sched + "}",
-         {"motion_schedule"},
-         text_failure()},
+        {__LINE__, "/6013", R"({"camId": 2, "schedule": )" + sched + "}", {"motion_schedule"}, text_failure()},
         // The schedule is not kept when the record fails, nor the record when the schedule does.
-        {__LINE__,
-         "/6118",
-         R"({"camId": 2, "enable": 0, "interval": 5, "schedule": )" + sched + "}",
-         {"motion"},
-         text_failure()},
-        {__LINE__,
-         "/6118",
-         R"({"camId": 2, "enable": 0, "interval": 5, "schedule": )" + sched + "}",
-         {"motion_email_schedule"},
-         text_failure()},
-        {__LINE__,
-         "/6017",
-         R"({"camId": 2, "enable": 0, "schedule": )" + sched + "}",
-         {"video_loss"},
-         text_failure()},
-        {__LINE__,
-         "/6170",
-         R"({"camId": 3, "schedule": )" + sched + "}",
-         {"alarmin_effective_schedule"},
-         text_failure()},
-        {__LINE__,
-         "/6113",
-         R"({"camId": 2, "sensitivity": 9, "schedule": )" + sched + "}",
-         {"motion_schedule"},
-         text_failure()},
+        {__LINE__, "/6118", R"({"camId": 2, "enable": 0, "interval": 5, "schedule": )" + sched + "}", {"motion"}, text_failure()},
+        {__LINE__, "/6118", R"({"camId": 2, "enable": 0, "interval": 5, "schedule": )" + sched + "}", {"motion_email_schedule"}, text_failure()},
+        {__LINE__, "/6017", R"({"camId": 2, "enable": 0, "schedule": )" + sched + "}", {"video_loss"}, text_failure()},
+        {__LINE__, "/6170", R"({"camId": 3, "schedule": )" + sched + "}", {"alarmin_effective_schedule"}, text_failure()},
+        {__LINE__, "/6113", R"({"camId": 2, "sensitivity": 9, "schedule": )" + sched + "}", {"motion_schedule"}, text_failure()},
         {__LINE__, "/6114", R"({"camId": 2, "sensitivity": 9})", {"motion"}, text_failure()},
         {__LINE__, "/6119", R"({"camId": 2, "type": 2, "triAlarms": 1})", {"motion"}, text_failure()},
         // The action object is stored whole: schedules, lists and record.
-        {__LINE__,
-         "/6117",
-         R"({"chnid": 2, "audioId": 7, "audible": )" + sched + "}",
-         {"motion"},
-         json_failure()},
-        {__LINE__,
-         "/6117",
-         R"({"chnid": 2, "audioId": 7, "whiteInfo": [[1, 1, 1]]})",
-         {"wled:motion_white_led_params"},
-         json_failure()},
-        {__LINE__,
-         "/6117",
-         R"({"chnid": 2, "audioId": 7, "white": )" + sched + "}",
-         {"whiteled_esche:motion_whiteled_esche"},
-         json_failure()},
+        {__LINE__, "/6117", R"({"chnid": 2, "audioId": 7, "audible": )" + sched + "}", {"motion"}, json_failure()},
+        {__LINE__, "/6117", R"({"chnid": 2, "audioId": 7, "whiteInfo": [[1, 1, 1]]})", {"wled:motion_white_led_params"}, json_failure()},
+        {__LINE__, "/6117", R"({"chnid": 2, "audioId": 7, "white": )" + sched + "}", {"whiteled_esche:motion_whiteled_esche"}, json_failure()},
         // Save and copy: the dialog, the copies and their lists in one.
-        {__LINE__,
-         "/6112",
-         R"({"chnid": 2, "dialog": {"audioId": 9, "ptzParams": [{"acto_ptz_channel": 8}]}, "copyCnt": 1, "copyChn": [4]})",
-         {"ptz_params"},
-         json_failure()},
-        {__LINE__,
-         "/6112",
-         R"({"chnid": 2, "dialog": {"audioId": 9}, "sensitivity": 1, "copyCnt": 1, "copyChn": [4]})",
-         {"motion_audible_schedule"},
-         json_failure()},
-        {__LINE__,
-         "/6095",
-         R"({"chnid": 2, "dialog": {"interval": 3}, "copyCnt": 1, "copyChn": [4]})",
-         {"wled:video_loss_white_led_params"},
-         json_failure()},
-        {__LINE__,
-         "/6121",
-         R"({"schedule": )" + sched + R"(, "enable": 0, "cnt": 1, "chnid": [2]})",
-         {"video_loss"},
-         text_failure()},
+        {__LINE__, "/6112", R"({"chnid": 2, "dialog": {"audioId": 9, "ptzParams": [{"acto_ptz_channel": 8}]}, "copyCnt": 1, "copyChn": [4]})", {"ptz_params"}, json_failure()},
+        {__LINE__, "/6112", R"({"chnid": 2, "dialog": {"audioId": 9}, "sensitivity": 1, "copyCnt": 1, "copyChn": [4]})", {"motion_audible_schedule"}, json_failure()},
+        {__LINE__, "/6095", R"({"chnid": 2, "dialog": {"interval": 3}, "copyCnt": 1, "copyChn": [4]})", {"wled:video_loss_white_led_params"}, json_failure()},
+        {__LINE__, "/6121", R"({"schedule": )" + sched + R"(, "enable": 0, "cnt": 1, "chnid": [2]})", {"video_loss"}, text_failure()},
         {__LINE__, "/6123", R"({"cnt": 1, "chnid": [2], "triAlarms": 3})", {"video_loss"}, text_failure()},
-        {__LINE__,
-         "/6125",
-         R"({"schedule": )" + sched + R"(, "enable": 1, "interval": 9, "cnt": 1, "chnid": [3]})",
-         {"alarm_in"},
-         text_failure()},
-        {__LINE__,
-         "/6127",
-         R"({"camId": 1, "type": 1, "cnt": 1, "chnid": [3], "triAlarms": 4})",
-         {"alarm_in"},
-         text_failure()},
-        {__LINE__,
-         "/6160",
-         R"({"type": 1, "chn_id": 2, "acto_ptz_channel": 9, "acto_ptz_type": 1})",
-         {"ptz_params"},
-         text_failure()},
-        {__LINE__,
-         "/6162",
-         R"({"type": 1, "chn_id": 2, "acto_ptz_channel": 5})",
-         {"ptz_params"},
-         text_failure()},
-        {__LINE__,
-         "/6163",
-         R"({"type": 1, "chn_id": 2, "old_chn_id": 5, "acto_ptz_channel": 6})",
-         {"ptz_params"},
-         text_failure()},
-        {__LINE__,
-         "/6164",
-         R"({"type": 1, "chn_id": 2, "ptzChannel": [7, 5]})",
-         {"ptz_params"},
-         text_failure()},
-        {__LINE__,
-         "/6165",
-         R"({"camId": 6, "cnt": 1, "chnid": [10], "schedule": )" + sched + "}",
-         {"videoloss_ptz_schedule"},
-         text_failure()},
+        {__LINE__, "/6125", R"({"schedule": )" + sched + R"(, "enable": 1, "interval": 9, "cnt": 1, "chnid": [3]})", {"alarm_in"}, text_failure()},
+        {__LINE__, "/6127", R"({"camId": 1, "type": 1, "cnt": 1, "chnid": [3], "triAlarms": 4})", {"alarm_in"}, text_failure()},
+        {__LINE__, "/6160", R"({"type": 1, "chn_id": 2, "acto_ptz_channel": 9, "acto_ptz_type": 1})", {"ptz_params"}, text_failure()},
+        {__LINE__, "/6162", R"({"type": 1, "chn_id": 2, "acto_ptz_channel": 5})", {"ptz_params"}, text_failure()},
+        {__LINE__, "/6163", R"({"type": 1, "chn_id": 2, "old_chn_id": 5, "acto_ptz_channel": 6})", {"ptz_params"}, text_failure()},
+        {__LINE__, "/6164", R"({"type": 1, "chn_id": 2, "ptzChannel": [7, 5]})", {"ptz_params"}, text_failure()},
+        {__LINE__, "/6165", R"({"camId": 6, "cnt": 1, "chnid": [10], "schedule": )" + sched + "}", {"videoloss_ptz_schedule"}, text_failure()},
         {__LINE__, "/6167", R"({"camId": 3, "cnt": 1, "chnid": [9]})", {"ptz_params"}, text_failure()},
+        // clang-format on
     };
-    seed();
-    for (const row& r : rows) {
-        fresh_case();
-        const std::string before = db_snapshot(root);
-        {
-            refused_writes refused(root, r.refused);
-            EXPECT_EQ(post(r.code, r.body).out, r.out) << "row at line " << r.line;
-        }
-        EXPECT_TRUE(db_snapshot(root) == before) << "row at line " << r.line;
-        EXPECT_TRUE(sent().empty()) << "row at line " << r.line << ": " << ids_text(sent());
-        // The same request stores its change once the stores take it.
-        EXPECT_NE(post(r.code, r.body).out, r.out) << "row at line " << r.line;
-        EXPECT_TRUE(db_snapshot(root) != before) << "row at line " << r.line;
+    for (const unstored_row& r : rows) {
         seed();
+        expect_unstored(r);
     }
 }
 
 // Another writer holds a change of the same record while a request runs: the
 // request edits the record as that writer left it, so neither change is lost.
 TEST_F(Stores, ChangesOfOneRecordAtOnceKeepEachOther) {
-    using change = std::function<void(motion_record&)>;
-    struct row {
-        int line;
-        const char* code;
-        std::string body;
-        change other;  // the other writer's change, held while the request starts
-        change own;    // the request's change
-    } rows[] = {
+    const held_row<motion_record> rows[] = {
         {__LINE__, "/6012", basic, [](motion_record& m) { m.email_interval = 99; },
          [](motion_record& m) {
              m.enable = 0;
@@ -196,19 +90,7 @@ TEST_F(Stores, ChangesOfOneRecordAtOnceKeepEachOther) {
         {__LINE__, "/6118", R"({"camId": 2, "interval": 5})", [](motion_record& m) { m.ptz_interval = 4; },
          [](motion_record& m) { m.email_interval = 5; }},
     };
-    for (const row& r : rows) {
-        fresh_case();
-        motion_record want = seed_motion(2);
-        {
-            held_change other(
-                [&] { return edit_motion(TQDB_FILE, 2, [&](motion_record& m) { r.other(m); }); }, 600);
-            EXPECT_EQ(post(r.code, r.body).out, text_reply("OK")) << "row at line " << r.line;
-            EXPECT_EQ(other.result(), 0) << "row at line " << r.line;
-        }
-        r.other(want);
-        r.own(want);
-        EXPECT_TRUE(same_bytes(motion(2), want)) << "row at line " << r.line;
-    }
+    for (const held_row<motion_record>& r : rows) expect_both_kept(r, tqdb_tbl_motion, 2, seed_motion(2));
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // Video loss pages end to end: the basic page, its schedules, the full
 // action page with its copy, and the batch pages over many channels.
-#include "platform/tqdb/sched_store.h"
 #include "tests/event/event_cases.h"
+
+#include "platform/tqdb/sched_store.h"
 
 namespace evtest {
 namespace {
@@ -23,9 +24,9 @@ TEST_F(VideoLoss, BasicPageStoresItsFieldsLogsAndKeepsTheActions) {
 
 TEST_F(VideoLoss, BasicPageRefusesAnInvalidRequestWithoutAnyEffect) {
     video_lost_record zero = seed_video_loss(0);
-    for (const char* body : {"{\"camId\": 64, \"enable\": 1}", "{\"camId\": -1, \"enable\": 1}",
-                             "{\"enable\": 1}", "{\"camId\": 1, \"enable\": 3}",
-                             "{\"camId\": 1, \"triAlarms\": -1}", "{\"camId\": 1, \"interval\": -1}", "1"})
+    for (const char* body : {"{\"camId\": 64, \"enable\": 1}", "{\"camId\": -1, \"enable\": 1}", "{\"enable\": 1}",
+                             "{\"camId\": 1, \"enable\": 3}", "{\"camId\": 1, \"triAlarms\": -1}",
+                             "{\"camId\": 1, \"interval\": -1}", "1"})
         EXPECT_EQ(post("/6016", body).out, "") << body;
     EXPECT_TRUE(same_bytes(video_loss(0), zero));
     for (const char* chn : {"64", "-1"}) EXPECT_EQ(cgi_get(root, "/6014", chn).out, "") << chn;
@@ -33,11 +34,10 @@ TEST_F(VideoLoss, BasicPageRefusesAnInvalidRequestWithoutAnyEffect) {
 }
 
 TEST_F(VideoLoss, ScheduleGettersAnswerWhatTheActionPageStored) {
-    std::string body =
-        "{\"chnid\": 3, \"dialog\": {\"audible\": " + schedule_request({{0, 1, "a1", "a2", 1}}) +
-        ", \"email\": " + schedule_request({{2, 3, "e1", "e2", 2}}) +
-        ", \"ptz\": " + schedule_request({{4, 5, "p1", "p2", 3}}) +
-        ", \"effective\": " + schedule_request({{6, 7, "x", "y", 4}}) + "}}";
+    std::string body = "{\"chnid\": 3, \"dialog\": {\"audible\": " + schedule_request({{0, 1, "a1", "a2", 1}}) +
+                       ", \"email\": " + schedule_request({{2, 3, "e1", "e2", 2}}) +
+                       ", \"ptz\": " + schedule_request({{4, 5, "p1", "p2", 3}}) +
+                       ", \"effective\": " + schedule_request({{6, 7, "x", "y", 4}}) + "}}";
     EXPECT_EQ(post("/6095", body).out, text_reply("OK"));
     EXPECT_EQ(cgi_get(root, "/6015", "3").out, json_reply(schedule_json({{0, 1, "a1", "a2", 1}})));
     EXPECT_EQ(cgi_get(root, "/6124", "3").out, json_reply(schedule_json({{2, 3, "e1", "e2", 2}})));
@@ -51,8 +51,7 @@ TEST_F(VideoLoss, ScheduleGettersAnswerWhatTheActionPageStored) {
 
 TEST_F(VideoLoss, SchedulePageStoresTheScheduleAndEnable) {
     video_lost_record want = seed_video_loss(2);
-    std::string body =
-        "{\"camId\": 2, \"enable\": 0, \"schedule\": " + schedule_request({{5, 5, "s", "e", 8}}) + "}";
+    std::string body = "{\"camId\": 2, \"enable\": 0, \"schedule\": " + schedule_request({{5, 5, "s", "e", 8}}) + "}";
     EXPECT_EQ(post("/6017", body).out, text_reply("OK"));
     want.enable = 0;
     EXPECT_TRUE(same_bytes(video_loss(2), want));
@@ -101,12 +100,7 @@ TEST_F(VideoLoss, FullReadShowsTheVideoLossMembers) {
         {"white_interval", "23"},
         {"audioId", "2"},
         {"audioIdMask", "0"},
-        {"ptzParams", "[ " +
-                          spaced({{"acto_ptz_channel", "3"},
-                                  {"acto_ptz_type", "2"},
-                                  {"acto_ptz_preset", "0"},
-                                  {"acto_ptz_patrol", "6"}}) +
-                          " ]"},
+        {"ptzParams", "[ " + spaced({{"acto_ptz_channel", "3"}, {"acto_ptz_type", "2"}, {"acto_ptz_preset", "0"}, {"acto_ptz_patrol", "6"}}) + " ]"},
     });
     EXPECT_EQ(post("/6094", "{\"chnid\": 7}").out, json_reply(want));
     for (const char* bad : {"{\"chnid\": 64}", "{}", "7"})
@@ -127,8 +121,7 @@ TEST_F(VideoLoss, ActionPageMarksTheRecordAndCopiesToTheOtherListedChannels) {
         fresh_case();
         video_lost_record want = seed_video_loss(5);
         video_lost_record other = seed_video_loss(20);
-        std::string body =
-            "{\"chnid\": 5, \"dialog\": " + r.dialog + ", \"copyCnt\": 4, \"copyChn\": [5, 8, -1, 11, 20]}";
+        std::string body = "{\"chnid\": 5, \"dialog\": " + r.dialog + ", \"copyCnt\": 4, \"copyChn\": [5, 8, -1, 11, 20]}";
         EXPECT_EQ(post("/6095", body).out, text_reply("OK")) << r.line;
         video_lost_record stored = video_loss(5);
         if (r.record_changed) {
@@ -187,7 +180,8 @@ TEST_F(VideoLoss, BatchPagesSetTheListedChannelsOnly) {
 
 TEST_F(VideoLoss, AlarmOutputBatchSetsTheColumnOfTheListedChannels) {
     video_lost_record a = seed_video_loss(2), b = seed_video_loss(3), c = seed_video_loss(40);
-    EXPECT_EQ(post("/6123", "{\"cnt\": 2, \"chnid\": [2, 40, 3], \"triAlarms\": 15}").out, text_reply("OK"));
+    EXPECT_EQ(post("/6123", "{\"cnt\": 2, \"chnid\": [2, 40, 3], \"triAlarms\": 15}").out,
+              text_reply("OK"));
     a.tri_alarms = c.tri_alarms = 15;
     EXPECT_TRUE(same_bytes(video_loss(2), a));
     EXPECT_TRUE(same_bytes(video_loss(40), c));
@@ -213,8 +207,7 @@ TEST_F(VideoLoss, PtzCopyGivesEachListedChannelTheListAndTheSchedule) {
             want.event_channel = chn;
             EXPECT_TRUE(same_bytes(back[i], want)) << chn << " entry " << i;
         }
-        EXPECT_EQ(cgi_get(root, "/6166", std::to_string(chn)).out,
-                  json_reply(schedule_json({{0, 0, "p", "q", 1}})));
+        EXPECT_EQ(cgi_get(root, "/6166", std::to_string(chn)).out, json_reply(schedule_json({{0, 0, "p", "q", 1}})));
     }
     ptz_action none[action_list_len];
     int count = 0;
