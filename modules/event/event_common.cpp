@@ -31,7 +31,7 @@ void schedule_page_set(request& rq, const schedule_page& page) {
         return page.src ? event_record_update({*page.src, chn}, rq.json, page.fields) : 0;
     });
     if (rc != 0) return rq.fail();
-    event_notify(page.notice_id, chn);
+    if (page.notice_id) event_notify(page.notice_id, chn);
     cgi_reply(REPLY_TEXT, "OK");
 }
 
