@@ -19,8 +19,7 @@
 // stores ("ptz_tour") and schedule stores alike.
 class refused_writes {
 public:
-    refused_writes(const test_root& root, const std::vector<std::string>& stores,
-                   const char* db = TQDB_FILE);
+    refused_writes(const test_root& root, const std::vector<std::string>& stores, const char* db = TQDB_FILE);
     ~refused_writes();
     refused_writes(const refused_writes&) = delete;
     refused_writes& operator=(const refused_writes&) = delete;
