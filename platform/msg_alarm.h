@@ -7,19 +7,20 @@
 #include <cstdint>
 
 // ---- notices (no answer) ---------------------------------------------------
-#define MSG_ALARMOUT_CHANGED 1405        // 4 bytes: output id
-#define MSG_ALARMOUT_SWITCH 1409         // alarm_out_switch
-#define MSG_CAM_ALARMIN_CHANGED 1417     // 8 bytes: channel mask
-#define MSG_CAM_ALARMOUT_CHANGED 1418    // 8 bytes: channel mask
-#define MSG_CAM_ALARMOUT_SET 3324        // cam_alarm_out_msg
-#define MSG_CAM_ALARMIN_SET 3325         // cam_alarm_in_msg
-#define MSG_CAM_ALARMOUT_SWITCH 3352     // cam_alarm_out_switch
+inline constexpr int32_t msg_alarmout_changed = 1405;      // 4 bytes: output id
+inline constexpr int32_t msg_alarmout_switch = 1409;       // alarm_out_switch
+inline constexpr int32_t msg_cam_alarmin_changed = 1417;   // 8 bytes: channel mask
+inline constexpr int32_t msg_cam_alarmout_changed = 1418;  // 8 bytes: channel mask
+inline constexpr int32_t msg_cam_alarmout_set = 3324;      // cam_alarm_out_msg
+inline constexpr int32_t msg_cam_alarmin_set = 3325;       // cam_alarm_in_msg
+inline constexpr int32_t msg_cam_alarmout_switch = 3352;   // cam_alarm_out_switch
 
-// ---- waiting requests (4 bytes: channel) -----------------------------------------
-#define MSG_CAM_ALARMOUT_GET 3296        // answer 8296 cam_alarm_out_state
-#define MSG_CAM_ALARMIN_GET 3298         // answer 8298 cam_alarm_in_state
-#define MSG_CAM_ALARMOUT_REPLY 8296
-#define MSG_CAM_ALARMIN_REPLY 8298
+// ---- waiting requests (4 bytes: channel) -------------------------------------
+inline constexpr int32_t msg_cam_alarmout_state = 3296;    // answer 8296 cam_alarm_out_state
+inline constexpr int32_t msg_cam_alarmin_state = 3298;     // answer 8298 cam_alarm_in_state
+
+inline constexpr int32_t msg_cam_alarmout_state_reply = 8296;
+inline constexpr int32_t msg_cam_alarmin_state_reply = 8298;
 
 // A recorder output switched by hand (1409).
 struct alarm_out_switch {

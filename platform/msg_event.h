@@ -8,23 +8,25 @@
 #include <cstdint>
 
 // ---- notices (no answer) ---------------------------------------------------
-#define MSG_VIDEOLOSS_CHANGED 1402      // 4 bytes: channel
-#define MSG_MOTION_CHANGED 1403         // 4 bytes: channel
-#define MSG_ALARMIN_CHANGED 1404        // 4 bytes: input
-#define MSG_MOTION_COPIED 1410          // 8 bytes: channel mask
-#define MSG_SMART_EVENT_CHANGED 1412    // 4 bytes: channel
-#define MSG_VIDEOLOSS_MASK_CHANGED 1414 // 8 bytes: channel mask
-#define MSG_ALARMIN_MASK_CHANGED 1415   // 8 bytes: input mask
-#define MSG_MOTION_AREA_SET 3207        // motion_area_record
-#define MSG_MOTION_SCHEDULE_SET 3209    // motion_detect_schedule
-#define MSG_MOTION_SCHEDULE_MODE 3212   // motion_schedule_mode
-#define MSG_MOTION_AREA_COPY 3251       // motion_area_copy
-#define MSG_MOTION_SCHEDULE_COPY 3252   // motion_detect_schedule, channel 0
-#define MSG_OPLOG_MASKED 3509           // oplog_mask_record
+inline constexpr int32_t msg_videoloss_changed = 1402;       // 4 bytes: channel
+inline constexpr int32_t msg_motion_changed = 1403;          // 4 bytes: channel
+inline constexpr int32_t msg_alarmin_changed = 1404;         // 4 bytes: input
+inline constexpr int32_t msg_motion_copied = 1410;           // 8 bytes: channel mask
+inline constexpr int32_t msg_smart_event_changed = 1412;     // 4 bytes: channel
+inline constexpr int32_t msg_videoloss_mask_changed = 1414;  // 8 bytes: channel mask
+inline constexpr int32_t msg_alarmin_mask_changed = 1415;    // 8 bytes: input mask
+inline constexpr int32_t msg_motion_area_set = 3207;         // motion_area_record
+inline constexpr int32_t msg_motion_schedule_set = 3209;     // motion_detect_schedule
+inline constexpr int32_t msg_motion_schedule_mode = 3212;    // motion_schedule_mode
+inline constexpr int32_t msg_motion_area_copy = 3251;        // motion_area_copy
+inline constexpr int32_t msg_motion_schedule_copy = 3252;    // motion_detect_schedule, channel 0
+inline constexpr int32_t msg_oplog_masked = 3509;            // oplog_mask_record
 
 // ---- waiting requests ------------------------------------------------------
-#define MSG_MOTION_AREA_GET 3206        // 4 bytes: channel; answer 8206
-#define MSG_MOTION_AREA_REPLY 8206      // motion_area_record
+inline constexpr int32_t msg_motion_area = 3206;             // 4 bytes: channel; answer 8206
+inline constexpr int32_t msg_vca_analysis = 3259;            // the analysis boxes of a channel
+
+inline constexpr int32_t msg_motion_area_reply = 8206;       // motion_area_record
 
 // The motion area of a camera: sent with 3207 (enable 0, the fields after
 // channel zero) and answered by 8206.

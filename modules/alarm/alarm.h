@@ -2,19 +2,18 @@
 // contacts of its cameras (names, types, schedules, actions, manual
 // switching, copies to other contacts).
 //
-// alarm_table.cpp holds the module's one request table; alarm_reply.cpp its
-// reply callback, waiting query and log entries; alarm_sources.cpp the alarm inputs
-// as sources of the shared event action model. Handlers live in one file per
-// kind of contact.
+// alarm_table.cpp holds the module's request table and its reply table;
+// alarm_sources.cpp the alarm inputs as sources of the shared event action
+// model. Handlers live in one file per kind of contact.
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 #include "front/core_link.h"
 #include "front/dispatchreq.h"
+#include "modules/common/event_action.h"
 #include "platform/tqdb/rec_alarm.h"
-
-struct event_source;
 
 // ---- recorder outputs (alarm_outputs.cpp) -----------------------------------------
 void alarm_out_list(request& rq);        // "/6020"
@@ -50,17 +49,16 @@ int write_cam_alarm_out(const core_answer& answer);  // 8296
 // ---- the inputs as event sources (alarm_sources.cpp) ---------------------------------
 extern const event_source alarm_in_source;                        // key: input id
 extern const event_source cam_alarm_in_sources[cam_alarm_count];  // key: channel, index
+// The members of the full input page besides its dialog ("name", "alarmType").
+extern const std::span<const field> alarm_in_header_fields;
 
-// ---- shared (alarm_reply.cpp) -------------------------------------------------------
+// ---- shared (alarm_table.cpp) --------------------------------------------------------
 
 // The module's callback: renders the answers of the camera contact queries.
 void alarm_reply(void* ctx, const void* header, const void* payload);
-// Sends msg_id with the channel and waits; without an answer the page is the
-// JSON error.
-void alarm_query(int msg_id, int32_t chn);
 // The operation-log entry of a changed contact: sub type 204, parameter type
 // 910 (inputs) or 911 (outputs), channel number id + 1.
 inline constexpr int64_t oplog_sub_alarm = 204;
 inline constexpr int oplog_param_alarm_in = 910;
 inline constexpr int oplog_param_alarm_out = 911;
-void alarm_oplog(int parameter_type, int id);
+inline void alarm_oplog(int parameter_type, int id) { oplog_send(oplog_sub_alarm, parameter_type, id + 1); }

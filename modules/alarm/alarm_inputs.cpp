@@ -2,9 +2,9 @@
 // enable, triggered channels and outputs, the basic schedule) and the full
 // action page with its copy to other inputs.
 //
-// Every change reads the input's stored record first and writes it back with
-// its id set, so fields a page does not carry (the actions of the full page)
-// stay as they were, and no id outside 0..15 reaches the table.
+// Every change edits the input's stored record, so fields a page does not
+// carry (the actions of the full page) stay as they were, and no id outside
+// 0..15 reaches the table.
 #include <cstring>
 
 #include "front/bare_number.h"
@@ -12,35 +12,33 @@
 #include "front/json_req.h"
 #include "front/web_utils.h"
 #include "modules/alarm/alarm.h"
-#include "modules/common/event_action.h"
 #include "modules/common/sched_json.h"
 #include "platform/msg_event.h"
-#include "platform/tqdb/rec_alarm.h"
 
 namespace {
 
 using ar = alarm_in_record;
 
-// The members of the basic pages ("type", not the full page's "alarmType").
-const field basic_fields[] = {
+constexpr int32_t int_max = INT32_MAX;
+
+// An input as the list and the basic pages show it, in this order, with the
+// checks of the basic pages ("type", not the full page's "alarmType").
+enum input_row { in_id, in_enable, in_name, in_type, in_channels, in_alarms, in_interval, in_snapshot };
+const field input_fields[] = {
+    FM_INT(ar, "id", id).out_only(),
+    FM_INT(ar, "enable", enable).range(0, 2).required(),
     FM_TEXT(ar, "name", name),
-    FM_INT(ar, "type", type),
-    FM_CHANNELS(ar, "triChannels", tri_channels, tri_channels_mask).action(),
-    FM_INT(ar, "triAlarms", tri_alarms),
-    FM_INT(ar, "interval", interval),
+    FM_INT(ar, "type", type).range(0, 1).required(),
+    FM_CHANNELS(ar, "triChannels", tri_channels, tri_channels_mask).required(),
+    FM_INT(ar, "triAlarms", tri_alarms).range(0, int_max),
+    FM_INT(ar, "interval", interval).range(0, int_max),
+    FM_TEXT(ar, "triSnapshot", tri_snapshot),
 };
-const field state_fields[] = {
-    // "/6063"
-    FM_TEXT(ar, "name", name),
-    FM_INT(ar, "type", type),
-    FM_INT(ar, "enable", enable),
-};
-const field enable_field[] = {FM_INT(ar, "enable", enable)};
-const field header_fields[] = {
-    // "/6027" besides the dialog
-    FM_INT(ar, "alarmType", type),
-    FM_TEXT(ar, "name", name),
-};
+
+// The rows from..to of the input map.
+std::span<const field> input_rows(input_row from, input_row to) {
+    return field_span(input_fields).subspan(from, to - from + 1);
+}
 
 // "/6026", in this order.
 const char* const full_reply_keys[] = {
@@ -73,40 +71,20 @@ const char* const full_reply_keys[] = {
 // Every slot of the basic schedule carries this action type.
 constexpr int32_t basic_action_type = 6;
 
-void input_json(json_object* o, const alarm_in_record& in) {
-    jadd_int(o, "id", in.id);
-    jadd_int(o, "enable", in.enable);
-    jadd_field(o, "name", in.name, sizeof in.name);
-    jadd_int(o, "type", in.type);
-    jadd_field(o, "triChannels", in.tri_channels, sizeof in.tri_channels);
-    jadd_int(o, "triAlarms", in.tri_alarms);
-}
-
-// The stored record of input id, zeros when it has none; its id set.
-alarm_in_record input(int id) {
-    alarm_in_record rec;
-    std::memset(&rec, 0, sizeof rec);
-    read_alarm_in(TQDB_FILE, &rec, id);
-    rec.id = id;
-    return rec;
-}
-
 // The check of the basic pages: "id" 0..15, "enable" 0..2, "type" 0 or 1,
 // "triChannels" present; "triAlarms" and "interval" not negative.
-bool basic_ok(json_object* alarm) {
-    int id, enable, type, value;
-    if (!req_int(alarm, "id", &id) || !alarm_in_ok(id)) return false;
-    if (!req_int(alarm, "enable", &enable) || enable < 0 || enable > 2) return false;
-    if (!req_int(alarm, "type", &type) || (type != 0 && type != 1)) return false;
-    if (!req_member(alarm, "triChannels")) return false;
-    for (const char* key : {"triAlarms", "interval"})
-        if (req_int(alarm, key, &value) && value < 0) return false;
-    return true;
+bool basic_ok(json_object* alarm, int* id) {
+    return req_channel(alarm, "id", id, alarm_in_count) && fields_valid(alarm, input_fields);
+}
+
+// Stores the members rows names in the record of input id.
+int update_input(int id, json_object* alarm, std::span<const field> rows) {
+    return event_store([&] { return event_record_update({alarm_in_source, id}, alarm, rows); });
 }
 
 // Tells the core, logs the change and answers.
 void input_changed(int id) {
-    event_notify(MSG_ALARMIN_CHANGED, id);
+    event_notify(msg_alarmin_changed, id);
     alarm_oplog(oplog_param_alarm_in, id);
     cgi_reply(REPLY_TEXT, "OK");
 }
@@ -145,29 +123,22 @@ void alarm_in_list(request&) {
     alarm_in_record rows[alarm_in_count];
     read_alarm_rows(TQDB_FILE, tqdb_tbl_alarm_in, rows);
     json_ref list(json_object_new_array());
-    for (const alarm_in_record& in : rows) {
-        json_object* o = json_object_new_object();
-        input_json(o, in);
-        json_object_array_add(list.get(), o);
-    }
+    for (const alarm_in_record& in : rows)
+        json_object_array_add(list.get(), fields_object(&in, input_rows(in_id, in_alarms)));
     cgi_reply_json(list.get());
 }
 
 // The text is the input's number; anything but 0..15 gets no reply.
 void alarm_in_get(request& rq) {
-    char* text = rq.text;
-    int id;
-    if (!parse_bare_int(text, &id) || !alarm_in_ok(id)) return;
-    alarm_in_record rec = input(id);
-    json_object* alarm = json_object_new_object();
-    input_json(alarm, rec);
-    jadd_int(alarm, "interval", rec.interval);
-    jadd_field(alarm, "triSnapshot", rec.tri_snapshot, sizeof rec.tri_snapshot);
+    int id = text_channel(rq.text, alarm_in_count);
+    if (id < 0) return rq.refuse("input");
+    alarm_in_record rec;
+    load_alarm_in(TQDB_FILE, &rec, id);
     week_schedule sched;
     std::memset(&sched, 0, sizeof sched);
     read_alarm_in_schedule(TQDB_FILE, &sched, id);
     json_ref reply(json_object_new_object());
-    json_object_object_add(reply.get(), "alarm", alarm);
+    json_object_object_add(reply.get(), "alarm", fields_object(&rec, input_fields));
     json_object_object_add(reply.get(), "schedule", schedule_to_json(sched));
     cgi_reply_json(reply.get());
 }
@@ -175,21 +146,20 @@ void alarm_in_get(request& rq) {
 // {"alarm": {...}, "schedule": [...]}: the basic page with its schedule. A
 // request without "schedule" leaves the stored one alone.
 void alarm_in_basic_schedule_set(request& rq) {
-    char* text = rq.text;
-    json_ref req = json_parse_object(text);
-    json_object* alarm = req_member(req, "alarm");
-    if (!alarm || !basic_ok(alarm)) return;
-    int id = req_int_or(alarm, "id", 0);
-    {
-        cgi_lock_guard lock;
-        alarm_in_record rec = input(id);
-        fields_from_json(alarm, &rec, basic_fields);
-        fields_from_json(alarm, &rec, enable_field);
-        write_alarm_in(TQDB_FILE, &rec);
-    }
+    json_object* alarm = req_member(rq.json, "alarm");
+    int id;
+    if (!alarm || !basic_ok(alarm, &id)) return rq.refuse("alarm");
     week_schedule sched;
-    if (basic_schedule_from_json(req.get(), &sched) == 0) write_alarm_in_schedule(TQDB_FILE, &sched, id);
-    event_notify(MSG_ALARMIN_CHANGED, id);
+    bool given = basic_schedule_from_json(rq.json, &sched) == 0;
+    int rc = event_store([&] {
+        if (edit_alarm_in(TQDB_FILE, id, [&](ar& rec) {
+                fields_from_json(alarm, &rec, input_rows(in_enable, in_interval));
+            }) != 0)
+            return -1;
+        return given ? write_alarm_in_schedule(TQDB_FILE, &sched, id) : 0;
+    });
+    if (rc != 0) return rq.fail();
+    event_notify(msg_alarmin_changed, id);
     // This page's log entry carries only its types: no channel, user or address.
     oplog_record log;
     std::memset(&log, 0, sizeof log);
@@ -203,68 +173,51 @@ void alarm_in_basic_schedule_set(request& rq) {
 // {"alarm": {"camId", "name", "type", "enable"}}; an input outside 0..15 is
 // refused without a reply.
 void alarm_in_state_set(request& rq) {
-    char* text = rq.text;
-    json_ref req = json_parse_object(text);
-    json_object* alarm = req_member(req, "alarm");
+    json_object* alarm = req_member(rq.json, "alarm");
     int id;
-    if (!alarm || !req_int(alarm, "camId", &id) || !alarm_in_ok(id)) return;
-    event_record_update({alarm_in_source, id}, alarm, state_fields);
+    if (!req_channel(alarm, "camId", &id, alarm_in_count)) return rq.refuse("alarm.camId");
+    if (update_input(id, alarm, input_rows(in_enable, in_type)) != 0) return rq.fail();
     input_changed(id);
 }
 
 // {"alarm": {...}} of the basic page without schedule: "enable" is checked
 // but not stored.
 void alarm_in_basic_set(request& rq) {
-    char* text = rq.text;
-    json_ref req = json_parse_object(text);
-    json_object* alarm = req_member(req, "alarm");
-    if (!alarm || !basic_ok(alarm)) return;
-    int id = req_int_or(alarm, "id", 0);
-    event_record_update({alarm_in_source, id}, alarm, basic_fields);
+    json_object* alarm = req_member(rq.json, "alarm");
+    int id;
+    if (!alarm || !basic_ok(alarm, &id)) return rq.refuse("alarm");
+    if (update_input(id, alarm, input_rows(in_name, in_interval)) != 0) return rq.fail();
     input_changed(id);
 }
 
 // {"alarmId"}: the input with all its actions.
-void alarm_in_actions_get(request& rq) {
-    char* text = rq.text;
-    json_ref req = json_parse_object(text);
-    int id;
-    if (!req || !req_int(req, "alarmId", &id) || !alarm_in_ok(id)) {
-        cgi_reply_error(REPLY_JSON);
-        return;
-    }
-    event_ref ev{alarm_in_source, id};
-    alarm_in_record rec = input(id);
-    json_ref reply(json_object_new_object());
-    event_action_json(reply.get(), ev, &rec, full_reply_keys);
-    cgi_reply_json(reply.get());
-}
+void alarm_in_actions_get(request& rq) { event_page_get(rq, alarm_in_source, "alarmId", full_reply_keys); }
 
 // {"alarmId", "alarmType", "name", "dialog", "copyCnt", "copyChn"}: the
 // input's actions, copied to the listed inputs.
 void alarm_in_actions_set(request& rq) {
-    char* text = rq.text;
-    json_ref req = json_parse_object(text);
+    json_object* req = rq.json;
     int id;
-    if (!req || !req_int(req, "alarmId", &id) || !alarm_in_ok(id)) {
-        cgi_reply_error(REPLY_JSON);
-        return;
-    }
+    if (!req_channel(req, "alarmId", &id, alarm_in_count)) return rq.refuse("alarmId");
     event_ref ev{alarm_in_source, id};
-    event_record_update(ev, req.get(), header_fields);
-    if (json_object* dialog = req_member(req, "dialog")) event_action_apply(ev, dialog, action_form::dialog);
-
-    uint64_t mask =
-        channel_mask_from_json(req.get(), "copyChn", "copyCnt") & all_inputs & ~(uint64_t{1} << id);
-    if (mask) {
-        cgi_lock_guard lock;
-        alarm_in_record rows[alarm_in_count];
-        read_alarm_rows(TQDB_FILE, tqdb_tbl_alarm_in, rows);
-        for (int k = 0; k < alarm_in_count; ++k)
-            if (mask >> k & 1) copy_actions(rows[id], rows[k]);
-        write_alarm_ins(TQDB_FILE, rows, mask);
-    }
-    event_action_copy(ev, mask);
-    event_notify_mask(MSG_ALARMIN_MASK_CHANGED, mask | uint64_t{1} << id);
+    const uint64_t own = uint64_t{1} << id;
+    uint64_t mask = channel_mask_from_json(req, "copyChn", "copyCnt") & all_inputs & ~own;
+    int rc = event_store([&] {
+        if (event_record_update(ev, req, alarm_in_header_fields) != 0) return -1;
+        if (json_object* dialog = req_member(req, "dialog");
+            dialog && event_action_store(ev, dialog, action_form::dialog) != 0)
+            return -1;
+        if (!mask) return 0;
+        alarm_in_record from;
+        load_alarm_in(TQDB_FILE, &from, id);
+        for (int k = 0; k < alarm_in_count; ++k) {
+            if ((mask >> k & 1) && edit_alarm_in(TQDB_FILE, k, [&](ar& to) { copy_actions(from, to); }) != 0)
+                return -1;
+        }
+        return event_action_copy(ev, mask);
+    });
+    if (rc != 0) return rq.fail();
+    event_action_notice(ev);
+    event_notify_mask(msg_alarmin_mask_changed, mask | own);
     cgi_reply(REPLY_TEXT, "OK");
 }

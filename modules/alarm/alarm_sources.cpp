@@ -35,17 +35,6 @@ const field input_fields[] = {
     FM_PAIR(ar, "triChnAlarms", tri_chn_alarms).action(),
 };
 
-int read_input(int id, int, void* rec) {
-    if (!alarm_in_ok(id)) return -1;
-    return read_alarm_in(TQDB_FILE, static_cast<ar*>(rec), id);
-}
-
-int write_input(int id, int, void* rec) {
-    if (!alarm_in_ok(id)) return -1;
-    static_cast<ar*>(rec)->id = id;
-    return write_alarm_in(TQDB_FILE, static_cast<ar*>(rec));
-}
-
 const field camera_input_fields[] = {
     FM_INT(cr, "triAlarms", tri_alarms).action(),
     FM_INT(cr, "interval", interval).action().mark(offsetof(cr, interval_mode)),
@@ -60,59 +49,47 @@ const field camera_input_fields[] = {
     FM_PAIR(cr, "triChnAlarms", tri_chn_alarms).action(),
 };
 
-int read_camera_input(int chn, int index, void* rec) {
-    return read_alarm_chnIn_event(TQDB_FILE, static_cast<cr*>(rec), chn, index);
-}
-
-int write_camera_input(int chn, int index, void* rec) {
-    auto* r = static_cast<cr*>(rec);
-    r->chnid = chn;
-    r->alarm_id = index;
-    return write_alarm_chnIn_event(TQDB_FILE, r);
-}
-
 constexpr int ptz_kind_alarm_in = 0;
 constexpr int ptz_kind_camera_input0 = 18;  // input 1: 19
 
 }  // namespace
 
+const std::span<const field> alarm_in_header_fields = field_span(input_fields).subspan(1, 2);
+
 const event_source alarm_in_source = {
-    "alarm input",
-    sizeof(ar),
-    read_input,
-    write_input,
-    input_fields,
-    {SCHED_ALARMIN_EFFECTIVE, SCHED_ALARMIN_AUDIBLE, SCHED_ALARMIN_EMAIL, SCHED_ALARMIN_PTZ, nullptr},
-    "alarmin_whiteled_esche",
-    "alarm_in_white_led_params",
-    ptz_kind_alarm_in,
-    0,
-    nullptr,
+    .name = "alarm input",
+    .table = &tqdb_tbl_alarm_in,
+    .channels = alarm_in_count,
+    .fields = input_fields,
+    .schedules = {SCHED_ALARMIN_EFFECTIVE, SCHED_ALARMIN_AUDIBLE, SCHED_ALARMIN_EMAIL, SCHED_ALARMIN_PTZ,
+                  nullptr},
+    .white_schedule = "alarmin_whiteled_esche",
+    .white_list = "alarm_in_white_led_params",
+    .ptz_kind = ptz_kind_alarm_in,
 };
 
+// Each index keeps its record in a table of its own, keyed by the channel.
 const event_source cam_alarm_in_sources[cam_alarm_count] = {
-    {"camera alarm input 0",
-     sizeof(cr),
-     read_camera_input,
-     write_camera_input,
-     camera_input_fields,
-     {SCHED_CHN_ALARMIN_EFFECTIVE, SCHED_CHN_ALARMIN_AUDIBLE, SCHED_CHN_ALARMIN_MAIL, SCHED_CHN_ALARMIN_PTZ,
-      nullptr},
-     "alarm_chnIn0_whiteled_esche",
-     "alarm_chnIn0_white_led_params",
-     ptz_kind_camera_input0,
-     0,
-     nullptr},
-    {"camera alarm input 1",
-     sizeof(cr),
-     read_camera_input,
-     write_camera_input,
-     camera_input_fields,
-     {SCHED_CHN_ALARMIN_EFFECTIVE, SCHED_CHN_ALARMIN_AUDIBLE, SCHED_CHN_ALARMIN_MAIL, SCHED_CHN_ALARMIN_PTZ,
-      nullptr},
-     "alarm_chnIn1_whiteled_esche",
-     "alarm_chnIn1_white_led_params",
-     ptz_kind_camera_input0 + 1,
-     0,
-     nullptr},
+    {
+        .name = "camera alarm input 0",
+        .table = &tqdb_tbl_alarm_chn_in[0],
+        .sub_at = offsetof(cr, alarm_id),
+        .fields = camera_input_fields,
+        .schedules = {SCHED_CHN_ALARMIN_EFFECTIVE, SCHED_CHN_ALARMIN_AUDIBLE, SCHED_CHN_ALARMIN_MAIL,
+                      SCHED_CHN_ALARMIN_PTZ, nullptr},
+        .white_schedule = "alarm_chnIn0_whiteled_esche",
+        .white_list = "alarm_chnIn0_white_led_params",
+        .ptz_kind = ptz_kind_camera_input0,
+    },
+    {
+        .name = "camera alarm input 1",
+        .table = &tqdb_tbl_alarm_chn_in[1],
+        .sub_at = offsetof(cr, alarm_id),
+        .fields = camera_input_fields,
+        .schedules = {SCHED_CHN_ALARMIN_EFFECTIVE, SCHED_CHN_ALARMIN_AUDIBLE, SCHED_CHN_ALARMIN_MAIL,
+                      SCHED_CHN_ALARMIN_PTZ, nullptr},
+        .white_schedule = "alarm_chnIn1_whiteled_esche",
+        .white_list = "alarm_chnIn1_white_led_params",
+        .ptz_kind = ptz_kind_camera_input0 + 1,
+    },
 };

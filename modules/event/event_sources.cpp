@@ -1,5 +1,5 @@
 // The event sources of this module for the action model: motion and video
-// loss, each with its record, schedule stores, white-light names and PTZ kind.
+// loss, each with its table, schedule stores, white-light names and PTZ kind.
 #include <cstddef>
 
 #include "modules/event/event.h"
@@ -31,21 +31,6 @@ const field motion_fields[] = {
     FM_INT(mr, "audioId", audio_id).action(),
 };
 
-// Reads are keyed to the channel asked for, so that a channel without a row
-// can never be written over another one.
-int motion_read(int chn, int, void* rec) {
-    auto* m = static_cast<motion_record*>(rec);
-    int rc = read_motion(TQDB_FILE, m, chn);
-    m->chnid = chn;
-    return rc;
-}
-
-int motion_write(int chn, int, void* rec) {
-    auto* m = static_cast<motion_record*>(rec);
-    m->chnid = chn;
-    return write_motion(TQDB_FILE, m);
-}
-
 // ---- video loss -----------------------------------------------------------------
 
 using vr = video_lost_record;
@@ -63,19 +48,6 @@ const field video_loss_fields[] = {
     FM_INT(vr, "audioId", audio_id).action(),
 };
 
-int video_loss_read(int chn, int, void* rec) {
-    auto* v = static_cast<video_lost_record*>(rec);
-    int rc = read_video_lost(TQDB_FILE, v, chn);
-    v->cam_id = chn;
-    return rc;
-}
-
-int video_loss_write(int chn, int, void* rec) {
-    auto* v = static_cast<video_lost_record*>(rec);
-    v->cam_id = chn;
-    return write_video_lost(TQDB_FILE, v);
-}
-
 // The full action page stores its settings with enable and the word beside
 // it at 2, whatever enable it was given.
 void video_loss_changed(void* rec) {
@@ -87,29 +59,24 @@ void video_loss_changed(void* rec) {
 }  // namespace
 
 const event_source motion_source = {
-    "motion",
-    sizeof(motion_record),
-    motion_read,
-    motion_write,
-    motion_fields,
-    {SCHED_MOTION_EFFECTIVE, SCHED_MOTION_AUDIBLE, SCHED_MOTION_EMAIL, SCHED_MOTION_PTZ, nullptr},
-    "motion_whiteled_esche",
-    "motion_white_led_params",
-    1,
-    MSG_MOTION_CHANGED,
-    nullptr,
+    .name = "motion",
+    .table = &tqdb_tbl_motion,
+    .fields = motion_fields,
+    .schedules = {SCHED_MOTION_EFFECTIVE, SCHED_MOTION_AUDIBLE, SCHED_MOTION_EMAIL, SCHED_MOTION_PTZ,
+                  nullptr},
+    .white_schedule = "motion_whiteled_esche",
+    .white_list = "motion_white_led_params",
+    .ptz_kind = 1,
+    .notice_id = msg_motion_changed,
 };
 
 const event_source video_loss_source = {
-    "video loss",
-    sizeof(video_lost_record),
-    video_loss_read,
-    video_loss_write,
-    video_loss_fields,
-    {nullptr, SCHED_VIDEOLOSS_AUDIBLE, SCHED_VIDEOLOSS_EMAIL, SCHED_VIDEOLOSS_PTZ, nullptr},
-    "videoloss_whiteled_esche",
-    "video_loss_white_led_params",
-    2,
-    0,
-    video_loss_changed,
+    .name = "video loss",
+    .table = &tqdb_tbl_video_loss,
+    .fields = video_loss_fields,
+    .schedules = {nullptr, SCHED_VIDEOLOSS_AUDIBLE, SCHED_VIDEOLOSS_EMAIL, SCHED_VIDEOLOSS_PTZ, nullptr},
+    .white_schedule = "videoloss_whiteled_esche",
+    .white_list = "video_loss_white_led_params",
+    .ptz_kind = 2,
+    .on_change = video_loss_changed,
 };

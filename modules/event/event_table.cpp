@@ -1,62 +1,74 @@
-// The events module's request table: one row a request code, in code order.
+// The request table of the events module (one row a code, in code order)
+// and its reply table (one row an answer identifier).
 #include "front/core_link.h"
 #include "front/dispatchreq.h"
+#include "modules/common/record_page.h"
 #include "modules/event/event.h"
+#include "platform/msg_event.h"
 
 namespace {
 
-const request_entry event_table[] = {
-    {"/6010", motion_get},
-    {"/6011", motion_audible_get},
-    {"/6012", motion_basic_set},
-    {"/6013", motion_schedule_set},
-    {"/6014", vloss_get},
-    {"/6015", vloss_audible_get},
-    {"/6016", vloss_set},
-    {"/6017", vloss_schedule_set},
-    {"/6094", vloss_actions_get},
-    {"/6095", vloss_copy_set},
-    {"/6098", motion_area_get},
-    {"/6112", motion_copy_set},
-    {"/6113", motion_plan_set},
-    {"/6114", motion_targets_set},
-    {"/6117", motion_actions_set},
-    {"/6118", motion_email_set},
-    {"/6119", motion_target_set},
-    {"/6120", motion_email_get},
-    {"/6121", vloss_audible_batch},
-    {"/6122", vloss_email_batch},
-    {"/6123", vloss_alarms_batch},
-    {"/6124", vloss_email_get},
-    {"/6125", alarmin_audible_batch},
-    {"/6126", alarmin_email_batch},
-    {"/6127", alarmin_targets_batch},
-    {"/6128", alarmin_email_get},
-    {"/6129", alarmin_audible_get},
-    {"/6152", motion_effective_set},
-    {"/6153", motion_effective_get},
-    {"/6158", motion_ptz_sched_get},
-    {"/6159", motion_ptz_sched_set},
-    {"/6160", ptz_action_add},
-    {"/6161", ptz_action_list},
-    {"/6162", ptz_action_delete},
-    {"/6163", ptz_action_update},
-    {"/6164", ptz_action_delete_many},
-    {"/6165", vloss_ptz_copy},
-    {"/6166", vloss_ptz_sched_get},
-    {"/6167", alarmin_ptz_copy},
-    {"/6168", alarmin_ptz_sched_get},
-    {"/6169", alarmin_effective_get},
-    {"/6170", alarmin_effective_set},
+// clang-format off
+const request_entry table[] = {
+    {"/6010", motion_get, IN_JSON, OUT_JSON_ERR},
+    {"/6011", schedule_get<motion_audible_page>, IN_TEXT, OUT_JSON},
+    {"/6012", page_set<motion_basic_page>, IN_JSON, OUT_TEXT},
+    {"/6013", schedule_set<motion_old_page>, IN_JSON, OUT_TEXT},
+    {"/6014", page_get<vloss_page>, IN_TEXT, OUT_JSON},
+    {"/6015", schedule_get<vloss_audible_page>, IN_TEXT, OUT_JSON},
+    {"/6016", page_set<vloss_page>, IN_JSON, OUT_TEXT},
+    {"/6017", schedule_set<vloss_schedule_page>, IN_JSON, OUT_TEXT},
+    {"/6094", vloss_actions_get, IN_JSON, OUT_JSON_ERR},
+    {"/6095", vloss_copy_set, IN_JSON, OUT_JSON_ERR},
+    {"/6098", motion_area_get, IN_JSON, OUT_TEXT},
+    {"/6112", motion_copy_set, IN_JSON, OUT_JSON_ERR},
+    {"/6113", motion_plan_set, IN_JSON, OUT_TEXT},
+    {"/6114", motion_targets_set, IN_JSON, OUT_TEXT},
+    {"/6117", motion_actions_set, IN_JSON, OUT_JSON_ERR},
+    {"/6118", schedule_set<motion_email_page>, IN_JSON, OUT_TEXT},
+    {"/6119", motion_target_set, IN_JSON, OUT_TEXT},
+    {"/6120", schedule_get<motion_email_page>, IN_TEXT, OUT_JSON},
+    {"/6121", batch_set<vloss_audible_batch>, IN_JSON, OUT_TEXT},
+    {"/6122", batch_set<vloss_email_batch>, IN_JSON, OUT_TEXT},
+    {"/6123", vloss_alarms_batch, IN_JSON, OUT_TEXT},
+    {"/6124", schedule_get<vloss_email_page>, IN_TEXT, OUT_JSON},
+    {"/6125", batch_set<alarmin_audible_batch>, IN_JSON, OUT_TEXT},
+    {"/6126", batch_set<alarmin_email_batch>, IN_JSON, OUT_TEXT},
+    {"/6127", alarmin_targets_batch, IN_JSON, OUT_TEXT},
+    {"/6128", schedule_get<alarmin_email_page>, IN_TEXT, OUT_JSON},
+    {"/6129", schedule_get<alarmin_audible_page>, IN_TEXT, OUT_JSON},
+    {"/6152", schedule_set<motion_effective_page>, IN_JSON, OUT_TEXT},
+    {"/6153", schedule_get<motion_effective_page>, IN_TEXT, OUT_JSON},
+    {"/6158", schedule_get<motion_ptz_page>, IN_TEXT, OUT_JSON},
+    {"/6159", schedule_set<motion_ptz_page>, IN_JSON, OUT_TEXT},
+    {"/6160", ptz_action_add, IN_JSON, OUT_TEXT},
+    {"/6161", ptz_action_list, IN_JSON, OUT_JSON},
+    {"/6162", ptz_action_delete, IN_JSON, OUT_TEXT},
+    {"/6163", ptz_action_update, IN_JSON, OUT_TEXT},
+    {"/6164", ptz_action_delete_many, IN_JSON, OUT_TEXT},
+    {"/6165", ptz_copy<vloss_ptz_copy>, IN_JSON, OUT_TEXT},
+    {"/6166", schedule_get<vloss_ptz_page>, IN_TEXT, OUT_JSON},
+    {"/6167", ptz_copy<alarmin_ptz_copy>, IN_JSON, OUT_TEXT},
+    {"/6168", schedule_get<alarmin_ptz_page>, IN_TEXT, OUT_JSON},
+    {"/6169", schedule_get<alarmin_effective_page>, IN_TEXT, OUT_JSON},
+    {"/6170", schedule_set<alarmin_effective_page>, IN_JSON, OUT_TEXT},
+};
+// clang-format on
+
+// A shorter answer than the record is a failed one.
+const reply_row replies[] = {
+    {msg_motion_area_reply, sizeof(motion_area_record), reply_short::fail, write_motion_area},
 };
 
 // Messages whose answers take longer than the usual 40 s, in wait rounds of
 // 40 ms.
 const core_wait waits[] = {
-    {3259, 3000},  // /6146 analysis boxes
+    {msg_vca_analysis, 3000},  // /6146 analysis boxes
 };
 
 }  // namespace
 
-WEBREQ_MODULE(11, event_table)
+CORE_REPLY_CALLBACK(event_reply, replies)
+
+WEBREQ_MODULE(11, table)
 CORE_WAITS(waits)

@@ -2,21 +2,18 @@
 // schedules, the copy of a channel's settings to others, and the motion area
 // that the camera holds.
 //
-// Every record change reads the stored record first and changes only the
-// members the request gives, so the fields that other pages own (e-mail,
-// alarm outputs, PTZ and white-light intervals, ...) survive every save.
+// Every record change edits the stored record and changes only the members
+// the request gives, so the fields that other pages own (e-mail, alarm
+// outputs, PTZ and white-light intervals, ...) survive every save.
 #include <cstring>
 
 #include "front/core_link.h"
 #include "front/json_req.h"
 #include "front/web_utils.h"
-#include "modules/common/channels.h"
-#include "modules/common/event_action.h"
 #include "modules/common/sched_json.h"
 #include "modules/event/event.h"
 #include "platform/msg_event.h"
 #include "platform/tqdb/rec_event.h"
-#include "platform/tqdb/tqdb.h"
 
 namespace {
 
@@ -51,16 +48,17 @@ const char* const motion_reply_keys[] = {
     "ptzParams",
 };
 
-// What each basic page takes into the record.
+constexpr int32_t int_max = INT32_MAX;
+
+// What each basic page takes into the record, with the checks of "/6012".
 const field basic_fields[] = {
-    // "/6012"
-    FM_INT(mr, "enable", enable),
-    FM_INT(mr, "sensitivity", sensitivity),
-    FM_CHANNELS(mr, "triChannels", tri_channels, tri_channels_mask).action(),
-    FM_INT(mr, "triAlarms", tri_alarms),
-    FM_INT(mr, "interval", interval),
-    FM_TEXT(mr, "motionTable", motion_table),
-    FM_INT(mr, "enableMS", enable_ms),
+    FM_INT(mr, "enable", enable).range(0, 2).required(),
+    FM_INT(mr, "sensitivity", sensitivity).range(0, int_max).required(),
+    FM_CHANNELS(mr, "triChannels", tri_channels, tri_channels_mask).required(),
+    FM_INT(mr, "triAlarms", tri_alarms).range(0, int_max),
+    FM_INT(mr, "interval", interval).range(0, int_max),
+    FM_TEXT(mr, "motionTable", motion_table).required(),
+    FM_INT(mr, "enableMS", enable_ms).required(),
 };
 const field plan_fields[] = {
     // "/6113"
@@ -69,10 +67,8 @@ const field plan_fields[] = {
 };
 const field target_fields[] = {
     // "/6114"
-    FM_INT(mr, "sensitivity", sensitivity),
-    FM_CHANNELS(mr, "triChannels", tri_channels, tri_channels_mask).action(),
-    FM_INT(mr, "triAlarms", tri_alarms),
-    FM_INT(mr, "interval", interval),
+    FM_INT(mr, "sensitivity", sensitivity), FM_CHANNELS(mr, "triChannels", tri_channels, tri_channels_mask),
+    FM_INT(mr, "triAlarms", tri_alarms),    FM_INT(mr, "interval", interval),
     FM_INT(mr, "enableMS", enable_ms),
 };
 const field email_fields[] = {
@@ -80,17 +76,26 @@ const field email_fields[] = {
     FM_INT(mr, "enable", email_enable),
     FM_INT(mr, "interval", email_interval),
 };
-const field channels_field[] = {
-    FM_CHANNELS(mr, "triChannels", tri_channels, tri_channels_mask).action()};  // "/6119" type 1
-const field alarms_field[] = {FM_INT(mr, "triAlarms", tri_alarms)};             // "/6119" type 2
+// "/6119": the one target field of each type.
+const field channels_field[] = {FM_CHANNELS(mr, "triChannels", tri_channels, tri_channels_mask)};  // type 1
+const field alarms_field[] = {FM_INT(mr, "triAlarms", tri_alarms)};                                // type 2
+
+// The camera's motion area (answer 8206), in reply order.
+using ma = motion_area_record;
+const field area_fields[] = {
+    FM_TEXT(ma, "map", map),
+    FM_INT(ma, "sensitivity", sensitivity),
+    FM_INT(ma, "result", result),
+    FM_INT(ma, "enable", enable),
+    FM_INT(ma, "modelType", model_type),
+    FM_INT(ma, "fishdisplay", fishdisplay),
+    FM_INT(ma, "fishtransfer", fishtransfer),
+    FM_INT(ma, "fishinstall", fishinstall),
+};
 
 constexpr int oplog_motion = 909;
 
 void reply_ok() { cgi_reply(REPLY_TEXT, "OK"); }
-
-void update_motion(int chn, json_object* req, std::span<const field> fields) {
-    event_record_update({motion_source, chn}, req, fields);
-}
 
 // An all-day detection schedule: days 0..6, each enabled with four periods
 // of 00:00 to 24:00.
@@ -113,146 +118,97 @@ void send_detect_schedule(int chn, int enable_ms) {
     std::memset(&mode, 0, sizeof mode);
     mode.channel = chn;
     mode.flag = enable_ms == 1;
-    core_notify(event_reply, MSG_MOTION_SCHEDULE_MODE, sizeof mode, &mode);
+    core_notify(event_reply, msg_motion_schedule_mode, sizeof mode, &mode);
     if (enable_ms == 1) {
         motion_detect_schedule sched = all_day_schedule(chn);
-        core_notify(event_reply, MSG_MOTION_SCHEDULE_SET, sizeof sched, &sched);
+        core_notify(event_reply, msg_motion_schedule_set, sizeof sched, &sched);
     }
 }
 
 // The request's channel for the basic pages that check it against the rows
 // stored: "camId" below the row count of the motion table.
 bool stored_channel(json_object* req, int* chn) {
-    static motion_record all[event_channels];
-    int count = 0;
-    if (read_motions(TQDB_FILE, all, &count) != 0) count = 0;
-    return req_int(req, "camId", chn) && *chn >= 0 && *chn < count && chn_ok(*chn);
+    return req_channel(req, "camId", chn) && *chn < tqdb_count(TQDB_FILE, tqdb_tbl_motion);
 }
 
-}  // namespace
-
-// ---- reads ------------------------------------------------------------------------
-
-void motion_get(request& rq) {
-    char* text = rq.text;
-    reply_event(text, motion_source, motion_reply_keys);
+// Stores the members fields names in the motion record of chn.
+int update_motion(int chn, json_object* req, std::span<const field> fields) {
+    return event_store([&] { return event_record_update({motion_source, chn}, req, fields); });
 }
 
-void motion_audible_get(request& rq) {
-    char* text = rq.text;
-    reply_schedule(text, read_motion_audible_schedule);
-}
-void motion_email_get(request& rq) {
-    char* text = rq.text;
-    reply_schedule(text, read_motion_email_schedule);
-}
-void motion_effective_get(request& rq) {
-    char* text = rq.text;
-    reply_schedule(text, read_motion_effective_schedule);
-}
-void motion_ptz_sched_get(request& rq) {
-    char* text = rq.text;
-    reply_schedule(text, read_motion_ptz_schedule);
-}
-
-// ---- schedules of the basic pages -------------------------------------------------------
-
-void motion_schedule_set(request& rq) {
-    char* text = rq.text;
-    set_schedule(text, {write_motion_schedule, MSG_MOTION_CHANGED});
-}
-void motion_effective_set(request& rq) {
-    char* text = rq.text;
-    set_schedule(text, {write_motion_effective_schedule, MSG_MOTION_CHANGED});
-}
-void motion_ptz_sched_set(request& rq) {
-    char* text = rq.text;
-    set_schedule(text, {write_motion_ptz_schedule, MSG_MOTION_CHANGED});
-}
-void motion_email_set(request& rq) {
-    char* text = rq.text;
-    set_schedule(text, {write_motion_email_schedule, MSG_MOTION_CHANGED, event_channels, &motion_source,
-                        email_fields});
-}
-
-// ---- basic settings -----------------------------------------------------------------------
-
-void motion_basic_set(request& rq) {
-    char* text = rq.text;
-    json_ref req = json_parse_object(text);
-    int chn;
-    if (!req || !req_channel(req.get(), "camId", &chn) ||
-        !ints_ok(req.get(), {{"enable", 0, 2, true},
-                             {"sensitivity", 0, INT32_MAX, true},
-                             {"triAlarms", 0, INT32_MAX, false},
-                             {"interval", 0, INT32_MAX, false}}) ||
-        !req_member(req, "triChannels") || !req_member(req, "motionTable") || !req_member(req, "enableMS"))
-        return;
-
-    update_motion(chn, req.get(), basic_fields);
-    event_notify(MSG_MOTION_CHANGED, chn);
-
+// After "/6012" stored the record: the notice, the camera's motion area
+// (only the map, the sensitivity and the channel travel), its detection
+// schedule, the log entry and "OK".
+void motion_basic_stored(request&, const void* stored, int chn) {
+    const auto& rec = *static_cast<const motion_record*>(stored);
+    event_notify(msg_motion_changed, chn);
     motion_area_record area;
     std::memset(&area, 0, sizeof area);
-    req_text(req.get(), "motionTable", area.map, sizeof area.map);
-    area.sensitivity = req_int_or(req, "sensitivity", 0);
+    copy_text(area.map, sizeof area.map, rec.motion_table);
+    area.sensitivity = rec.sensitivity;
     area.channel = chn;
-    // Only the map, the sensitivity and the channel travel; the rest is zero.
-    core_notify(event_reply, MSG_MOTION_AREA_SET, sizeof area, &area);
-
-    send_detect_schedule(chn, req_int_or(req, "enableMS", 0));
+    core_notify(event_reply, msg_motion_area_set, sizeof area, &area);
+    send_detect_schedule(chn, rec.enable_ms);
     event_oplog(oplog_motion, chn);
     reply_ok();
 }
 
-void motion_plan_set(request& rq) {
-    char* text = rq.text;
-    json_ref req = json_parse_object(text);
-    int chn;
-    if (!req || !stored_channel(req.get(), &chn)) return;
-    update_motion(chn, req.get(), plan_fields);
-    event_notify(MSG_MOTION_CHANGED, chn);
-    week_schedule sched;
-    if (schedule_from_json(req.get(), "schedule", &sched) == 0) write_motion_schedule(TQDB_FILE, &sched, chn);
-    event_notify(MSG_MOTION_CHANGED, chn);
+}  // namespace
 
+const record_page motion_basic_page = {
+    .table = tqdb_tbl_motion,
+    .fields = basic_fields,
+    .key_member = "camId",
+    .answer = motion_basic_stored,
+};
+
+const schedule_page motion_audible_page = {SCHED_MOTION_AUDIBLE};
+const schedule_page motion_email_page = {SCHED_MOTION_EMAIL, channel_limit, msg_motion_changed,
+                                         &motion_source, email_fields};
+const schedule_page motion_old_page = {SCHED_MOTION_BASIC, channel_limit, msg_motion_changed};
+const schedule_page motion_effective_page = {SCHED_MOTION_EFFECTIVE, channel_limit, msg_motion_changed};
+const schedule_page motion_ptz_page = {SCHED_MOTION_PTZ, channel_limit, msg_motion_changed};
+
+void motion_get(request& rq) { event_page_get(rq, motion_source, "chnid", motion_reply_keys); }
+
+// ---- basic settings -----------------------------------------------------------------------
+
+void motion_plan_set(request& rq) {
+    int chn;
+    if (!stored_channel(rq.json, &chn)) return rq.refuse("camId");
+    week_schedule sched;
+    bool given = schedule_from_json(rq.json, "schedule", &sched) == 0;
     motion_record rec;
-    event_record_read({motion_source, chn}, &rec);
+    int rc = event_store([&] {
+        if (event_record_update({motion_source, chn}, rq.json, plan_fields) != 0) return -1;
+        if (given && write_motion_schedule(TQDB_FILE, &sched, chn) != 0) return -1;
+        event_record_read({motion_source, chn}, &rec);
+        return 0;
+    });
+    if (rc != 0) return rq.fail();
+    event_notify(msg_motion_changed, chn);
+    event_notify(msg_motion_changed, chn);
     send_detect_schedule(chn, rec.enable_ms);
     reply_ok();
 }
 
 void motion_targets_set(request& rq) {
-    char* text = rq.text;
-    json_ref req = json_parse_object(text);
     int chn;
-    if (!req || !stored_channel(req.get(), &chn)) return;
-    update_motion(chn, req.get(), target_fields);
-    event_notify(MSG_MOTION_CHANGED, chn);
+    if (!stored_channel(rq.json, &chn)) return rq.refuse("camId");
+    if (update_motion(chn, rq.json, target_fields) != 0) return rq.fail();
+    event_notify(msg_motion_changed, chn);
     oplog_send(204, oplog_motion);
     reply_ok();
 }
 
 void motion_target_set(request& rq) {
-    char* text = rq.text;
-    json_ref req = json_parse_object(text);
-    if (!req) return;
     int chn;
-    if (!req_channel(req.get(), "camId", &chn)) {
-        cgi_reply_error(REPLY_TEXT);
-        return;
+    if (!req_channel(rq.json, "camId", &chn)) return rq.fail();
+    int type = req_int_or(rq.json, "type", 0);
+    if (type == 1 || type == 2) {
+        if (update_motion(chn, rq.json, type == 1 ? channels_field : alarms_field) != 0) return rq.fail();
     }
-    switch (req_int_or(req, "type", 0)) {
-        case 1:
-            update_motion(chn, req.get(), channels_field);
-            break;
-        case 2:
-            update_motion(chn, req.get(), alarms_field);
-            break;
-        default:
-            break;
-    }
-    event_notify(MSG_MOTION_CHANGED, chn);
+    event_notify(msg_motion_changed, chn);
     event_oplog(oplog_motion, chn);
     reply_ok();
 }
@@ -260,41 +216,38 @@ void motion_target_set(request& rq) {
 // ---- actions ---------------------------------------------------------------------------------
 
 void motion_actions_set(request& rq) {
-    char* text = rq.text;
-    json_ref req = json_parse_object(text);
     int chn;
-    if (!req || !req_channel(req.get(), "chnid", &chn)) {
-        cgi_reply_error(REPLY_JSON);
-        return;
-    }
-    event_action_apply({motion_source, chn}, req.get(), action_form::flat);
+    if (!req_channel(rq.json, "chnid", &chn)) return rq.refuse("chnid");
+    if (event_action_apply({motion_source, chn}, rq.json, action_form::flat) != 0) return rq.fail();
     reply_ok();
 }
 
 void motion_copy_set(request& rq) {
-    char* text = rq.text;
-    json_ref req = json_parse_object(text);
+    json_object* req = rq.json;
     int chn;
-    if (!req || !req_channel(req.get(), "chnid", &chn)) {
-        cgi_reply_error(REPLY_JSON);
-        return;
-    }
+    if (!req_channel(req, "chnid", &chn)) return rq.refuse("chnid");
     event_ref ev{motion_source, chn};
     json_object* dialog = req_member(req, "dialog");
-    event_action_apply(ev, json_object_is_type(dialog, json_type_object) ? dialog : nullptr,
-                       action_form::dialog);
+    if (!json_object_is_type(dialog, json_type_object)) dialog = nullptr;
+    uint64_t mask = channel_mask_from_json(req, "copyChn", "copyCnt");
 
-    uint64_t mask = channel_mask_from_json(req.get(), "copyChn", "copyCnt");
+    // The dialog, then the source's record with the camera settings of the
+    // page (a member left out keeps the stored one) copied with its lists.
     motion_record rec;
-    event_record_read(ev, &rec);
-    // The camera settings of the page; a member left out keeps the stored one.
-    rec.sensitivity = req_int_or(req, "sensitivity", rec.sensitivity);
-    rec.enable_ms = req_int_or(req, "enableMS", rec.enable_ms);
+    int rc = event_store([&] {
+        if (event_action_store(ev, dialog, action_form::dialog) != 0) return -1;
+        event_record_read(ev, &rec);
+        rec.sensitivity = req_int_or(req, "sensitivity", rec.sensitivity);
+        rec.enable_ms = req_int_or(req, "enableMS", rec.enable_ms);
+        if (mask && copy_motions(TQDB_FILE, &rec, mask) != 0) return -1;
+        return event_action_copy(ev, mask);
+    });
+    if (rc != 0) return rq.fail();
 
     motion_area_copy area;
     std::memset(&area, 0, sizeof area);
     if (req_member(req, "motionTable"))
-        req_text(req.get(), "motionTable", area.motion_table, sizeof area.motion_table);
+        req_text(req, "motionTable", area.motion_table, sizeof area.motion_table);
     else
         copy_text(area.motion_table, sizeof area.motion_table, rec.motion_table, sizeof rec.motion_table);
     area.sensitivity = rec.sensitivity;
@@ -308,17 +261,14 @@ void motion_copy_set(request& rq) {
     mode.flag = rec.enable_ms == 1;
     mode.count = mask_channels(mask, mode.channels);
 
-    copy_motions(TQDB_FILE, &rec, mask);
-    event_action_copy(ev, mask);
-
+    event_action_notice(ev);
     event_oplog_mask(oplog_motion, mask);
-
-    core_notify(event_reply, MSG_MOTION_AREA_COPY, sizeof area, &area);
-    event_notify_mask(MSG_MOTION_COPIED, mask);
-    core_notify(event_reply, MSG_MOTION_SCHEDULE_MODE, sizeof mode, &mode);
+    core_notify(event_reply, msg_motion_area_copy, sizeof area, &area);
+    event_notify_mask(msg_motion_copied, mask);
+    core_notify(event_reply, msg_motion_schedule_mode, sizeof mode, &mode);
     if (rec.enable_ms == 1) {
         motion_detect_schedule sched = all_day_schedule(0);
-        core_notify(event_reply, MSG_MOTION_SCHEDULE_COPY, sizeof sched, &sched);
+        core_notify(event_reply, msg_motion_schedule_copy, sizeof sched, &sched);
     }
     reply_ok();
 }
@@ -326,31 +276,14 @@ void motion_copy_set(request& rq) {
 // ---- the camera's motion area ------------------------------------------------------------------
 
 void motion_area_get(request& rq) {
-    char* text = rq.text;
-    json_ref req = json_parse_object(text);
     int32_t chn;
-    if (!req || !req_channel(req.get(), "id", &chn)) return;
-    core_query(event_reply, MSG_MOTION_AREA_GET, sizeof chn, &chn, REPLY_TEXT);
+    if (!req_channel(rq.json, "id", &chn)) return rq.refuse("id");
+    core_query(event_reply, msg_motion_area, sizeof chn, &chn, REPLY_TEXT);
 }
 
-void write_motion_area(const void* payload, uint32_t size) {
-    if (!core_reply_claim()) return;
-    if (size < sizeof(motion_area_record)) {
-        cgi_reply_error(REPLY_TEXT);
-        core_reply_done(0);
-        return;
-    }
-    motion_area_record area;
-    std::memcpy(&area, payload, sizeof area);
-    json_ref reply(json_object_new_object());
-    jadd_field(reply.get(), "map", area.map, sizeof area.map);
-    jadd_int(reply.get(), "sensitivity", area.sensitivity);
-    jadd_int(reply.get(), "result", area.result);
-    jadd_int(reply.get(), "enable", area.enable);
-    jadd_int(reply.get(), "modelType", area.model_type);
-    jadd_int(reply.get(), "fishdisplay", area.fishdisplay);
-    jadd_int(reply.get(), "fishtransfer", area.fishtransfer);
-    jadd_int(reply.get(), "fishinstall", area.fishinstall);
+int write_motion_area(const core_answer& answer) {
+    const motion_area_record area = answer.rec<motion_area_record>();
+    json_ref reply(fields_object(&area, area_fields));
     cgi_reply_json(reply.get());
-    core_reply_done(1);
+    return 1;
 }

@@ -201,6 +201,32 @@ int read_alarm_chnOut_event_names(const char* path, alarm_chn_out_name (*names)[
 // Sets the delay of output index of every channel of mask.
 int copy_alarm_chnOut_delay(const char* path, int index, int32_t delay_time, uint64_t mask);
 
+// The record of (chn, index) of a per-index camera store (tables: one of the
+// tqdb_tbl_alarm_chn_* arrays), with chnid and alarm_id set, zeros besides
+// when none is stored; results as tqdb_load. Outside 0..63 or 0..1: -1, the
+// record zeros with its keys.
+template <typename Rec>
+int load_cam_alarm(const char* path, const tqdb_table (&tables)[cam_alarm_count], Rec* rec, int chn, int index) {
+    int rc = -1;
+    if (chn >= 0 && chn < alarm_channels && cam_alarm_ok(index))
+        rc = tqdb_load(path, tables[index], rec, chn);
+    else
+        std::memset(rec, 0, sizeof *rec);
+    rec->chnid = chn;
+    rec->alarm_id = index;
+    return rc;
+}
+// The read-change-write of that record in one transaction (fn as for
+// tqdb_edit_as, the record's keys set before it runs).
+template <typename Rec, typename Fn>
+int edit_cam_alarm(const char* path, const tqdb_table (&tables)[cam_alarm_count], int chn, int index, Fn&& fn) {
+    if (chn < 0 || chn >= alarm_channels || !cam_alarm_ok(index)) return -1;
+    return tqdb_edit_as<Rec>(path, tables[index], chn, [&](Rec& rec) {
+        rec.alarm_id = index;
+        return fn(rec);
+    });
+}
+
 // ---- schedule stores ------------------------------------------------------------
 // Recorder inputs and outputs are keyed by id; camera contacts by (channel,
 // index) through tqdb_sched_read/write/copy with the index as sub-index.

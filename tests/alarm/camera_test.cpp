@@ -1,10 +1,12 @@
 // The cameras' alarm contacts end to end: the reads through the core merged
 // with the database, the edits with their messages and copies, and the
 // checks of channel and index.
-#include "tests/alarm/alarm_fixture.h"
+#include "platform/msg_alarm.h"
+#include "tests/alarm/alarm_cases.h"
 
 #include <functional>
 
+namespace altest {
 namespace {
 
 using Cameras = AlarmFixture;
@@ -34,7 +36,7 @@ TEST_F(Cameras, InputsReadThroughTheCoreWithTheirActions) {
     ASSERT_EQ(write_ptz_params_all(TQDB_FILE, ptz, 19, 5), 0);  // input 1's PTZ kind
 
     core.add_reply(3298, 0, bytes_of(in_state(5, 2)));
-    json_ref obj = json_body(cgi_post_json(root, "/6024", R"({"chnid": 5})"));
+    json_ref obj = json_body(post("/6024", R"({"chnid": 5})"));
     ASSERT_TRUE(obj);
     EXPECT_EQ(req_int_or(obj, "chnid", -1), 5);
     json_object* list = req_member(obj, "alarm");
@@ -91,7 +93,7 @@ TEST_F(Cameras, ReadsShowTheEntriesTheAnswerAllows) {
     for (const auto& r : rows) {
         fresh_case();
         if (r.script) r.script(*this);
-        cgi_result res = cgi_post_json(root, r.code, r.body);
+        cgi_result res = post(r.code, r.body);
         if (r.entries < 0) {
             EXPECT_EQ(res.out, json_reply("{status:\"CGI ERROR\"}")) << "row at line " << r.line;
         } else {
@@ -111,7 +113,7 @@ TEST_F(Cameras, OutputsReadShowsNamesDelaysAndSchedules) {
     week_schedule sched = schedule_with({{4, 0, "06:00", "07:00", 1}});
     ASSERT_EQ(write_alarm_chnOut_effective_schedule(TQDB_FILE, &sched, 2, 1), 0);
     core.add_reply(3296, 0, int_bytes({2, 0, 1, 0, 1, 1}));
-    json_ref obj = json_body(cgi_post_json(root, "/6028", R"({"chnid": 2})"));
+    json_ref obj = json_body(post("/6028", R"({"chnid": 2})"));
     ASSERT_TRUE(obj);
     json_object* second = json_object_array_get_idx(req_member(obj, "alarm"), 1);
     std::string text = json_object_to_json_string(second);
@@ -122,7 +124,7 @@ TEST_F(Cameras, OutputsReadShowsNamesDelaysAndSchedules) {
 }
 
 TEST_F(Cameras, InputEditSetsNamesSendsTwoEntriesAndCopies) {
-    ASSERT_EQ(cgi_post_json(root, "/6025",
+    ASSERT_EQ(post("/6025",
                             R"({"chnid": 3, "alarmId": 1, "dialog": {"interval": 25, "triChannels": "11", "audible": )" +
                                 schedule_request({{0, 0, "01:00", "02:00", 1}}) +
                                 R"(, "ptzParams": [{"acto_ptz_channel": 4, "acto_ptz_type": 2, "acto_ptz_patrol": 1}]},
@@ -140,7 +142,7 @@ TEST_F(Cameras, InputEditSetsNamesSendsTwoEntriesAndCopies) {
         EXPECT_EQ(rec.interval, 25) << chn;
         EXPECT_EQ(rec.interval_mode, 2) << chn;
         EXPECT_EQ(rec.tri_channels_mask, 3u) << chn;
-        EXPECT_TRUE(same_schedule(stored_schedule(SCHED_CHN_ALARMIN_AUDIBLE, chn, 1),
+        EXPECT_TRUE(same_bytes(stored_schedule(SCHED_CHN_ALARMIN_AUDIBLE, chn, 1),
                                   schedule_with({{0, 0, "01:00", "02:00", 1}})))
             << chn;
         ptz_action ptz[action_list_len];
@@ -163,7 +165,7 @@ TEST_F(Cameras, InputEditSetsNamesSendsTwoEntriesAndCopies) {
     EXPECT_STREQ(copied.alarm_name, "");
 
     auto msgs = sent(2);
-    ASSERT_EQ(ids_of(msgs), (std::vector<int32_t>{MSG_CAM_ALARMIN_SET, MSG_CAM_ALARMIN_CHANGED}));
+    ASSERT_EQ(ids_of(msgs), (std::vector<int32_t>{3325, 1417}));
     const uint64_t mask = 1u << 3 | 1u << 10;
     coresim::bytes want = int_bytes({0, 1, 0, 0, 0, 0, 1, 1, 2, 0});
     coresim::bytes m = mask_bytes(mask);
@@ -186,16 +188,16 @@ TEST_F(Cameras, EditsRefuseChannelsAndIndicesOutOfRange) {
         {__LINE__, "/6029", R"({"chnid": -1, "alarmId": 0})", {}, {}},
         {__LINE__, "/6029", R"({"chnid": 0, "alarmId": -1})", {}, {}},
         // Without "alarmCnt" only the own channel changes, and no 3324/3325 goes out.
-        {__LINE__, "/6025", R"({"chnid": 7, "alarmId": 0, "copyCnt": 1, "copyChn": [8]})", {MSG_CAM_ALARMIN_CHANGED},
+        {__LINE__, "/6025", R"({"chnid": 7, "alarmId": 0, "copyCnt": 1, "copyChn": [8]})", {1417},
          mask_bytes(1u << 7)},
-        {__LINE__, "/6029", R"({"chnid": 7, "alarmId": 0, "copyCnt": 1, "copyChn": [8]})", {MSG_CAM_ALARMOUT_CHANGED},
+        {__LINE__, "/6029", R"({"chnid": 7, "alarmId": 0, "copyCnt": 1, "copyChn": [8]})", {1418},
          mask_bytes(1u << 7)},
     };
     for (const auto& r : rows) {
         fresh_case();
         alarm_chn_in_record before{};
         ASSERT_EQ(read_alarm_chnIn_event(TQDB_FILE, &before, 0, 0), 0);
-        cgi_result res = cgi_post_json(root, r.code, r.body);
+        cgi_result res = post(r.code, r.body);
         EXPECT_EQ(res.out, r.ids.empty() ? json_reply("{status:\"CGI ERROR\"}") : text_reply("OK"))
             << "row at line " << r.line;
         auto msgs = sent(r.ids.size());
@@ -215,7 +217,7 @@ TEST_F(Cameras, OutputEditSetsDelaysAndSchedulesAndCopies) {
         set_text(n.alarm_name, "Keep");
         ASSERT_EQ(write_alarm_chnOut_event_name(TQDB_FILE, &n), 0);
     }
-    ASSERT_EQ(cgi_post_json(root, "/6029",
+    ASSERT_EQ(post("/6029",
                             R"({"chnid": 1, "alarmId": 0, "dialog": {"effective": )" +
                                 schedule_request({{6, 0, "22:00", "23:00", 1}}) +
                                 R"(}, "alarmCnt": 2, "alarm": [{"alarmType": 1, "delayTime": 30, "alarmName": "Beacon"},
@@ -238,10 +240,10 @@ TEST_F(Cameras, OutputEditSetsDelaysAndSchedulesAndCopies) {
         EXPECT_EQ(n.delay_time, w.delay) << w.chn << "/" << w.index;
         EXPECT_STREQ(n.alarm_name, w.name) << w.chn << "/" << w.index;
         week_schedule s = stored_schedule(SCHED_CHN_ALARMOUT_EFFECTIVE, w.chn, w.index);
-        EXPECT_EQ(same_schedule(s, want_sched), w.sched) << w.chn << "/" << w.index;
+        EXPECT_EQ(same_bytes(s, want_sched), w.sched) << w.chn << "/" << w.index;
     }
     auto msgs = sent(2);
-    ASSERT_EQ(ids_of(msgs), (std::vector<int32_t>{MSG_CAM_ALARMOUT_SET, MSG_CAM_ALARMOUT_CHANGED}));
+    ASSERT_EQ(ids_of(msgs), (std::vector<int32_t>{3324, 1418}));
     const uint64_t mask = 1u << 1 | 1u << 6;
     coresim::bytes want_msg = int_bytes({0, 0, 1, 0, 1, 0, 2, 0});
     coresim::bytes m = mask_bytes(mask);
@@ -251,14 +253,15 @@ TEST_F(Cameras, OutputEditSetsDelaysAndSchedulesAndCopies) {
 }
 
 TEST_F(Cameras, ReadsFromTheSimulatedCoresDefaults) {
-    json_ref in = json_body(cgi_post_json(root, "/6024", R"({"chnid": 12})"));
+    json_ref in = json_body(post("/6024", R"({"chnid": 12})"));
     ASSERT_TRUE(in);
     EXPECT_EQ(req_int_or(in, "chnid", -1), 12);
     EXPECT_EQ(json_object_array_length(req_member(in, "alarm")), 2u);
-    json_ref out = json_body(cgi_post_json(root, "/6028", R"({"chnid": 63})"));
+    json_ref out = json_body(post("/6028", R"({"chnid": 63})"));
     ASSERT_TRUE(out);
     EXPECT_EQ(req_int_or(out, "chnid", -1), 63);
     EXPECT_EQ(json_object_array_length(req_member(out, "alarm")), 2u);
 }
 
 }  // namespace
+}  // namespace altest

@@ -1,9 +1,10 @@
 // Alarm contacts end to end: the recorder's output and input lists, the
 // name lists, switching outputs by hand, and the basic input pages.
-#include "tests/alarm/alarm_fixture.h"
+#include "tests/alarm/alarm_cases.h"
 
 #include <functional>
 
+namespace altest {
 namespace {
 
 using Contacts = AlarmFixture;
@@ -76,22 +77,22 @@ TEST_F(Contacts, SwitchingOutputsByHand) {
         coresim::bytes payload;  // of the one switching message; empty: nothing sent
         int32_t msg_id;
     } rows[] = {
-        {__LINE__, "/6023", "{\"id\": 3, \"enable\": 1}", text_reply("OK"), int_bytes({3, 1}), MSG_ALARMOUT_SWITCH},
-        {__LINE__, "/6023", "{\"id\": 0}", text_reply("OK"), int_bytes({0, 0}), MSG_ALARMOUT_SWITCH},
+        {__LINE__, "/6023", "{\"id\": 3, \"enable\": 1}", text_reply("OK"), int_bytes({3, 1}), 1409},
+        {__LINE__, "/6023", "{\"id\": 0}", text_reply("OK"), int_bytes({0, 0}), 1409},
         {__LINE__, "/6023", "{\"id\": 4, \"enable\": 1}", "", {}, 0},
         {__LINE__, "/6023", "{\"id\": -1, \"enable\": 1}", "", {}, 0},
         {__LINE__, "/6023", "{\"enable\": 1}", "", {}, 0},
         {__LINE__, "/6023", "id=1", "", {}, 0},
         // The camera's outputs are the core's to check.
         {__LINE__, "/6033", "{\"chnid\": 70, \"alarmId\": 5, \"state\": 1}", text_reply("OK"), int_bytes({70, 5, 1}),
-         MSG_CAM_ALARMOUT_SWITCH},
-        {__LINE__, "/6033", "{\"chnid\": 2}", text_reply("OK"), int_bytes({2, 0, 0}), MSG_CAM_ALARMOUT_SWITCH},
+         3352},
+        {__LINE__, "/6033", "{\"chnid\": 2}", text_reply("OK"), int_bytes({2, 0, 0}), 3352},
         {__LINE__, "/6033", "chnid=2", text_reply("CGI ERROR"), {}, 0},
         {__LINE__, "/6033", "", text_reply("CGI ERROR"), {}, 0},
     };
     for (const auto& r : rows) {
         fresh_case();
-        EXPECT_EQ(cgi_post_json(root, r.code, r.body).out, r.reply) << "row at line " << r.line;
+        EXPECT_EQ(post(r.code, r.body).out, r.reply) << "row at line " << r.line;
         auto msgs = sent(r.payload.empty() ? 0 : 1);
         if (r.payload.empty()) {
             EXPECT_TRUE(msgs.empty()) << "row at line " << r.line;
@@ -102,7 +103,8 @@ TEST_F(Contacts, SwitchingOutputsByHand) {
         EXPECT_EQ(msgs[0].payload, r.payload) << "row at line " << r.line;
         if (r.code == "/6023") {
             ASSERT_EQ(msgs.size(), 2u) << "row at line " << r.line;
-            expect_contact_log(msgs[1], 911, int_at(r.payload, 0) + 1, r.line);
+            EXPECT_EQ(msgs[1].id, 3485) << "row at line " << r.line;
+            EXPECT_EQ(msgs[1].payload, contact_log(911, int_at(r.payload, 0)).payload) << "row at line " << r.line;
         } else {
             EXPECT_EQ(msgs.size(), 1u) << "row at line " << r.line;
         }
@@ -163,7 +165,7 @@ TEST_F(Contacts, BasicInputPagesKeepTheActionFields) {
         fresh_case();
         alarm_in_record before[alarm_in_count];
         for (int id = 0; id < alarm_in_count; ++id) before[id] = stored_input(id);
-        cgi_result res = cgi_post_json(root, r.code, r.body);
+        cgi_result res = post(r.code, r.body);
         EXPECT_EQ(res.out, r.id < 0 ? "" : text_reply("OK")) << "row at line " << r.line;
         for (int id = 0; id < alarm_in_count; ++id) {
             alarm_in_record want = before[id];
@@ -178,8 +180,10 @@ TEST_F(Contacts, BasicInputPagesKeepTheActionFields) {
         ASSERT_EQ(msgs.size(), 2u) << "row at line " << r.line;
         EXPECT_EQ(msgs[0].id, 1404) << "row at line " << r.line;
         EXPECT_EQ(msgs[0].payload, int_bytes({r.id})) << "row at line " << r.line;
-        expect_contact_log(msgs[1], 910, r.id + 1, r.line);
+        EXPECT_EQ(msgs[1].id, 3485) << "row at line " << r.line;
+        EXPECT_EQ(msgs[1].payload, contact_log(910, r.id).payload) << "row at line " << r.line;
     }
 }
 
 }  // namespace
+}  // namespace altest

@@ -3,10 +3,11 @@
 // its copy to other inputs.
 #include "modules/common/sched_json.h"
 #include "platform/msg_event.h"
-#include "tests/alarm/alarm_fixture.h"
+#include "tests/alarm/alarm_cases.h"
 
 #include <functional>
 
+namespace altest {
 namespace {
 
 using Inputs = AlarmFixture;
@@ -68,7 +69,7 @@ TEST_F(Inputs, BasicPageWithScheduleKeepsTheActions) {
         alarm_in_record other = stored_input(0);
         week_schedule old_sched = schedule_with({{5, 5, "10:00", "11:00", 2}});
         ASSERT_EQ(write_alarm_in_schedule(TQDB_FILE, &old_sched, 9), 0);
-        cgi_result res = cgi_post_json(root, "/6062", r.body);
+        cgi_result res = post("/6062", r.body);
         EXPECT_EQ(res.out, r.id < 0 ? "" : text_reply("OK")) << "row at line " << r.line;
         alarm_in_record want = before;
         if (r.expect) r.expect(want);
@@ -82,7 +83,7 @@ TEST_F(Inputs, BasicPageWithScheduleKeepsTheActions) {
             for (sched_day& day : want_sched.days)
                 for (int s = 0; s < SCHED_JSON_SLOTS; ++s) day.slots[s].action_type = 6;
         }
-        EXPECT_TRUE(same_schedule(stored_schedule(SCHED_ALARMIN_BASIC, 9), want_sched)) << "row at line " << r.line;
+        EXPECT_TRUE(same_bytes(stored_schedule(SCHED_ALARMIN_BASIC, 9), want_sched)) << "row at line " << r.line;
 
         auto msgs = sent(r.id < 0 ? 0 : 2);
         if (r.id < 0) {
@@ -112,9 +113,9 @@ const std::string full_dialog = R"("dialog": {"interval": 40, "email_interval": 
 
 TEST_F(Inputs, FullPageStoresTheActionsAndReadsThemBack) {
     stored_input(4);
-    ASSERT_EQ(cgi_post_json(root, "/6027", R"({"alarmId": 4, "alarmType": 0, "name": "Shutter", )" + full_dialog + "}").out,
+    ASSERT_EQ(post("/6027", R"({"alarmId": 4, "alarmType": 0, "name": "Shutter", )" + full_dialog + "}").out,
               text_reply("OK"));
-    json_ref obj = json_body(cgi_post_json(root, "/6026", R"({"alarmId": 4})"));
+    json_ref obj = json_body(post("/6026", R"({"alarmId": 4})"));
     ASSERT_TRUE(obj);
     std::vector<std::string> keys;
     json_object_object_foreach(obj.get(), key, val) {
@@ -168,7 +169,7 @@ TEST_F(Inputs, FullPageCopiesTheActionsToTheListedInputs) {
     for (int id = 0; id < alarm_in_count; ++id) stored_input(id);
     alarm_in_record untouched[alarm_in_count];
     for (int id = 0; id < alarm_in_count; ++id) untouched[id] = input(id);
-    ASSERT_EQ(cgi_post_json(root, "/6027",
+    ASSERT_EQ(post("/6027",
                             R"({"alarmId": 1, "name": "Source", "alarmType": 0, "copyCnt": 5, "copyChn": [3, 5, 1, 16, 63], )" +
                                 full_dialog + "}")
                   .out,
@@ -196,7 +197,7 @@ TEST_F(Inputs, FullPageCopiesTheActionsToTheListedInputs) {
         EXPECT_EQ(got.email_interval, 50) << "input " << id;
         EXPECT_EQ(got.white_interval, 11) << "input " << id;
         EXPECT_STREQ(got.name, "Door") << "input " << id;
-        EXPECT_TRUE(same_schedule(stored_schedule(SCHED_ALARMIN_EFFECTIVE, id),
+        EXPECT_TRUE(same_bytes(stored_schedule(SCHED_ALARMIN_EFFECTIVE, id),
                                   stored_schedule(SCHED_ALARMIN_EFFECTIVE, 1)))
             << "input " << id;
         ptz_action ptz[action_list_len];
@@ -221,7 +222,7 @@ TEST_F(Inputs, FullPagesRefuseAnythingButAnInput) {
         for (const char* body : {R"({"alarmId": 16, "name": "x", "dialog": {"interval": 1}})",
                                  R"({"alarmId": -1, "name": "x"})", R"({"name": "x"})", "alarmId=0", ""}) {
             fresh_case();
-            EXPECT_EQ(cgi_post_json(root, code, body).out, json_reply("{status:\"CGI ERROR\"}")) << code << " " << body;
+            EXPECT_EQ(post(code, body).out, json_reply("{status:\"CGI ERROR\"}")) << code << " " << body;
             EXPECT_TRUE(sent().empty()) << code << " " << body;
         }
     }
@@ -229,3 +230,4 @@ TEST_F(Inputs, FullPagesRefuseAnythingButAnInput) {
 }
 
 }  // namespace
+}  // namespace altest

@@ -1,9 +1,10 @@
 // The recorder's alarm outputs end to end: one output with its schedule,
 // the edit with its copy to other outputs, and what the core and the log
 // receive.
-#include "platform/msg_event.h"
-#include "tests/alarm/alarm_fixture.h"
+#include "platform/msg_alarm.h"
+#include "tests/alarm/alarm_cases.h"
 
+namespace altest {
 namespace {
 
 using Outputs = AlarmFixture;
@@ -22,7 +23,7 @@ TEST_F(Outputs, OneOutputWithItsSchedule) {
     store_output(1, "Siren", 1, 1, 20);
     week_schedule sched = schedule_with({{0, 0, "08:00", "18:00", 1}, {7, 0, "00:00", "23:59", 2}});
     ASSERT_EQ(write_alarm_out_schedule(TQDB_FILE, &sched, 1), 0);
-    json_ref obj = json_body(cgi_post_json(root, "/6021", R"({"alarmId": 1})"));
+    json_ref obj = json_body(post("/6021", R"({"alarmId": 1})"));
     ASSERT_TRUE(obj);
     const std::string head = R"({ "id": 1, "name": "Siren", "type": 1, "enable": 1, "durationTime": 20, "effective": [ )";
     EXPECT_EQ(std::string(json_object_to_json_string(obj.get())).substr(0, head.size()), head);
@@ -30,7 +31,7 @@ TEST_F(Outputs, OneOutputWithItsSchedule) {
               "08:00-18:00/1 -/0 -/0 -/0 -/0 -/0 -/0 00:00-23:59/2");
 
     for (const char* body : {R"({"alarmId": 4})", R"({"alarmId": -1})", R"({"id": 1})", "alarmId=1", ""})
-        EXPECT_EQ(cgi_post_json(root, "/6021", body).out, json_reply("{status:\"CGI ERROR\"}")) << body;
+        EXPECT_EQ(post("/6021", body).out, json_reply("{status:\"CGI ERROR\"}")) << body;
     EXPECT_TRUE(sent().empty());
 }
 
@@ -64,16 +65,16 @@ TEST_F(Outputs, EditCopiesToTheListedOutputsOnly) {
         EXPECT_EQ(out.type, w.type) << "output " << w.id;
         EXPECT_EQ(out.enable, w.enable) << "output " << w.id;
         EXPECT_EQ(out.duration_time, w.duration) << "output " << w.id;
-        EXPECT_TRUE(same_schedule(stored_schedule(SCHED_ALARMOUT, w.id), w.sched)) << "output " << w.id;
+        EXPECT_TRUE(same_bytes(stored_schedule(SCHED_ALARMOUT, w.id), w.sched)) << "output " << w.id;
     }
 
     auto msgs = sent(3);
-    ASSERT_EQ(ids_of(msgs), (std::vector<int32_t>{MSG_ALARMOUT_CHANGED, MSG_ALARMOUT_CHANGED, MSG_OPLOG_MASKED}));
+    ASSERT_EQ(ids_of(msgs), (std::vector<int32_t>{1405, 1405, 3509}));
     EXPECT_EQ(msgs[0].payload, int_bytes({0}));
     EXPECT_EQ(msgs[1].payload, int_bytes({2}));
     ASSERT_EQ(msgs[2].payload.size(), 680u);
     coresim::bytes log(msgs[2].payload.begin(), msgs[2].payload.begin() + 672);
-    expect_contact_log({0, 0, 3485, log}, 911, 1, __LINE__);
+    EXPECT_EQ(log, contact_log(911, 0).payload);
     EXPECT_EQ(coresim::bytes(msgs[2].payload.begin() + 672, msgs[2].payload.end()), mask_bytes(5));
 }
 
@@ -88,12 +89,12 @@ TEST_F(Outputs, EditWithoutCopiesOrFields) {
         int duration;
     } rows[] = {
         // Only the members given change; no list, no copies.
-        {__LINE__, R"({"alarmId": 3, "durationTime": 15})", text_reply("OK"), {MSG_ALARMOUT_CHANGED, MSG_OPLOG_MASKED}, 8,
+        {__LINE__, R"({"alarmId": 3, "durationTime": 15})", text_reply("OK"), {1405, 3509}, 8,
          "Strobe", 15},
         {__LINE__, R"({"alarmId": 3, "copyCnt": 0, "copyChn": [1]})", text_reply("OK"),
-         {MSG_ALARMOUT_CHANGED, MSG_OPLOG_MASKED}, 8, "Strobe", 9},
+         {1405, 3509}, 8, "Strobe", 9},
         {__LINE__, R"({"alarmId": 3, "copyCnt": 1, "copyChn": [3]})", text_reply("OK"),
-         {MSG_ALARMOUT_CHANGED, MSG_OPLOG_MASKED}, 8, "Strobe", 9},
+         {1405, 3509}, 8, "Strobe", 9},
         // Refused: no output changes, nothing is sent.
         {__LINE__, R"({"alarmId": 4, "name": "x"})", text_reply("CGI ERROR"), {}, 0, "Strobe", 9},
         {__LINE__, R"({"name": "x"})", text_reply("CGI ERROR"), {}, 0, "Strobe", 9},
@@ -102,7 +103,7 @@ TEST_F(Outputs, EditWithoutCopiesOrFields) {
     for (const auto& r : rows) {
         fresh_case();
         store_output(3, "Strobe", 1, 1, 9);
-        EXPECT_EQ(cgi_post_json(root, "/6022", r.body).out, r.reply) << "row at line " << r.line;
+        EXPECT_EQ(post("/6022", r.body).out, r.reply) << "row at line " << r.line;
         alarm_out_record out = output(3);
         EXPECT_STREQ(out.name, r.name) << "row at line " << r.line;
         EXPECT_EQ(out.duration_time, r.duration) << "row at line " << r.line;
@@ -116,3 +117,4 @@ TEST_F(Outputs, EditWithoutCopiesOrFields) {
 }
 
 }  // namespace
+}  // namespace altest

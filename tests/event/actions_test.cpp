@@ -1,6 +1,6 @@
 // The event action model on motion: the action page as a partial update,
 // the full read-back, and the save-and-copy page with its camera messages.
-#include "tests/event/event_fixture.h"
+#include "tests/event/event_cases.h"
 
 #include "platform/oplog_record.h"
 #include "platform/tqdb/rec_system.h"
@@ -85,8 +85,8 @@ TEST_F(Actions, FullReadShowsTheRecordSchedulesListsAndSoundSlots) {
                           spaced({{"acto_ptz_channel", "5"}, {"acto_ptz_type", "3"}, {"acto_ptz_preset", "0"}, {"acto_ptz_patrol", "0"}}) +
                           " ]"},
     });
-    EXPECT_EQ(cgi_post_json(root, "/6010", "{\"chnid\": 4}").out, json_reply(want));
-    EXPECT_TRUE(sent(0).empty());
+    EXPECT_EQ(post("/6010", "{\"chnid\": 4}").out, json_reply(want));
+    EXPECT_TRUE(sent().empty());
 }
 
 TEST_F(Actions, FullReadAndActionPageRefuseABadChannelWithTheJsonError) {
@@ -94,9 +94,9 @@ TEST_F(Actions, FullReadAndActionPageRefuseABadChannelWithTheJsonError) {
     for (const char* code : {"/6010", "/6117", "/6112"})
         for (const char* body : {"{\"chnid\": 64, \"audioId\": 1}", "{\"chnid\": -3, \"audioId\": 1}",
                                  "{\"audioId\": 1}", "{\"chnid\": 1", ""})
-            EXPECT_EQ(cgi_post_json(root, code, body).out, json_reply("{status:\"CGI ERROR\"}")) << code << body;
+            EXPECT_EQ(post(code, body).out, json_reply("{status:\"CGI ERROR\"}")) << code << body;
     EXPECT_TRUE(same_bytes(motion(0), zero));
-    EXPECT_TRUE(sent(0).empty());
+    EXPECT_TRUE(sent().empty());
 }
 
 TEST_F(Actions, ActionPageAppliesOnlyTheMembersItCarries) {
@@ -135,13 +135,12 @@ TEST_F(Actions, ActionPageAppliesOnlyTheMembersItCarries) {
         {__LINE__, "\"whiteInfo\": [[9, 1, 5]]", [](motion_record&) {}},
     };
     for (const row& r : rows) {
+        fresh_case();
         motion_record want = seed_motion(10);
-        EXPECT_EQ(cgi_post_json(root, "/6117", "{\"chnid\": 10, " + r.members + "}").out, text_reply("OK")) << r.line;
+        EXPECT_EQ(post("/6117", "{\"chnid\": 10, " + r.members + "}").out, text_reply("OK")) << r.line;
         r.change(want);
         EXPECT_TRUE(same_bytes(motion(10), want)) << r.line;
-        auto msgs = sent(1);
-        ASSERT_EQ(ids(msgs), std::vector<int32_t>{1403}) << r.line;
-        EXPECT_EQ(msgs[0].payload, ints({10}));
+        expect_sent({{1403, int_bytes({10})}}, r.line);
     }
     led_entry led[action_list_len];
     int count = 0;
@@ -156,7 +155,7 @@ TEST_F(Actions, ActionPageWritesEachScheduleGivenAndKeepsTheOthers) {
     seed_schedules(11);
     std::string body = "{\"chnid\": 11, \"audible\": " + schedule_request({{0, 0, "a", "b", 6}}) +
                        ", \"white\": " + schedule_request({{1, 1, "c", "d", 7}}) + ", \"ptzParams\": [{\"acto_ptz_channel\": 3}]}";
-    EXPECT_EQ(cgi_post_json(root, "/6117", body).out, text_reply("OK"));
+    EXPECT_EQ(post("/6117", body).out, text_reply("OK"));
     EXPECT_EQ(cgi_get(root, "/6011", "11").out, json_reply(schedule_json({{0, 0, "a", "b", 6}})));
     EXPECT_EQ(cgi_get(root, "/6153", "11").out, json_reply(slot_json("01:00", 1)));
     EXPECT_EQ(cgi_get(root, "/6120", "11").out, json_reply(slot_json("03:00", 3)));
@@ -176,15 +175,11 @@ TEST_F(Actions, ActionPageWritesEachScheduleGivenAndKeepsTheOthers) {
 
 bytes copy_area(const std::string& map, int32_t sensitivity, int32_t chn, int32_t enable_ms,
                 std::initializer_list<int32_t> list) {
-    bytes b(572, 0);
-    put_text(b, 0, map);
-    put_int(b, 300, sensitivity);
-    put_int(b, 304, chn);
-    put_int(b, 308, enable_ms);
+    record b(572);
+    b.text(0, map).i32(300, sensitivity).i32(304, chn).i32(308, enable_ms);
     size_t i = 0;
-    for (int32_t c : list) put_int(b, 312 + 4 * i++, c);
-    put_int(b, 568, static_cast<int32_t>(list.size()));
-    return b;
+    for (int32_t c : list) b.i32(312 + 4 * i++, c);
+    return b.i32(568, static_cast<int32_t>(list.size()));
 }
 
 TEST_F(Actions, SaveAndCopyAppliesTheDialogCopiesEverythingAndTellsTheCameras) {
@@ -196,7 +191,7 @@ TEST_F(Actions, SaveAndCopyAppliesTheDialogCopiesEverythingAndTellsTheCameras) {
         "{\"chnid\": 2, \"dialog\": {\"audioId\": 9, \"ptzParams\": [{\"acto_ptz_channel\": 8, \"acto_ptz_type\": 2,"
         " \"acto_ptz_patrol\": 1}]}, \"sensitivity\": 8, \"enableMS\": 1, \"motionTable\": \"abc\","
         " \"copyCnt\": 3, \"copyChn\": [4, 70, 9, 12]}";
-    EXPECT_EQ(cgi_post_json(root, "/6112", body).out, text_reply("OK"));
+    EXPECT_EQ(post("/6112", body).out, text_reply("OK"));
 
     src.audio_id = 9;
     EXPECT_TRUE(same_bytes(motion(2), src)) << "the source keeps its stored camera settings";
@@ -229,23 +224,14 @@ TEST_F(Actions, SaveAndCopyAppliesTheDialogCopiesEverythingAndTellsTheCameras) {
     }
     EXPECT_TRUE(same_bytes(motion(30), other));
 
+    expect_sent({{1403, int_bytes({2})},
+                 masked_log(909, 1u << 4 | 1u << 9),
+                 {3251, copy_area("abc", 8, 2, 1, {4, 9})},
+                 {1410, mask_bytes(1u << 4 | 1u << 9)},
+                 {3212, record(268).i32(0, 2).i32(4, 1).i32(8, 4).i32(12, 9).i32(264, 2)},
+                 any_payload(3252)},
+                __LINE__);
     auto msgs = sent(6);
-    ASSERT_EQ(ids(msgs), (std::vector<int32_t>{1403, 3509, 3251, 1410, 3212, 3252}));
-    EXPECT_EQ(msgs[0].payload, ints({2}));
-    ASSERT_EQ(msgs[1].payload.size(), 680u);
-    EXPECT_EQ(int_at(msgs[1].payload, 0), 4);
-    EXPECT_EQ(int_at(msgs[1].payload, 8), 204);
-    EXPECT_EQ(int_at(msgs[1].payload, 24), 909);
-    EXPECT_EQ(bytes(msgs[1].payload.begin() + 672, msgs[1].payload.end()), u64(1u << 4 | 1u << 9));
-    EXPECT_EQ(msgs[2].payload, copy_area("abc", 8, 2, 1, {4, 9}));
-    EXPECT_EQ(msgs[3].payload, u64(1u << 4 | 1u << 9));
-    bytes mode(268, 0);
-    put_int(mode, 0, 2);
-    put_int(mode, 4, 1);
-    put_int(mode, 8, 4);
-    put_int(mode, 12, 9);
-    put_int(mode, 264, 2);
-    EXPECT_EQ(msgs[4].payload, mode);
     ASSERT_EQ(msgs[5].payload.size(), 1216u);
     EXPECT_EQ(int_at(msgs[5].payload, 0), 0);
     EXPECT_EQ(int_at(msgs[5].payload, 4 + 136 * 6 + 64), 6);
@@ -254,16 +240,16 @@ TEST_F(Actions, SaveAndCopyAppliesTheDialogCopiesEverythingAndTellsTheCameras) {
 
 TEST_F(Actions, SaveAndCopyWithoutCopiesStillSavesAndSendsEmptyLists) {
     motion_record src = seed_motion(3);
-    EXPECT_EQ(cgi_post_json(root, "/6112", "{\"chnid\": 3, \"dialog\": {\"interval\": 99}, \"copyCnt\": 0,"
+    EXPECT_EQ(post("/6112", "{\"chnid\": 3, \"dialog\": {\"interval\": 99}, \"copyCnt\": 0,"
                                            " \"copyChn\": [4], \"enableMS\": 0}")
                   .out,
               text_reply("OK"));
     src.interval = 99;
     EXPECT_TRUE(same_bytes(motion(3), src));
     auto msgs = sent(5);
-    ASSERT_EQ(ids(msgs), (std::vector<int32_t>{1403, 3509, 3251, 1410, 3212}));
+    ASSERT_EQ(ids_of(msgs), (std::vector<int32_t>{1403, 3509, 3251, 1410, 3212}));
     EXPECT_EQ(msgs[2].payload, copy_area("stored-grid", 4, 3, 0, {}));
-    EXPECT_EQ(msgs[3].payload, u64(0));
+    EXPECT_EQ(msgs[3].payload, mask_bytes(0));
     EXPECT_EQ(int_at(msgs[4].payload, 4), 0);
     EXPECT_EQ(int_at(msgs[4].payload, 264), 0);
 }
@@ -280,12 +266,13 @@ TEST_F(Actions, DialogPtzListGoesToTheChannelAndKindItNames) {
         {__LINE__, ", \"ptzChnId\": 64", 1, -1},
     };
     for (const row& r : rows) {
+        fresh_case();
         for (int kind : {1, 2})
             for (int chn : {6, 7}) {
                 ptz_action none[action_list_len] = {};
                 ASSERT_EQ(write_ptz_params_all(TQDB_FILE, none, kind, chn), 0);
             }
-        EXPECT_EQ(cgi_post_json(root, "/6112", "{\"chnid\": 6, \"dialog\": {\"ptzParams\": [{\"acto_ptz_channel\": 4}]" +
+        EXPECT_EQ(post("/6112", "{\"chnid\": 6, \"dialog\": {\"ptzParams\": [{\"acto_ptz_channel\": 4}]" +
                                                    r.members + "}}")
                       .out,
                   text_reply("OK"))
@@ -297,7 +284,6 @@ TEST_F(Actions, DialogPtzListGoesToTheChannelAndKindItNames) {
                 read_ptz_params(TQDB_FILE, ptz, kind, chn, &count);
                 EXPECT_EQ(count, kind == r.kind && chn == r.chn ? 1 : 0) << r.line << " kind " << kind << " chn " << chn;
             }
-        sent(5);
     }
 }
 

@@ -1,7 +1,7 @@
 // The alarm-input pages of the events module: batches over the listed
 // inputs (0..15 only), the trigger page with its log entry, the PTZ copy and
 // the inputs' schedules.
-#include "tests/event/event_fixture.h"
+#include "tests/event/event_cases.h"
 
 #include "platform/tqdb/rec_alarm.h"
 
@@ -12,8 +12,7 @@ class AlarmInputs : public EventTest {
 protected:
     alarm_in_record input(int id) {
         alarm_in_record rec;
-        std::memset(&rec, 0, sizeof rec);
-        EXPECT_EQ(read_alarm_in(TQDB_FILE, &rec, id), 0) << "input " << id;
+        EXPECT_EQ(load_alarm_in(TQDB_FILE, &rec, id), 0) << "input " << id;
         return rec;
     }
     alarm_in_record seed_input(int id) {
@@ -57,10 +56,11 @@ TEST_F(AlarmInputs, BatchPagesSetTheListedInputsAndCopyTheSchedule) {
          read_alarmin_email_schedule},
     };
     for (const row& r : rows) {
+        fresh_case();
         alarm_in_record a = seed_input(2), b = seed_input(15), keep = seed_input(3);
         std::string body = "{\"schedule\": " + schedule_request({{0, 3, "i", "j", 2}}) +
                            ", \"enable\": 0, \"interval\": 7, \"cnt\": 4, \"chnid\": [2, 16, 63, 15]" + r.extra + "}";
-        EXPECT_EQ(cgi_post_json(root, r.code, body).out, text_reply("OK")) << r.line;
+        EXPECT_EQ(post(r.code, body).out, text_reply("OK")) << r.line;
         r.change(a);
         r.change(b);
         EXPECT_TRUE(same_bytes(input(2), a)) << r.line;
@@ -71,9 +71,7 @@ TEST_F(AlarmInputs, BatchPagesSetTheListedInputsAndCopyTheSchedule) {
         EXPECT_STREQ(s.days[0].slots[3].start_time, "i");
         EXPECT_NE(r.read(TQDB_FILE, &s, 16), 0) << r.line;
         EXPECT_NE(r.read(TQDB_FILE, &s, 63), 0) << r.line;
-        auto msgs = sent(1);
-        ASSERT_EQ(ids(msgs), std::vector<int32_t>{1415}) << r.line;
-        EXPECT_EQ(msgs[0].payload, u64(1u << 2 | 1u << 15)) << r.line;
+        expect_sent({{1415, mask_bytes(1u << 2 | 1u << 15)}}, r.line);
     }
     alarm_in_record none;
     EXPECT_NE(read_alarm_in(TQDB_FILE, &none, 16), 0);
@@ -93,31 +91,28 @@ TEST_F(AlarmInputs, TriggerPageCopiesTheEffectiveScheduleAndSetsTheTargetOfItsTy
         {__LINE__, 1, [](alarm_in_record& a) { a.tri_alarms = 9; }},
     };
     for (const row& r : rows) {
+        fresh_case();
         alarm_in_record a = seed_input(4), src = seed_input(1);
         std::string body = "{\"camId\": 1, \"type\": " + num(r.type) +
                            ", \"cnt\": 2, \"chnid\": [4, 40], \"triChannels\": \"0011\", \"triAlarms\": 9}";
-        EXPECT_EQ(cgi_post_json(root, "/6127", body).out, text_reply("OK")) << r.line;
+        EXPECT_EQ(post("/6127", body).out, text_reply("OK")) << r.line;
         r.change(a);
         EXPECT_TRUE(same_bytes(input(4), a)) << r.line;
         EXPECT_TRUE(same_bytes(input(1), src)) << r.line;
         EXPECT_EQ(cgi_get(root, "/6169", "4").out, json_reply(schedule_json({{4, 0, "eff", "", 0}}))) << r.line;
-        auto msgs = sent(2);
-        ASSERT_EQ(ids(msgs), (std::vector<int32_t>{1415, 3509})) << r.line;
-        EXPECT_EQ(msgs[0].payload, u64(1u << 4));
-        ASSERT_EQ(msgs[1].payload.size(), 680u);
-        EXPECT_EQ(int_at(msgs[1].payload, 24), 909);
-        EXPECT_EQ(bytes(msgs[1].payload.begin() + 672, msgs[1].payload.end()), u64(1u << 4));
+        expect_sent({{1415, mask_bytes(1u << 4)}, masked_log(909, 1u << 4)}, r.line);
     }
+    fresh_case();
     for (const char* body : {"{\"camId\": 16, \"cnt\": 1, \"chnid\": [4]}", "{\"cnt\": 1, \"chnid\": [4]}"})
-        EXPECT_EQ(cgi_post_json(root, "/6127", body).out, text_reply("CGI ERROR")) << body;
-    EXPECT_TRUE(sent(0).empty());
+        EXPECT_EQ(post("/6127", body).out, text_reply("CGI ERROR")) << body;
+    EXPECT_TRUE(sent().empty());
 }
 
 TEST_F(AlarmInputs, SchedulesAndPtzCopyStayWithinTheSixteenInputs) {
     std::string body = "{\"camId\": 3, \"schedule\": " + schedule_request({{1, 1, "on", "off", 1}}) + "}";
-    EXPECT_EQ(cgi_post_json(root, "/6170", body).out, text_reply("OK"));
+    EXPECT_EQ(post("/6170", body).out, text_reply("OK"));
     EXPECT_EQ(cgi_get(root, "/6169", "3").out, json_reply(schedule_json({{1, 1, "on", "off", 1}})));
-    EXPECT_EQ(cgi_post_json(root, "/6170", "{\"camId\": 16}").out, text_reply("CGI ERROR"));
+    EXPECT_EQ(post("/6170", "{\"camId\": 16}").out, text_reply("CGI ERROR"));
     for (const char* code : {"/6128", "/6129", "/6168", "/6169"}) {
         EXPECT_EQ(cgi_get(root, code, "15").out, json_reply(schedule_json())) << code;
         EXPECT_EQ(cgi_get(root, code, "16").out, "") << code;
@@ -126,11 +121,11 @@ TEST_F(AlarmInputs, SchedulesAndPtzCopyStayWithinTheSixteenInputs) {
     ptz_action ptz[action_list_len] = {};
     ptz[0] = {3, 2, 0, 1, 1, 0, 0};
     ASSERT_EQ(write_ptz_params_all(TQDB_FILE, ptz, 0, 3), 0);
-    EXPECT_EQ(cgi_post_json(root, "/6167", "{\"camId\": 3, \"cnt\": 2, \"chnid\": [9, 20], \"schedule\": " +
+    EXPECT_EQ(post("/6167", "{\"camId\": 3, \"cnt\": 2, \"chnid\": [9, 20], \"schedule\": " +
                                                schedule_request({{0, 0, "z", "", 0}}) + "}")
                   .out,
               text_reply("OK"));
-    EXPECT_EQ(cgi_post_json(root, "/6161", "{\"type\": 0, \"chn_id\": 9}").out,
+    EXPECT_EQ(post("/6161", "{\"type\": 0, \"chn_id\": 9}").out,
               json_reply("{ \"ptzInfo\": [ " +
                          spaced({{"acto_ptz_channel", "2"}, {"acto_ptz_type", "1"}, {"acto_ptz_preset", "1"}, {"acto_ptz_patrol", "0"}}) +
                          " ] }"));
@@ -138,12 +133,9 @@ TEST_F(AlarmInputs, SchedulesAndPtzCopyStayWithinTheSixteenInputs) {
     ptz_action none[action_list_len];
     int count = 0;
     EXPECT_NE(read_ptz_params(TQDB_FILE, none, 0, 20, &count), 0);
-    EXPECT_EQ(cgi_post_json(root, "/6167", "{\"camId\": 16, \"cnt\": 1, \"chnid\": [9]}").out, text_reply("CGI ERROR"));
+    EXPECT_EQ(post("/6167", "{\"camId\": 16, \"cnt\": 1, \"chnid\": [9]}").out, text_reply("CGI ERROR"));
 
-    auto msgs = sent(2);
-    ASSERT_EQ(ids(msgs), (std::vector<int32_t>{1404, 1415}));
-    EXPECT_EQ(msgs[0].payload, ints({3}));
-    EXPECT_EQ(msgs[1].payload, u64(1u << 9));
+    expect_sent({{1404, int_bytes({3})}, {1415, mask_bytes(1u << 9)}}, __LINE__);
 }
 
 }  // namespace

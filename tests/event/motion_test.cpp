@@ -1,7 +1,7 @@
 // Motion detection pages end to end: basic settings and their camera
 // messages, the pages that check the stored rows, e-mail and target fields,
 // schedules, and the camera's motion area.
-#include "tests/event/event_fixture.h"
+#include "tests/event/event_cases.h"
 
 #include "platform/tqdb/sched_store.h"
 
@@ -12,34 +12,21 @@ using Motion = EventTest;
 
 // The 1216-byte all-day detection schedule of a channel, built by offsets.
 bytes all_day(int32_t chn) {
-    bytes b(1216, 0);
-    put_int(b, 0, chn);
+    record b(1216);
+    b.i32(0, chn);
     for (int d = 0; d < 7; ++d) {
         size_t day = 4 + 136 * d;
-        put_int(b, day + 64, d);
-        put_int(b, day + 68, 1);
-        for (int p = 0; p < 4; ++p) put_int(b, day + 72 + 16 * p + 8, 24);
+        b.i32(day + 64, d).i32(day + 68, 1);
+        for (int p = 0; p < 4; ++p) b.i32(day + 72 + 16 * p + 8, 24);
     }
     return b;
 }
 
 bytes area_message(const std::string& map, int32_t sensitivity, int32_t chn) {
-    bytes b(332, 0);
-    put_text(b, 4, map);
-    put_int(b, 304, sensitivity);
-    put_int(b, 308, chn);
-    return b;
+    return record(332).text(4, map).i32(304, sensitivity).i32(308, chn);
 }
 
-bytes mode_message(int32_t chn, int32_t flag, std::initializer_list<int32_t> list = {}) {
-    bytes b(268, 0);
-    put_int(b, 0, chn);
-    put_int(b, 4, flag);
-    size_t i = 0;
-    for (int32_t c : list) put_int(b, 8 + 4 * i++, c);
-    put_int(b, 264, static_cast<int32_t>(list.size()));
-    return b;
-}
+bytes mode_message(int32_t chn, int32_t flag) { return record(268).i32(0, chn).i32(4, flag); }
 
 const char* const basic_body =
     "{\"camId\": 5, \"enable\": 2, \"sensitivity\": 6, \"triChannels\": \"0101\", \"triAlarms\": 9,"
@@ -52,18 +39,20 @@ std::string basic(int enable_ms) {
 }
 
 TEST_F(Motion, BasicSaveChangesOnlyItsFieldsAndTellsTheCameraInOrder) {
+    const msg changed = {1403, int_bytes({5})}, area = {3207, area_message("grid-a", 6, 5)};
     struct row {
         int line;
         int enable_ms;
-        std::vector<int32_t> ids;
+        std::vector<msg> sent;
     } rows[] = {
-        {__LINE__, 1, {1403, 3207, 3212, 3209, 3485}},
-        {__LINE__, 0, {1403, 3207, 3212, 3485}},
-        {__LINE__, 7, {1403, 3207, 3212, 3485}},
+        {__LINE__, 1, {changed, area, {3212, mode_message(5, 1)}, {3209, all_day(5)}, event_log(909, 6)}},
+        {__LINE__, 0, {changed, area, {3212, mode_message(5, 0)}, event_log(909, 6)}},
+        {__LINE__, 7, {changed, area, {3212, mode_message(5, 0)}, event_log(909, 6)}},
     };
     for (const row& r : rows) {
+        fresh_case();
         motion_record want = seed_motion(5);
-        EXPECT_EQ(cgi_post_json(root, "/6012", basic(r.enable_ms)).out, text_reply("OK")) << r.line;
+        EXPECT_EQ(post("/6012", basic(r.enable_ms)).out, text_reply("OK")) << r.line;
 
         want.enable = 2;
         want.sensitivity = 6;
@@ -75,15 +64,7 @@ TEST_F(Motion, BasicSaveChangesOnlyItsFieldsAndTellsTheCameraInOrder) {
         want.enable_ms = r.enable_ms;
         EXPECT_TRUE(same_bytes(motion(5), want)) << "e-mail, alarm, PTZ and white fields kept; line " << r.line;
 
-        auto msgs = sent(r.ids.size());
-        ASSERT_EQ(ids(msgs), r.ids) << r.line;
-        EXPECT_EQ(msgs[0].payload, ints({5}));
-        EXPECT_EQ(msgs[1].payload, area_message("grid-a", 6, 5));
-        EXPECT_EQ(msgs[2].payload, mode_message(5, r.enable_ms == 1));
-        if (r.enable_ms == 1) {
-            EXPECT_EQ(msgs[3].payload, all_day(5));
-        }
-        expect_oplog(msgs.back(), 909, 6);
+        expect_sent(r.sent, r.line);
     }
 }
 
@@ -107,24 +88,24 @@ TEST_F(Motion, BasicSaveRefusesAnInvalidRequestWithoutAnyEffect) {
         "camId=5&enable=1",
         "",
     };
-    for (const char* body : bodies) EXPECT_EQ(cgi_post_json(root, "/6012", body).out, "") << body;
+    for (const char* body : bodies) EXPECT_EQ(post("/6012", body).out, "") << body;
     EXPECT_TRUE(same_bytes(motion(0), zero));
     EXPECT_TRUE(same_bytes(motion(5), five));
-    EXPECT_TRUE(sent(0).empty());
+    EXPECT_TRUE(sent().empty());
 }
 
 TEST_F(Motion, MotionTableIsCutToFitTheRecordAndTheCameraMap) {
     std::string grid(400, 'g');
     std::string body = "{\"camId\": 1, \"enable\": 1, \"sensitivity\": 2, \"triChannels\": \"\", \"motionTable\": \"" +
                        grid + "\", \"enableMS\": 0}";
-    EXPECT_EQ(cgi_post_json(root, "/6012", body).out, text_reply("OK"));
+    EXPECT_EQ(post("/6012", body).out, text_reply("OK"));
     motion_record m = motion(1);
     EXPECT_EQ(std::string(m.motion_table, sizeof m.motion_table), grid.substr(0, 367) + '\0');
     EXPECT_EQ(m.interval, 0);
 
-    auto msgs = sent(4);
-    ASSERT_EQ(ids(msgs), (std::vector<int32_t>{1403, 3207, 3212, 3485}));
-    EXPECT_EQ(msgs[1].payload, area_message(grid.substr(0, 299), 2, 1));
+    expect_sent({any_payload(1403), {3207, area_message(grid.substr(0, 299), 2, 1)}, any_payload(3212),
+                 any_payload(3485)},
+                __LINE__);
 }
 
 TEST_F(Motion, TriggeredChannelsKeepTheTextAndMaskOnlyTheFirst32) {
@@ -141,17 +122,15 @@ TEST_F(Motion, TriggeredChannelsKeepTheTextAndMaskOnlyTheFirst32) {
         {__LINE__, "", "", 0},
     };
     for (const row& r : rows) {
+        fresh_case();
         motion_record want = seed_motion(8);
-        EXPECT_EQ(cgi_post_json(root, "/6119", "{\"camId\": 8, \"type\": 1, \"triChannels\": \"" + r.text + "\"}").out,
+        EXPECT_EQ(post("/6119", "{\"camId\": 8, \"type\": 1, \"triChannels\": \"" + r.text + "\"}").out,
                   text_reply("OK"))
             << r.line;
         set_text(want.tri_channels, r.stored);
         want.tri_channels_mask = r.mask;
         EXPECT_TRUE(same_bytes(motion(8), want)) << r.line;
-        auto msgs = sent(2);
-        ASSERT_EQ(ids(msgs), (std::vector<int32_t>{1403, 3485})) << r.line;
-        EXPECT_EQ(msgs[0].payload, ints({8}));
-        expect_oplog(msgs[1], 909, 9);
+        expect_sent({{1403, int_bytes({8})}, event_log(909, 9)}, r.line);
     }
 }
 
@@ -167,13 +146,13 @@ TEST_F(Motion, OneTargetFieldPageChangesTheFieldItsTypeNames) {
         {__LINE__, "{\"camId\": 3, \"type\": 5, \"triAlarms\": 12, \"triChannels\": \"1\"}", 3, "0110"},
     };
     for (const row& r : rows) {
+        fresh_case();
         seed_motion(3);
-        EXPECT_EQ(cgi_post_json(root, "/6119", r.body).out, text_reply("OK")) << r.line;
+        EXPECT_EQ(post("/6119", r.body).out, text_reply("OK")) << r.line;
         motion_record m = motion(3);
         EXPECT_EQ(m.tri_alarms, r.tri_alarms) << r.line;
         EXPECT_STREQ(m.tri_channels, r.tri_channels.c_str()) << r.line;
         EXPECT_EQ(m.email_interval, 60) << r.line;
-        sent(2);
     }
 }
 
@@ -186,9 +165,9 @@ TEST_F(Motion, ChannelPagesRefuseAChannelOutside0To63WithoutTouchingChannel0) {
                                  "{\"type\": 2, \"triAlarms\": 1, \"enable\": 1, \"interval\": 9}"}) {
             std::string full = std::string(body).substr(0, std::strlen(body) - 1) +
                                ", \"schedule\": " + schedule_request({{0, 0, "01:00", "02:00", 1}}) + "}";
-            EXPECT_EQ(cgi_post_json(root, code, full).out, text_reply("CGI ERROR")) << code << " " << body;
+            EXPECT_EQ(post(code, full).out, text_reply("CGI ERROR")) << code << " " << body;
         }
-        EXPECT_EQ(cgi_post_json(root, code, "not json").out, "") << code;
+        EXPECT_EQ(post(code, "not json").out, "") << code;
     }
     EXPECT_TRUE(same_bytes(motion(0), zero));
     for (int (*read)(const char*, week_schedule*, int) :
@@ -196,28 +175,26 @@ TEST_F(Motion, ChannelPagesRefuseAChannelOutside0To63WithoutTouchingChannel0) {
         week_schedule s;
         EXPECT_NE(read(TQDB_FILE, &s, 0), 0);
     }
-    EXPECT_TRUE(sent(0).empty());
+    EXPECT_TRUE(sent().empty());
 }
 
 TEST_F(Motion, EmailPageSetsTheEmailFieldsAndScheduleAndKeepsTheRest) {
     motion_record want = seed_motion(6);
     std::string body = "{\"camId\": 6, \"enable\": 0, \"interval\": 300, \"schedule\": " +
                        schedule_request({{1, 2, "08:00", "18:00", 3}}) + "}";
-    EXPECT_EQ(cgi_post_json(root, "/6118", body).out, text_reply("OK"));
+    EXPECT_EQ(post("/6118", body).out, text_reply("OK"));
     want.email_enable = 0;
     want.email_interval = 300;
     EXPECT_TRUE(same_bytes(motion(6), want));
     EXPECT_EQ(cgi_get(root, "/6120", "6").out, json_reply(schedule_json({{1, 2, "08:00", "18:00", 3}})));
 
     // Only the members given change.
-    EXPECT_EQ(cgi_post_json(root, "/6118", "{\"camId\": 6, \"interval\": 5}").out, text_reply("OK"));
+    EXPECT_EQ(post("/6118", "{\"camId\": 6, \"interval\": 5}").out, text_reply("OK"));
     want.email_interval = 5;
     EXPECT_TRUE(same_bytes(motion(6), want));
     EXPECT_EQ(cgi_get(root, "/6120", "6").out, json_reply(schedule_json({{1, 2, "08:00", "18:00", 3}})));
 
-    auto msgs = sent(2);
-    ASSERT_EQ(ids(msgs), (std::vector<int32_t>{1403, 1403}));
-    EXPECT_EQ(msgs[0].payload, ints({6}));
+    expect_sent({{1403, int_bytes({6})}, {1403, int_bytes({6})}}, __LINE__);
 }
 
 TEST_F(Motion, ScheduleSettersStoreWhatTheirGettersAnswer) {
@@ -233,9 +210,10 @@ TEST_F(Motion, ScheduleSettersStoreWhatTheirGettersAnswer) {
     };
     std::string long_start(40, '7');
     for (const row& r : rows) {
+        fresh_case();
         std::string body = "{\"camId\": 12, \"schedule\": " +
                            schedule_request({{0, 0, "00:00", "23:59", 1}, {7, 11, long_start, "24:00", 2}}) + "}";
-        EXPECT_EQ(cgi_post_json(root, r.setter, body).out, text_reply("OK")) << r.line;
+        EXPECT_EQ(post(r.setter, body).out, text_reply("OK")) << r.line;
         std::string want = schedule_json({{0, 0, "00:00", "23:59", 1}, {7, 11, long_start.substr(0, 31), "24:00", 2}});
         if (r.getter) {
             EXPECT_EQ(cgi_get(root, r.getter, "12").out, json_reply(want)) << r.line;
@@ -250,13 +228,11 @@ TEST_F(Motion, ScheduleSettersStoreWhatTheirGettersAnswer) {
         EXPECT_STREQ(s.days[7].slots[11].start_time, long_start.substr(0, 31).c_str());
 
         // Without a schedule the stored one stays; the notice still goes.
-        EXPECT_EQ(cgi_post_json(root, r.setter, "{\"camId\": 12}").out, text_reply("OK")) << r.line;
+        EXPECT_EQ(post(r.setter, "{\"camId\": 12}").out, text_reply("OK")) << r.line;
         if (r.getter) {
             EXPECT_EQ(cgi_get(root, r.getter, "12").out, json_reply(want)) << r.line;
         }
-        auto msgs = sent(2);
-        ASSERT_EQ(ids(msgs), (std::vector<int32_t>{1403, 1403})) << r.line;
-        EXPECT_EQ(msgs[1].payload, ints({12}));
+        expect_sent({any_payload(1403), {1403, int_bytes({12})}}, r.line);
     }
 }
 
@@ -266,15 +242,15 @@ TEST_F(Motion, PagesCheckedAgainstTheStoredRowsRefuseChannelsBeyondThem) {
     const char* const refused[] = {"{\"camId\": 40, \"sensitivity\": 1}", "{\"camId\": -1, \"sensitivity\": 1}",
                                    "{\"camId\": 64, \"sensitivity\": 1}", "{\"sensitivity\": 1}", "[]"};
     for (const char* code : {"/6113", "/6114"}) {
-        for (const char* body : refused) EXPECT_EQ(cgi_post_json(root, code, body).out, "") << code << body;
+        for (const char* body : refused) EXPECT_EQ(post(code, body).out, "") << code << body;
         motion_record none;
         EXPECT_NE(read_motion(TQDB_FILE, &none, 40), 0) << code;
     }
-    EXPECT_TRUE(sent(0).empty());
+    EXPECT_TRUE(sent().empty());
 
     std::string plan = "{\"camId\": 7, \"sensitivity\": 9, \"enableMS\": 1, \"interval\": 15, \"schedule\": " +
                        schedule_request({{3, 0, "06:00", "07:00", 4}}) + "}";
-    EXPECT_EQ(cgi_post_json(root, "/6113", plan).out, text_reply("OK"));
+    EXPECT_EQ(post("/6113", plan).out, text_reply("OK"));
     want.sensitivity = 9;
     want.enable_ms = 1;
     want.interval = 15;
@@ -282,37 +258,25 @@ TEST_F(Motion, PagesCheckedAgainstTheStoredRowsRefuseChannelsBeyondThem) {
     week_schedule s;
     ASSERT_EQ(read_motion_schedule(TQDB_FILE, &s, 7), 0);
     EXPECT_STREQ(s.days[3].slots[0].start_time, "06:00");
-    auto msgs = sent(4);
-    ASSERT_EQ(ids(msgs), (std::vector<int32_t>{1403, 1403, 3212, 3209}));
-    EXPECT_EQ(msgs[2].payload, mode_message(7, 1));
-    EXPECT_EQ(msgs[3].payload, all_day(7));
+    expect_sent({any_payload(1403), any_payload(1403), {3212, mode_message(7, 1)}, {3209, all_day(7)}}, __LINE__);
+    fresh_case();
 
-    EXPECT_EQ(cgi_post_json(root, "/6114", "{\"camId\": 7, \"triChannels\": \"11\", \"enableMS\": 0}").out,
+    EXPECT_EQ(post("/6114", "{\"camId\": 7, \"triChannels\": \"11\", \"enableMS\": 0}").out,
               text_reply("OK"));
     want.enable_ms = 0;
     set_text(want.tri_channels, "11");
     want.tri_channels_mask = 3;
     EXPECT_TRUE(same_bytes(motion(7), want));
-    msgs = sent(2);
-    ASSERT_EQ(ids(msgs), (std::vector<int32_t>{1403, 3485}));
-    expect_oplog(msgs[1], 909, 0);
+    expect_sent({any_payload(1403), event_log(909, 0)}, __LINE__);
 }
 
 // ---- "/6098" ---------------------------------------------------------------------------------
 
 TEST_F(Motion, CameraMotionAreaComesFromTheCoresAnswer) {
-    bytes answer(332, 0);
-    put_int(answer, 0, 1);
-    put_text(answer, 4, std::string(300, 'm'));  // no terminator: cut at the field
-    put_int(answer, 304, 4);
-    put_int(answer, 308, 9);
-    put_int(answer, 312, -2);
-    put_int(answer, 316, 3);
-    put_int(answer, 320, 5);
-    put_int(answer, 324, 6);
-    put_int(answer, 328, 7);
-    core.add_reply(3206, 8206, answer);
-    EXPECT_EQ(cgi_post_json(root, "/6098", "{\"id\": 9}").out,
+    // The map has no terminator: it is cut at the field.
+    answer(3206, record(332).i32(0, 1).text(4, std::string(300, 'm')).i32(304, 4).i32(308, 9).i32(312, -2)
+                     .i32(316, 3).i32(320, 5).i32(324, 6).i32(328, 7));
+    EXPECT_EQ(post("/6098", "{\"id\": 9}").out,
               json_reply(spaced({{"map", jstr(std::string(300, 'm'))},
                                  {"sensitivity", "4"},
                                  {"result", "-2"},
@@ -321,9 +285,7 @@ TEST_F(Motion, CameraMotionAreaComesFromTheCoresAnswer) {
                                  {"fishdisplay", "5"},
                                  {"fishtransfer", "6"},
                                  {"fishinstall", "7"}})));
-    auto msgs = sent(1);
-    ASSERT_EQ(ids(msgs), std::vector<int32_t>{3206});
-    EXPECT_EQ(msgs[0].payload, ints({9}));
+    expect_sent({{3206, int_bytes({9})}}, __LINE__);
 }
 
 TEST_F(Motion, CameraMotionAreaWithoutAWholeAnswerIsAnError) {
@@ -337,16 +299,17 @@ TEST_F(Motion, CameraMotionAreaWithoutAWholeAnswerIsAnError) {
         plan.mode = mode;
         r.replies.push_back(plan);
         core.add_rule(r);
-        EXPECT_EQ(cgi_post_json(root, "/6098", "{\"id\": 2}").out, text_reply("CGI ERROR")) << static_cast<int>(mode);
+        EXPECT_EQ(post("/6098", "{\"id\": 2}").out, text_reply("CGI ERROR")) << static_cast<int>(mode);
     }
-    sent(4);
+    EXPECT_EQ(sent(4).size(), 4u);
+    fresh_case();
     for (const char* body : {"{\"id\": 64}", "{\"id\": -1}", "{}", "id=2"})
-        EXPECT_EQ(cgi_post_json(root, "/6098", body).out, "") << body;
-    EXPECT_TRUE(sent(0).empty());
+        EXPECT_EQ(post("/6098", body).out, "") << body;
+    EXPECT_TRUE(sent().empty());
 }
 
 TEST_F(Motion, DefaultCoreReportsAWatchedArea) {
-    cgi_result res = cgi_post_json(root, "/6098", "{\"id\": 3}");
+    cgi_result res = post("/6098", "{\"id\": 3}");
     EXPECT_NE(res.out.find("\"map\": \"" + std::string(286, '1') + "\""), std::string::npos) << res.out;
     EXPECT_NE(res.out.find("\"enable\": 1"), std::string::npos) << res.out;
 }

@@ -30,7 +30,7 @@ void camera_inputs(const coresim::request_view& req, std::vector<coresim::out_ms
     s.alarm_type[1] = 1;
     s.alarm_status[0] = 1;
     s.alarm_cnt = 2;
-    put(out, MSG_CAM_ALARMIN_REPLY, s);
+    put(out, msg_cam_alarmin_state_reply, s);
 }
 
 void camera_outputs(const coresim::request_view& req, std::vector<coresim::out_msg>& out) {
@@ -39,20 +39,20 @@ void camera_outputs(const coresim::request_view& req, std::vector<coresim::out_m
     s.alarm_type[1] = 1;
     s.alarm_status[0] = 1;
     s.alarm_cnt = 2;
-    put(out, MSG_CAM_ALARMOUT_REPLY, s);
+    put(out, msg_cam_alarmout_state_reply, s);
 }
 
 const coresim::default_reply rows[] = {
     // request, request size, reply record size (-1: no answer), channel offset, builder
-    {MSG_ALARMOUT_CHANGED, 4, -1},
-    {MSG_ALARMOUT_SWITCH, sizeof(alarm_out_switch), -1},
-    {MSG_CAM_ALARMIN_CHANGED, 8, -1},
-    {MSG_CAM_ALARMOUT_CHANGED, 8, -1},
-    {MSG_CAM_ALARMOUT_SET, sizeof(cam_alarm_out_msg), -1},
-    {MSG_CAM_ALARMIN_SET, sizeof(cam_alarm_in_msg), -1},
-    {MSG_CAM_ALARMOUT_SWITCH, sizeof(cam_alarm_out_switch), -1},
-    {MSG_CAM_ALARMOUT_GET, 4, sizeof(cam_alarm_out_state), -1, camera_outputs},
-    {MSG_CAM_ALARMIN_GET, 4, sizeof(cam_alarm_in_state), -1, camera_inputs},
+    {msg_alarmout_changed, 4, -1},
+    {msg_alarmout_switch, sizeof(alarm_out_switch), -1},
+    {msg_cam_alarmin_changed, 8, -1},
+    {msg_cam_alarmout_changed, 8, -1},
+    {msg_cam_alarmout_set, sizeof(cam_alarm_out_msg), -1},
+    {msg_cam_alarmin_set, sizeof(cam_alarm_in_msg), -1},
+    {msg_cam_alarmout_switch, sizeof(cam_alarm_out_switch), -1},
+    {msg_cam_alarmout_state, 4, sizeof(cam_alarm_out_state), -1, camera_outputs},
+    {msg_cam_alarmin_state, 4, sizeof(cam_alarm_in_state), -1, camera_inputs},
 };
 
 }  // namespace

@@ -18,7 +18,7 @@ void build_motion_area(const coresim::request_view& req, std::vector<coresim::ou
     area.sensitivity = 3;
     if (req.size >= 4) std::memcpy(&area.channel, req.data, 4);
     coresim::out_msg msg;
-    msg.id = MSG_MOTION_AREA_REPLY;
+    msg.id = msg_motion_area_reply;
     msg.payload.assign(reinterpret_cast<const uint8_t*>(&area),
                        reinterpret_cast<const uint8_t*>(&area) + sizeof area);
     out.push_back(std::move(msg));
@@ -26,18 +26,18 @@ void build_motion_area(const coresim::request_view& req, std::vector<coresim::ou
 
 const coresim::default_reply rows[] = {
     // request, request size, reply record size (-1: no answer), channel offset, builder
-    {MSG_VIDEOLOSS_CHANGED, 4, -1},
-    {MSG_MOTION_CHANGED, 4, -1},
-    {MSG_ALARMIN_CHANGED, 4, -1},
-    {MSG_MOTION_COPIED, 8, -1},
-    {MSG_VIDEOLOSS_MASK_CHANGED, 8, -1},
-    {MSG_ALARMIN_MASK_CHANGED, 8, -1},
-    {MSG_MOTION_AREA_GET, 4, sizeof(motion_area_record), -1, build_motion_area},
-    {MSG_MOTION_AREA_SET, sizeof(motion_area_record), -1},
-    {MSG_MOTION_SCHEDULE_SET, sizeof(motion_detect_schedule), -1},
-    {MSG_MOTION_SCHEDULE_MODE, sizeof(motion_schedule_mode), -1},
-    {MSG_MOTION_AREA_COPY, sizeof(motion_area_copy), -1},
-    {MSG_MOTION_SCHEDULE_COPY, sizeof(motion_detect_schedule), -1},
+    {msg_videoloss_changed, 4, -1},
+    {msg_motion_changed, 4, -1},
+    {msg_alarmin_changed, 4, -1},
+    {msg_motion_copied, 8, -1},
+    {msg_videoloss_mask_changed, 8, -1},
+    {msg_alarmin_mask_changed, 8, -1},
+    {msg_motion_area, 4, sizeof(motion_area_record), -1, build_motion_area},
+    {msg_motion_area_set, sizeof(motion_area_record), -1},
+    {msg_motion_schedule_set, sizeof(motion_detect_schedule), -1},
+    {msg_motion_schedule_mode, sizeof(motion_schedule_mode), -1},
+    {msg_motion_area_copy, sizeof(motion_area_copy), -1},
+    {msg_motion_schedule_copy, sizeof(motion_detect_schedule), -1},
 };
 
 }  // namespace
