@@ -76,9 +76,12 @@ TEST(FieldMap, RequestMembersFillTheirFieldsAndAbsentOnesKeepThem) {
         {__LINE__, "{}", 0, 0, [](sample&) {}},
         {__LINE__, R"({"other": 1, "mode": 9})", 0, 0, [](sample&) {}},  // out-only rows are not read
         {__LINE__, R"({"level": "4"})", 0, 1, [](sample& s) { s.level = 4; }},
+        {__LINE__, R"({"level": null})", 0, 0, [](sample&) {}},  // null reads as absent
         {__LINE__, R"({"name": "a much longer name"})", 0, 1, [](sample& s) { std::strcpy(s.name, "a much"); }},
         {__LINE__, R"({"name": 12})", 0, 1, [](sample& s) { std::strcpy(s.name, "12"); }},
         {__LINE__, R"({"chans": "1101"})", 0, 1, [](sample& s) { std::strcpy(s.chans, "1101"); s.mask = 0xB; }},
+        {__LINE__, "{\"chans\": \"" + std::string(36, '0') + "1\"}", 0, 1,
+         [](sample& s) { std::memset(s.chans, 0, 65); std::memset(s.chans, '0', 36); s.chans[36] = '1'; s.mask = 0; }},
         {__LINE__, R"({"pair": ["111"]})", 0, 1, [](sample& s) { std::strcpy(s.pair[0], "111"); }},
         {__LINE__, R"({"pair": [1, "0", "9"]})", 0, 1, [](sample& s) { std::strcpy(s.pair[1], "0"); }},
         {__LINE__, R"({"pair": "11"})", 0, 0, [](sample&) {}},

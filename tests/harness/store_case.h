@@ -43,7 +43,7 @@ protected:
         fresh_case();
         const std::string before = db_snapshot(root);
         {
-            refused_writes refused(root, r.refused);
+            refused_writes refused(r.refused);
             EXPECT_EQ(post(r.code, r.body).out, r.out) << "row at line " << r.line;
         }
         EXPECT_TRUE(db_snapshot(root) == before) << "row at line " << r.line;
