@@ -47,8 +47,8 @@ enum req_out : uint8_t {
 };
 
 struct request_entry {
-    char code[8];  // "/2001", "/json", "/vb.htm": at most 7 characters
-    request_handler handler;
+    char code[8] = {};  // "/2001", "/json", "/vb.htm": at most 7 characters
+    request_handler handler = nullptr;
     req_in in = IN_TEXT;
     req_out out = OUT_TEXT;
     // The code's reference, kept in the row so that code and reference
