@@ -151,16 +151,14 @@ const vca_geometry line_b_geometry = {
     .first = false, .sized = false, .size_at = offsetof(lb, width), .members = line_b_members,
 };
 
-// Box set i is entry i of the eight columns, in the camera's own units.
+// Box set i is entry i of the eight columns, in the camera's own units. The
+// settings before the boxes lie where those of the first family do.
 using ab = vca_analysis_b_record;
-const field analysis_b_fields[] = {
-    FM_INT(ab, "fps", fps),
-    FM_INT(ab, "mode", mode),
-    FM_INT(ab, "installation", installation),
-    FM_INT(ab, "analysis", analysis),
-    FM_INT(ab, "width", width),
-    FM_INT(ab, "height", height),
-};
+static_assert(offsetof(ab, fps) == offsetof(an, fps) && offsetof(ab, mode) == offsetof(an, mode) &&
+              offsetof(ab, installation) == offsetof(an, installation) &&
+              offsetof(ab, analysis) == offsetof(an, analysis) && offsetof(ab, width) == offsetof(an, width) &&
+              offsetof(ab, height) == offsetof(an, height));
+constexpr std::span<const field> analysis_b_fields = std::span<const field>(analysis_fields).first(6);  // all but "vcaType"
 const vca_geometry analysis_b_geometry = {
     .key = "position", .count = vca_box_sets, .at = offsetof(ab, min_start_x), .stride = 4, .coords = 0,
     .step = sizeof(ab::min_start_x), .box = true, .convert = false, .raise_back = false, .first = false,

@@ -23,6 +23,15 @@ int32_t channel_of(const coresim::request_view& req) {
 
 resolution resolution_of(int32_t chn) { return chn % 2 == 0 ? resolution{704, 576} : resolution{1920, 1080}; }
 
+// A zero record of the channel asked for.
+template <typename Rec>
+Rec blank(const coresim::request_view& req) {
+    Rec rec;
+    std::memset(&rec, 0, sizeof rec);
+    rec.chnid = channel_of(req);
+    return rec;
+}
+
 template <typename Rec>
 void send(const coresim::request_view& req, const Rec& rec, std::vector<coresim::out_msg>& out) {
     coresim::out_msg msg;
@@ -41,9 +50,7 @@ void set_area(Rec& rec, resolution r) {
 }
 
 void build_region(const coresim::request_view& req, std::vector<coresim::out_msg>& out) {
-    vca_region_record rec;
-    std::memset(&rec, 0, sizeof rec);
-    rec.chnid = channel_of(req);
+    auto rec = blank<vca_region_record>(req);
     rec.enable = 1;
     rec.sensitivity = 3;
     rec.time = 10;
@@ -56,9 +63,7 @@ void build_region(const coresim::request_view& req, std::vector<coresim::out_msg
 }
 
 void build_line(const coresim::request_view& req, std::vector<coresim::out_msg>& out) {
-    vca_line_record rec;
-    std::memset(&rec, 0, sizeof rec);
-    rec.chnid = channel_of(req);
+    auto rec = blank<vca_line_record>(req);
     const resolution r = resolution_of(rec.chnid);
     rec.enable = 1;
     rec.width = r.w;
@@ -69,9 +74,7 @@ void build_line(const coresim::request_view& req, std::vector<coresim::out_msg>&
 }
 
 void build_people(const coresim::request_view& req, std::vector<coresim::out_msg>& out) {
-    vca_people_record rec;
-    std::memset(&rec, 0, sizeof rec);
-    rec.chnid = channel_of(req);
+    auto rec = blank<vca_people_record>(req);
     const resolution r = resolution_of(rec.chnid);
     rec.enable = 1;
     rec.width = r.w;
@@ -87,9 +90,7 @@ void build_people(const coresim::request_view& req, std::vector<coresim::out_msg
 }
 
 void build_analysis(const coresim::request_view& req, std::vector<coresim::out_msg>& out) {
-    vca_analysis_record rec;
-    std::memset(&rec, 0, sizeof rec);
-    rec.chnid = channel_of(req);
+    auto rec = blank<vca_analysis_record>(req);
     const resolution r = resolution_of(rec.chnid);
     rec.vca_type = 1;
     rec.fps = 10;
@@ -102,9 +103,7 @@ void build_analysis(const coresim::request_view& req, std::vector<coresim::out_m
 }
 
 void build_object(const coresim::request_view& req, std::vector<coresim::out_msg>& out) {
-    vca_object_record rec;
-    std::memset(&rec, 0, sizeof rec);
-    rec.chnid = channel_of(req);
+    auto rec = blank<vca_object_record>(req);
     rec.sensitivity = 3;
     rec.left_enable = 1;
     rec.remove_enable = 1;
@@ -124,9 +123,7 @@ void build_version(const coresim::request_view& req, std::vector<coresim::out_ms
 }
 
 void build_line_b(const coresim::request_view& req, std::vector<coresim::out_msg>& out) {
-    vca_line_b_record rec;
-    std::memset(&rec, 0, sizeof rec);
-    rec.chnid = channel_of(req);
+    auto rec = blank<vca_line_b_record>(req);
     const resolution r = resolution_of(rec.chnid);
     rec.sensitivity = 3;
     rec.width = r.w;
@@ -136,9 +133,7 @@ void build_line_b(const coresim::request_view& req, std::vector<coresim::out_msg
 }
 
 void build_analysis_b(const coresim::request_view& req, std::vector<coresim::out_msg>& out) {
-    vca_analysis_b_record rec;
-    std::memset(&rec, 0, sizeof rec);
-    rec.chnid = channel_of(req);
+    auto rec = blank<vca_analysis_b_record>(req);
     const resolution r = resolution_of(rec.chnid);
     rec.fps = 10;
     rec.analysis = 1;
