@@ -5,42 +5,42 @@
 // daemon. Every field is an int32 unless shown.
 #pragma once
 
-#include "platform/msg_event.h"
-
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/msg_event.h"
+
 // ---- waiting requests (4 bytes: channel) and their answers ------------------
-inline constexpr int32_t msg_vca_line_b = 1209;           // answer 6209: vca_line_b_record
-inline constexpr int32_t msg_vca_analysis_b = 1211;       // answer 6211: vca_analysis_b_record
-inline constexpr int32_t msg_vca_region_in = 3237;        // answer 8237: vca_region_record
-inline constexpr int32_t msg_vca_region_out = 3238;       // answer 8238: vca_region_record
-inline constexpr int32_t msg_vca_adv_motion = 3239;       // answer 8239: vca_region_record
-inline constexpr int32_t msg_vca_tamper = 3240;           // answer 8240: vca_region_record
-inline constexpr int32_t msg_vca_line = 3241;             // answer 8241: vca_line_record
-inline constexpr int32_t msg_vca_loiter = 3242;           // answer 8242: vca_region_record
-inline constexpr int32_t msg_vca_human = 3243;            // answer 8243: vca_region_record
-inline constexpr int32_t msg_vca_people = 3253;           // answer 8253: vca_people_record
-inline constexpr int32_t msg_vca_support = 3257;          // answer 8257: vca_support_record
+inline constexpr int32_t msg_vca_line_b = 1209;      // answer 6209: vca_line_b_record
+inline constexpr int32_t msg_vca_analysis_b = 1211;  // answer 6211: vca_analysis_b_record
+inline constexpr int32_t msg_vca_region_in = 3237;   // answer 8237: vca_region_record
+inline constexpr int32_t msg_vca_region_out = 3238;  // answer 8238: vca_region_record
+inline constexpr int32_t msg_vca_adv_motion = 3239;  // answer 8239: vca_region_record
+inline constexpr int32_t msg_vca_tamper = 3240;      // answer 8240: vca_region_record
+inline constexpr int32_t msg_vca_line = 3241;        // answer 8241: vca_line_record
+inline constexpr int32_t msg_vca_loiter = 3242;      // answer 8242: vca_region_record
+inline constexpr int32_t msg_vca_human = 3243;       // answer 8243: vca_region_record
+inline constexpr int32_t msg_vca_people = 3253;      // answer 8253: vca_people_record
+inline constexpr int32_t msg_vca_support = 3257;     // answer 8257: vca_support_record
 // 3259, the analysis settings (answer 8259: vca_analysis_record), is
 // msg_vca_analysis of msg_event.h.
-inline constexpr int32_t msg_vca_object = 3268;           // answer 8268: vca_object_record
-inline constexpr int32_t msg_vca_version = 3293;          // answer 8293: vca_version_record
+inline constexpr int32_t msg_vca_object = 3268;   // answer 8268: vca_object_record
+inline constexpr int32_t msg_vca_version = 3293;  // answer 8293: vca_version_record
 
 // ---- waiting settings: the record; the answer's first int32 is 0 on success
-inline constexpr int32_t msg_vca_line_b_set = 1210;       // vca_line_b_record
-inline constexpr int32_t msg_vca_analysis_b_set = 1212;   // vca_analysis_b_record
-inline constexpr int32_t msg_vca_region_in_set = 3244;    // vca_region_record
-inline constexpr int32_t msg_vca_region_out_set = 3245;   // vca_region_record
-inline constexpr int32_t msg_vca_adv_motion_set = 3246;   // vca_region_record
-inline constexpr int32_t msg_vca_tamper_set = 3247;       // vca_region_record
-inline constexpr int32_t msg_vca_line_set = 3248;         // vca_line_record
-inline constexpr int32_t msg_vca_loiter_set = 3249;       // vca_region_record
-inline constexpr int32_t msg_vca_human_set = 3250;        // vca_region_record
-inline constexpr int32_t msg_vca_people_set = 3254;       // vca_people_record
-inline constexpr int32_t msg_vca_analysis_set = 3260;     // vca_analysis_record
-inline constexpr int32_t msg_vca_command = 3261;          // vca_command
-inline constexpr int32_t msg_vca_object_set = 3269;       // vca_object_record
+inline constexpr int32_t msg_vca_line_b_set = 1210;      // vca_line_b_record
+inline constexpr int32_t msg_vca_analysis_b_set = 1212;  // vca_analysis_b_record
+inline constexpr int32_t msg_vca_region_in_set = 3244;   // vca_region_record
+inline constexpr int32_t msg_vca_region_out_set = 3245;  // vca_region_record
+inline constexpr int32_t msg_vca_adv_motion_set = 3246;  // vca_region_record
+inline constexpr int32_t msg_vca_tamper_set = 3247;      // vca_region_record
+inline constexpr int32_t msg_vca_line_set = 3248;        // vca_line_record
+inline constexpr int32_t msg_vca_loiter_set = 3249;      // vca_region_record
+inline constexpr int32_t msg_vca_human_set = 3250;       // vca_region_record
+inline constexpr int32_t msg_vca_people_set = 3254;      // vca_people_record
+inline constexpr int32_t msg_vca_analysis_set = 3260;    // vca_analysis_record
+inline constexpr int32_t msg_vca_command = 3261;         // vca_command
+inline constexpr int32_t msg_vca_object_set = 3269;      // vca_object_record
 
 // The answer of a message.
 inline constexpr int32_t vca_reply_id(int32_t msg_id) { return msg_id + 5000; }
@@ -86,7 +86,7 @@ static_assert(offsetof(vca_line, direction) == 16);
 struct vca_line_record {
     int32_t chnid;
     int32_t enable;
-    int32_t width;   // the camera's analysis resolution
+    int32_t width;  // the camera's analysis resolution
     int32_t height;
     vca_line lines[4];
     int32_t objtype;

@@ -6,6 +6,8 @@
 // A setting first settles the event's action record, in one transaction:
 // when the record it must find is missing, nothing is stored and the camera
 // is not told.
+#include "modules/event/vca.h"
+
 #include <algorithm>
 #include <cstring>
 #include <vector>
@@ -14,7 +16,6 @@
 #include "front/web_utils.h"
 #include "modules/common/channels.h"
 #include "modules/event/event.h"
-#include "modules/event/vca.h"
 #include "modules/event/vca_coords.h"
 #include "platform/msg_vca.h"
 #include "platform/tqdb/rec_vca.h"
@@ -49,7 +50,8 @@ const char* const action_keys[] = {
 };
 // The members of "/6151".
 const char* const target_keys[] = {
-    "chnid", "enable", "triAlarms", "interval", "email_interval", "email_pic_enable", "tri_channels_pic", "triChannels",
+    "chnid",          "enable",           "triAlarms",        "interval",
+    "email_interval", "email_pic_enable", "tri_channels_pic", "triChannels",
 };
 
 // A box's eight values, in record order.
@@ -76,7 +78,9 @@ bool req_event(json_object* req, const char* chn_key, const char* event_key, int
 
 // ---- geometry ------------------------------------------------------------------------
 
-int value_count(const vca_geometry& g) { return g.box ? 8 : 4; }
+bool has(const vca_geometry& g, vca_geometry_flag flag) { return g.flags & flag; }
+
+int value_count(const vca_geometry& g) { return has(g, VCA_BOX) ? 8 : 4; }
 
 // Converts an element's values pair by pair (x with the width, y with the
 // height).
@@ -94,13 +98,13 @@ void element_to_json(json_object* out, const vca_geometry& g, const char* elem, 
     int32_t v[8];
     const int n = value_count(g);
     for (int j = 0; j < n; ++j) v[j] = get_i32(elem, g.coords + j * g.step);
-    if (g.convert) convert_values(v, n, w, h, vca_way::to_canvas, g.raise_back);
-    if (g.box) {
+    if (has(g, VCA_CONVERT)) convert_values(v, n, w, h, vca_way::to_canvas, has(g, VCA_RAISE_BACK));
+    if (has(g, VCA_BOX)) {
         for (int j = 0; j < n; ++j) jadd_int(out, box_keys[j], v[j]);
     } else {
         jadd_str(out, "position", vca_line_text(v).c_str());
     }
-    if (g.sized) {
+    if (has(g, VCA_SIZED)) {
         jadd_int(out, "width", w);
         jadd_int(out, "height", h);
     }
@@ -124,12 +128,12 @@ void element_from_json(json_object* src, const vca_geometry& g, char* elem, int3
     fields_from_json(src, elem, g.members);
     int32_t v[8] = {};
     const int n = value_count(g);
-    if (g.box) {
+    if (has(g, VCA_BOX)) {
         for (int j = 0; j < n; ++j) v[j] = req_int_or(src, box_keys[j], 0);
     } else {
         vca_line_parse(req_str(src, "position"), v);
     }
-    if (g.convert) convert_values(v, n, w, h, vca_way::to_camera, true);
+    if (has(g, VCA_CONVERT)) convert_values(v, n, w, h, vca_way::to_camera, true);
     for (int j = 0; j < n; ++j) set_i32(elem, g.coords + j * g.step, v[j]);
 }
 
@@ -179,7 +183,8 @@ int store_actions(json_object* req, const vca_kind& k, int chn, int event, int* 
             return -1;
         if (!enable_step) return 0;
         const int enable = req_int_or(req, "enable", 0);
-        return edit_smart_event(TQDB_FILE, chn, event, [&](event_action_record& rec) { rec.enable = enable; });
+        return edit_smart_event(TQDB_FILE, chn, event,
+                                [&](event_action_record& rec) { rec.enable = enable; });
     });
     if (rc == 0 && dialog) *notice_chn = dialog_chn;
     return rc;
@@ -238,9 +243,9 @@ int vca_render(const vca_kind& k, const core_answer& answer) {
     if (answer.count) std::memcpy(rec.data(), answer.payload, std::min<size_t>(answer.size, rec.size()));
     json_ref reply(json_object_new_object());
     const vca_geometry* g = k.geometry;
-    if (g && g->first) geometry_to_json(reply.get(), *g, rec.data());
+    if (g && has(*g, VCA_FIRST)) geometry_to_json(reply.get(), *g, rec.data());
     fields_to_json(reply.get(), rec.data(), k.fields);
-    if (g && !g->first) geometry_to_json(reply.get(), *g, rec.data());
+    if (g && !has(*g, VCA_FIRST)) geometry_to_json(reply.get(), *g, rec.data());
     cgi_reply_json(reply.get());
     return 1;
 }
@@ -281,9 +286,9 @@ void vca_target_set(request& rq) {
     if (!req_event(rq.json, "channel", "event", &chn, &event)) return rq.refuse("channel or event");
     // Type 0 sets the alarm outputs, type 1 the triggered channels.
     const int type = req_int_or(rq.json, "type", -1);
-    const field* target =
-        type == 0 ? field_find(event_action_fields, "triAlarms")
-                  : type == 1 ? field_find(event_action_fields, "triChannels") : nullptr;
+    const field* target = type == 0   ? field_find(event_action_fields, "triAlarms")
+                          : type == 1 ? field_find(event_action_fields, "triChannels")
+                                      : nullptr;
     int rc = event_store([&] {
         return tqdb_edit_fn(TQDB_FILE, *smart_event_table(event), chn, [&](void* rec, int stored) {
             if (!stored) return record_missing;

@@ -31,24 +31,28 @@ event_ref vca_event(int chn, int event);
 
 // ---- the camera's detection settings --------------------------------------------
 
-// Where a kind's coordinates live in its record and how they travel. The
-// values of an element are x, y pairs (a line's two ends, a box's position
-// and size); lines travel as one "x1;y1;x2;y2" text "position", boxes as
-// eight named members.
+// How a kind's coordinates travel.
+enum vca_geometry_flag : uint8_t {
+    VCA_BOX = 1 << 0,         // 8 named values, else 4 in a line text
+    VCA_CONVERT = 1 << 1,     // between canvas and camera; every value sent is raised to >= 1
+    VCA_RAISE_BACK = 1 << 2,  // values read back are raised to >= 1 too
+    VCA_FIRST = 1 << 3,       // the reply gives them before the record's members
+    VCA_SIZED = 1 << 4,       // reply elements also carry the record's "width" and "height"
+};
+
+// Where a kind's coordinates live in its record. The values of an element
+// are x, y pairs (a line's two ends, a box's position and size); lines
+// travel as one "x1;y1;x2;y2" text "position", boxes as eight named members.
 struct vca_geometry {
-    const char* key;      // the member: "line" or "position"
-    int count;            // elements of the array; 0: one "position" text beside the record's members
-    uint16_t at;          // offset of element 0 in the record
-    uint16_t stride;      // bytes from one element to the next
-    uint16_t coords;      // offset of an element's first value in the element
-    uint16_t step;        // bytes from one value to the next
-    bool box;             // 8 named values, else 4 in a line text
-    bool convert;         // between canvas and camera; every value sent is raised to >= 1
-    bool raise_back;      // values read back are raised to >= 1 too
-    bool first;           // the reply gives it before the record's members
-    bool sized;           // reply elements also carry the record's "width" and "height"
-    uint16_t size_at;     // offset of the record's width (height follows)
-    std::span<const field> members;  // an element's other members, offsets in the element
+    const char* key;   // the member: "line" or "position"
+    int count;         // elements of the array; 0: one "position" text beside the record's members
+    uint16_t at;       // offset of element 0 in the record
+    uint16_t stride;   // bytes from one element to the next
+    uint16_t coords;   // offset of an element's first value in the element
+    uint16_t step;     // bytes from one value to the next
+    uint8_t flags;     // vca_geometry_flag
+    uint16_t size_at;  // offset of the record's width (height follows)
+    std::span<const field> members = {};  // an element's other members, offsets in the element
 };
 
 // What a setter does with the action record of its event before it tells

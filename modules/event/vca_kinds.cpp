@@ -36,7 +36,10 @@ using rr = vca_region_record;
 #define REGION_TEXT FM_TEXT(rr, "region", region)
 #define POLYGONS FM_TEXT(rr, "polygonX", polygon_x), FM_TEXT(rr, "polygonY", polygon_y)
 const field region_fields[] = {
-    REGION_TEXT, FM_INT(rr, "enable", enable), FM_INT(rr, "sensitivity", sensitivity), FM_INT(rr, "objtype", objtype),
+    REGION_TEXT,
+    FM_INT(rr, "enable", enable),
+    FM_INT(rr, "sensitivity", sensitivity),
+    FM_INT(rr, "objtype", objtype),
     POLYGONS,
 };
 const field adv_motion_fields[] = {
@@ -49,8 +52,12 @@ const field adv_motion_fields[] = {
 };
 const field tamper_fields[] = {FM_INT(rr, "enable", enable), FM_INT(rr, "sensitivity", sensitivity)};
 const field loiter_fields[] = {
-    REGION_TEXT,         FM_INT(rr, "enable", enable), FM_INT(rr, "time", time), FM_INT(rr, "size", size),
-    FM_INT(rr, "objtype", objtype), POLYGONS,
+    REGION_TEXT,
+    FM_INT(rr, "enable", enable),
+    FM_INT(rr, "time", time),
+    FM_INT(rr, "size", size),
+    FM_INT(rr, "objtype", objtype),
+    POLYGONS,
 };
 const field human_fields[] = {FM_INT(rr, "enable", enable), FM_INT(rr, "tracks", tracks)};
 #undef REGION_TEXT
@@ -77,11 +84,6 @@ const field line_fields[] = {
     FM_INT(lr, "objtype", objtype),
 };
 const field line_members[] = {FM_INT(vca_line, "direction", direction)};
-const vca_geometry line_geometry = {
-    .key = "line", .count = 4, .at = offsetof(lr, lines), .stride = sizeof(vca_line), .coords = 0, .step = 4,
-    .box = false, .convert = true, .raise_back = false, .first = true, .sized = false,
-    .size_at = offsetof(lr, width), .members = line_members,
-};
 
 using pr = vca_people_record;
 const field people_fields[] = {
@@ -99,11 +101,6 @@ const field people_fields[] = {
     FM_INT(pr, "triggerEnableBySum", trigger_by_sum),
     FM_INT(pr, "sumThresholds", sum_thresholds),
 };
-const vca_geometry people_geometry = {
-    .key = "position", .count = 0, .at = offsetof(pr, x1), .stride = 0, .coords = 0, .step = 4,
-    .box = false, .convert = true, .raise_back = true, .first = false, .sized = false,
-    .size_at = offsetof(pr, width), .members = {},
-};
 
 // The camera sets the analysis type itself: a setting leaves it 0.
 using an = vca_analysis_record;
@@ -115,11 +112,6 @@ const field analysis_fields[] = {
     FM_INT(an, "width", width),
     FM_INT(an, "height", height),
     FM_INT(an, "vcaType", vca_type).out_only(),
-};
-const vca_geometry analysis_geometry = {
-    .key = "position", .count = 1, .at = offsetof(an, min_box), .stride = 0, .coords = 0, .step = 4,
-    .box = true, .convert = true, .raise_back = true, .first = false, .sized = false,
-    .size_at = offsetof(an, width), .members = {},
 };
 
 const field support_fields[] = {
@@ -145,36 +137,37 @@ const field line_b_members[] = {
     FM_INT(vca_line_b, "objtype", objtype),
     FM_INT(vca_line_b, "direction", direction),
 };
-const vca_geometry line_b_geometry = {
-    .key = "line", .count = 4, .at = offsetof(lb, lines), .stride = sizeof(vca_line_b),
-    .coords = offsetof(vca_line_b, x1), .step = 4, .box = false, .convert = true, .raise_back = false,
-    .first = false, .sized = false, .size_at = offsetof(lb, width), .members = line_b_members,
-};
 
 // Box set i is entry i of the eight columns, in the camera's own units. The
 // settings before the boxes lie where those of the first family do.
 using ab = vca_analysis_b_record;
 static_assert(offsetof(ab, fps) == offsetof(an, fps) && offsetof(ab, mode) == offsetof(an, mode) &&
               offsetof(ab, installation) == offsetof(an, installation) &&
-              offsetof(ab, analysis) == offsetof(an, analysis) && offsetof(ab, width) == offsetof(an, width) &&
-              offsetof(ab, height) == offsetof(an, height));
-constexpr std::span<const field> analysis_b_fields = std::span<const field>(analysis_fields).first(6);  // all but "vcaType"
-const vca_geometry analysis_b_geometry = {
-    .key = "position", .count = vca_box_sets, .at = offsetof(ab, min_start_x), .stride = 4, .coords = 0,
-    .step = sizeof(ab::min_start_x), .box = true, .convert = false, .raise_back = false, .first = false,
-    .sized = true, .size_at = offsetof(ab, width), .members = {},
-};
+              offsetof(ab, analysis) == offsetof(an, analysis) &&
+              offsetof(ab, width) == offsetof(an, width) && offsetof(ab, height) == offsetof(an, height));
+// All but "vcaType".
+constexpr std::span<const field> analysis_b_fields = std::span<const field>(analysis_fields).first(6);
+
+// clang-format off
+// member, elements, element 0, stride, first value, step, flags, record's width, element members
+const vca_geometry line_geometry = {"line", 4, offsetof(lr, lines), sizeof(vca_line), 0, 4, VCA_CONVERT | VCA_FIRST, offsetof(lr, width), line_members};
+const vca_geometry people_geometry = {"position", 0, offsetof(pr, x1), 0, 0, 4, VCA_CONVERT | VCA_RAISE_BACK, offsetof(pr, width)};
+const vca_geometry analysis_geometry = {"position", 1, offsetof(an, min_box), 0, 0, 4, VCA_BOX | VCA_CONVERT | VCA_RAISE_BACK, offsetof(an, width)};
+const vca_geometry line_b_geometry = {"line", 4, offsetof(lb, lines), sizeof(vca_line_b), offsetof(vca_line_b, x1), 4, VCA_CONVERT, offsetof(lb, width), line_b_members};
+const vca_geometry analysis_b_geometry = {"position", vca_box_sets, offsetof(ab, min_start_x), 4, 0, sizeof(ab::min_start_x), VCA_BOX | VCA_SIZED, offsetof(ab, width)};
+// clang-format on
 
 constexpr uint8_t dialog_enable = VCA_DIALOG | VCA_ENABLE;
 
 // The nine events: names of their white-light stores, PTZ kind event + 5,
 // the four schedule stores keyed (channel, event).
-#define VCA_SOURCE(label, index, white_schedule_name, white_list_name)                                   \
-    event_source {                                                                                       \
-        .name = label, .table = &tqdb_tbl_smart_event[index], .fields = action_fields,                   \
-        .schedules = {SCHED_SMART_EFFECTIVE, SCHED_SMART_AUDIBLE, SCHED_SMART_MAIL, SCHED_SMART_PTZ, nullptr}, \
-        .white_schedule = white_schedule_name, .white_list = white_list_name, .ptz_kind = (index) + 5,   \
-        .notice_id = msg_smart_event_changed,                                                            \
+#define VCA_SOURCE(label, index, white_schedule_name, white_list_name)                                 \
+    event_source {                                                                                     \
+        .name = label, .table = &tqdb_tbl_smart_event[index], .fields = action_fields,                 \
+        .schedules = {SCHED_SMART_EFFECTIVE, SCHED_SMART_AUDIBLE, SCHED_SMART_MAIL, SCHED_SMART_PTZ,   \
+                      nullptr},                                                                        \
+        .white_schedule = white_schedule_name, .white_list = white_list_name, .ptz_kind = (index) + 5, \
+        .notice_id = msg_smart_event_changed,                                                          \
     }
 
 }  // namespace

@@ -5,11 +5,11 @@
 // each with a record per channel 0..63.
 #pragma once
 
-#include "platform/tqdb/rec_event_schedule.h"
-#include "platform/tqdb/tqdb.h"
-
 #include <cstddef>
 #include <cstdint>
+
+#include "platform/tqdb/rec_event_schedule.h"
+#include "platform/tqdb/tqdb.h"
 
 struct event_action_record {
     int32_t chnid;
@@ -17,8 +17,8 @@ struct event_action_record {
     uint32_t tri_channels_mask;  // bit p for a '1' at position p < 32 of tri_channels
     char tri_channels[65];       // '0'/'1' per channel: channels the event triggers
     uint8_t pad0[3];
-    int32_t tri_alarms;          // recorder alarm outputs, bit mask
-    int32_t interval;            // seconds
+    int32_t tri_alarms;  // recorder alarm outputs, bit mask
+    int32_t interval;    // seconds
     int32_t email_interval;
     char tri_chn_alarms[2][65];  // string k: cameras whose alarm output k is driven
     uint8_t pad1[2];
@@ -27,9 +27,9 @@ struct event_action_record {
     int32_t alarmout_interval;
     int32_t white_interval;
     int32_t email_pic_enable;
-    char tri_channels_pic[65];   // channels whose snapshot the e-mail carries
+    char tri_channels_pic[65];  // channels whose snapshot the e-mail carries
     uint8_t pad2[3];
-    int32_t audio_id;            // alarm sound slot 0..9
+    int32_t audio_id;  // alarm sound slot 0..9
 };
 static_assert(sizeof(event_action_record) == 316);
 static_assert(offsetof(event_action_record, chnid) == 0);

@@ -11,14 +11,19 @@ namespace {
 
 using VcaActions = VcaTest;
 
-std::string slot_json(const char* start, int action) { return schedule_json({{2, 1, start, "12:00", action}}); }
-std::string slot_request(const char* start, int action) { return schedule_request({{2, 1, start, "12:00", action}}); }
+std::string slot_json(const char* start, int action) {
+    return schedule_json({{2, 1, start, "12:00", action}});
+}
+std::string slot_request(const char* start, int action) {
+    return schedule_request({{2, 1, start, "12:00", action}});
+}
 
 TEST_F(VcaActions, FullReadShowsTheRecordSchedulesListsAndSoundSlotsOfTheEvent) {
     seed_action(7, 5);
-    const week_schedule s[5] = {schedule_with({{2, 1, "01:00", "12:00", 1}}), schedule_with({{2, 1, "02:00", "12:00", 2}}),
-                                schedule_with({{2, 1, "03:00", "12:00", 3}}), schedule_with({{2, 1, "04:00", "12:00", 4}}),
-                                schedule_with({{2, 1, "05:00", "12:00", 5}})};
+    const week_schedule s[5] = {
+        schedule_with({{2, 1, "01:00", "12:00", 1}}), schedule_with({{2, 1, "02:00", "12:00", 2}}),
+        schedule_with({{2, 1, "03:00", "12:00", 3}}), schedule_with({{2, 1, "04:00", "12:00", 4}}),
+        schedule_with({{2, 1, "05:00", "12:00", 5}})};
     ASSERT_EQ(write_smart_event_effective_schedule(TQDB_FILE, &s[0], 7, 5), 0);
     ASSERT_EQ(write_smart_event_audible_schedule(TQDB_FILE, &s[1], 7, 5), 0);
     ASSERT_EQ(write_smart_event_mail_schedule(TQDB_FILE, &s[2], 7, 5), 0);
@@ -57,9 +62,15 @@ TEST_F(VcaActions, FullReadShowsTheRecordSchedulesListsAndSoundSlotsOfTheEvent) 
         {"white_interval", "33"},
         {"audioId", "6"},
         {"audioIdMask", "4"},
-        {"ptzParams", "[ " + spaced({{"acto_ptz_channel", "2"}, {"acto_ptz_type", "1"}, {"acto_ptz_preset", "7"}, {"acto_ptz_patrol", "0"}}) + " ]"},
+        {"ptzParams", "[ " +
+                          spaced({{"acto_ptz_channel", "2"},
+                                  {"acto_ptz_type", "1"},
+                                  {"acto_ptz_preset", "7"},
+                                  {"acto_ptz_patrol", "0"}}) +
+                          " ]"},
     });
-    EXPECT_EQ(post("/6148", R"({"chnid": 7, "event": 5})").out, json_reply(spaced({{"action", "[ " + action + " ]"}})));
+    EXPECT_EQ(post("/6148", R"({"chnid": 7, "event": 5})").out,
+              json_reply(spaced({{"action", "[ " + action + " ]"}})));
     EXPECT_TRUE(sent().empty());
 }
 
@@ -110,7 +121,8 @@ TEST_F(VcaActions, EachEventStoresItsActionsInItsOwnStores) {
         EXPECT_STREQ(white.days[2].slots[1].start_time, "06:00") << "row at line " << r.line;
         led_entry led[action_list_len];
         int count = 0;
-        EXPECT_EQ(read_whiteled_params(TQDB_FILE, led, r.white_list, chn, &count), 0) << "row at line " << r.line;
+        EXPECT_EQ(read_whiteled_params(TQDB_FILE, led, r.white_list, chn, &count), 0)
+            << "row at line " << r.line;
         EXPECT_EQ(count, 1) << "row at line " << r.line;
         EXPECT_STREQ(stored_schedule(SCHED_SMART_MAIL, chn, r.event).days[2].slots[1].start_time, "07:00")
             << "row at line " << r.line;
@@ -118,7 +130,8 @@ TEST_F(VcaActions, EachEventStoresItsActionsInItsOwnStores) {
             << "row at line " << r.line;
 
         // The read page gives back what was stored, the PTZ list of the event's kind.
-        json_ref got = json_body(post("/6148", R"({"chnid": )" + num(chn) + R"(, "event": )" + num(r.event) + "}"));
+        json_ref got =
+            json_body(post("/6148", R"({"chnid": )" + num(chn) + R"(, "event": )" + num(r.event) + "}"));
         json_object* list = req_array(got.get(), "action");
         ASSERT_TRUE(list && json_object_array_length(list) == 1) << "row at line " << r.line;
         json_object* a = json_object_array_get_idx(list, 0);
@@ -126,10 +139,12 @@ TEST_F(VcaActions, EachEventStoresItsActionsInItsOwnStores) {
         EXPECT_EQ(req_int_or(a, "audioId", -1), 7) << "row at line " << r.line;
         json_object* day = json_object_array_get_idx(req_array(a, "white"), 2);
         ASSERT_TRUE(day && json_object_array_length(day) == 12) << "row at line " << r.line;
-        EXPECT_STREQ(req_str(json_object_array_get_idx(day, 1), "startTime"), "06:00") << "row at line " << r.line;
+        EXPECT_STREQ(req_str(json_object_array_get_idx(day, 1), "startTime"), "06:00")
+            << "row at line " << r.line;
         json_object* ptz_list = req_array(a, "ptzParams");
         ASSERT_TRUE(ptz_list && json_object_array_length(ptz_list) == 1) << "row at line " << r.line;
-        EXPECT_EQ(req_int_or(json_object_array_get_idx(ptz_list, 0), "acto_ptz_channel", -1), 3) << "row at line " << r.line;
+        EXPECT_EQ(req_int_or(json_object_array_get_idx(ptz_list, 0), "acto_ptz_channel", -1), 3)
+            << "row at line " << r.line;
     }
 }
 
@@ -139,7 +154,8 @@ TEST_F(VcaActions, TargetPageSetsTheFieldOfItsTypeOnly) {
         std::string members;  // besides "channel" and "event"
         void (*change)(event_action_record&);
     } rows[] = {
-        {__LINE__, R"("type": 0, "triAlarms": 5, "triChannels": "1")", [](event_action_record& a) { a.tri_alarms = 5; }},
+        {__LINE__, R"("type": 0, "triAlarms": 5, "triChannels": "1")",
+         [](event_action_record& a) { a.tri_alarms = 5; }},
         {__LINE__, R"("type": 1, "triAlarms": 5, "triChannels": ")" + channel_text({1, 40}) + "\"",
          [](event_action_record& a) {
              set_text(a.tri_channels, channel_text({1, 40}));
@@ -151,14 +167,20 @@ TEST_F(VcaActions, TargetPageSetsTheFieldOfItsTypeOnly) {
     for (const row& r : rows) {
         fresh_case();
         event_action_record want = seed_action(12, 3);
-        EXPECT_EQ(post("/6150", R"({"channel": 12, "event": 3, )" + r.members + "}").out, text_reply("OK")) << r.line;
+        EXPECT_EQ(post("/6150", R"({"channel": 12, "event": 3, )" + r.members + "}").out, text_reply("OK"))
+            << r.line;
         r.change(want);
         EXPECT_TRUE(same_bytes(action(12, 3), want)) << "row at line " << r.line;
         expect_sent({{1412, int_bytes({12})}}, r.line);
     }
     EXPECT_EQ(post("/6151", R"({"channel": 12, "type": 3})").out,
-              json_reply(spaced({{"chnid", "12"}, {"enable", "2"}, {"triAlarms", "2"}, {"interval", "20"},
-                                 {"email_interval", "40"}, {"email_pic_enable", "1"}, {"tri_channels_pic", jstr("11")},
+              json_reply(spaced({{"chnid", "12"},
+                                 {"enable", "2"},
+                                 {"triAlarms", "2"},
+                                 {"interval", "20"},
+                                 {"email_interval", "40"},
+                                 {"email_pic_enable", "1"},
+                                 {"tri_channels_pic", jstr("11")},
                                  {"triChannels", jstr("101")}})));
 }
 
@@ -182,7 +204,8 @@ TEST_F(VcaActions, DialogGoesToItsOwnChannel) {
         event_action_record own = seed_action(4, 3);
         event_action_record other = seed_action(9, 3);
         answer_int(3247, 0);
-        EXPECT_EQ(post("/6137", R"({"chnid": 4, "type": 3, )" + r.dialog + R"("enable": 1})").out, text_reply("OK"))
+        EXPECT_EQ(post("/6137", R"({"chnid": 4, "type": 3, )" + r.dialog + R"("enable": 1})").out,
+                  text_reply("OK"))
             << "row at line " << r.line;
         std::vector<msg> want = {{3247, record(476).i32(0, 4).i32(4, 1)}};
         if (r.notice >= 0) want.insert(want.begin(), {1412, int_bytes({r.notice})});

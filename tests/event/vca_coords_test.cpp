@@ -72,7 +72,8 @@ TEST(VcaCoords, LineTextsReadUpToFourNumbersAndMissingOnesAreZero) {
     for (const row& r : rows) {
         int32_t got[4] = {-1, -1, -1, -1};
         vca_line_parse(r.text, got);
-        for (int i = 0; i < 4; ++i) EXPECT_EQ(got[i], r.want[i]) << "row at line " << r.line << ", number " << i;
+        for (int i = 0; i < 4; ++i)
+            EXPECT_EQ(got[i], r.want[i]) << "row at line " << r.line << ", number " << i;
     }
     const int32_t v[4] = {1, -2, 0, 460};
     EXPECT_EQ(vca_line_text(v), "1;-2;0;460");

@@ -29,16 +29,19 @@ const bytes region_answer = record(476)
 std::string line_json(std::initializer_list<std::pair<int, std::string>> lines) {
     std::string out = "[ ";
     for (const auto& [direction, position] : lines)
-        out += (out.size() > 2 ? ", " : "") + spaced({{"direction", num(direction)}, {"position", jstr(position)}});
+        out += (out.size() > 2 ? ", " : "") +
+               spaced({{"direction", num(direction)}, {"position", jstr(position)}});
     return out + " ]";
 }
 
 std::string line_b_json(const std::string& first) {
-    std::string none = spaced({{"enable", "0"}, {"objtype", "0"}, {"direction", "0"}, {"position", jstr("0;0;0;0")}});
+    std::string none =
+        spaced({{"enable", "0"}, {"objtype", "0"}, {"direction", "0"}, {"position", jstr("0;0;0;0")}});
     return "[ " + first + ", " + none + ", " + none + ", " + none + " ]";
 }
 
-std::string box_json(std::initializer_list<int> v, std::vector<std::pair<std::string, std::string>> more = {}) {
+std::string box_json(std::initializer_list<int> v,
+                     std::vector<std::pair<std::string, std::string>> more = {}) {
     static const char* const keys[] = {"minStartX", "minStartY", "minWidth", "minHeight",
                                        "maxStartX", "maxStartY", "maxWidth", "maxHeight"};
     std::vector<std::pair<std::string, std::string>> members;
@@ -52,7 +55,8 @@ std::string boxes_b_json() {
     const std::vector<std::pair<std::string, std::string>> size = {{"width", "1920"}, {"height", "1080"}};
     std::string out = "[ ";
     for (int i = 0; i < 8; ++i) {
-        std::string box = i == 1 ? box_json({5, 0, 0, 0, 0, 0, 0, 900}, size) : box_json({0, 0, 0, 0, 0, 0, 0, 0}, size);
+        std::string box =
+            i == 1 ? box_json({5, 0, 0, 0, 0, 0, 0, 900}, size) : box_json({0, 0, 0, 0, 0, 0, 0, 0}, size);
         out += (i ? ", " : "") + box;
     }
     return out + " ]";
@@ -68,6 +72,7 @@ TEST_F(Settings, ReadingsShowTheCamerasRecordWithCoordinatesOnTheCanvas) {
         bytes answer;
         std::string want;
     } rows[] = {
+        // clang-format off
         {__LINE__, "/6132", R"({"channel": 3, "type": 0})", 3237, 3, region_answer,
          spaced({{"region", jstr("R")}, {"enable", "1"}, {"sensitivity", "4"}, {"objtype", "2"}, {"polygonX", jstr("PX")}, {"polygonY", jstr("PY")}})},
         {__LINE__, "/6132", R"({"channel": 63, "type": 5})", 3238, 63, region_answer,
@@ -121,6 +126,7 @@ TEST_F(Settings, ReadingsShowTheCamerasRecordWithCoordinatesOnTheCanvas) {
          record(288).i32(8, 10).i32(12, 1).i32(16, 2).i32(20, 3).i32(24, 1920).i32(28, 1080).i32(36, 5).i32(260, 900),
          spaced({{"fps", "10"}, {"mode", "1"}, {"installation", "2"}, {"analysis", "3"}, {"width", "1920"}, {"height", "1080"},
                  {"position", boxes_b_json()}})},
+        // clang-format on
     };
     for (const row& r : rows) {
         fresh_case();
@@ -136,14 +142,15 @@ struct setting_row {
     int line;
     const char* code;
     std::string body;
-    std::vector<msg> sent;  // the notice of a dialog, then the record
-    int32_t result;         // the camera's answer: 0 "OK", else "FAILED"
-    int chn = -1, event = -1;                           // the action record the setting changes
+    std::vector<msg> sent;                             // the notice of a dialog, then the record
+    int32_t result;                                    // the camera's answer: 0 "OK", else "FAILED"
+    int chn = -1, event = -1;                          // the action record the setting changes
     std::function<void(event_action_record&)> change;  // its change over the seeded record
 };
 
 TEST_F(Settings, SettingsSendTheRecordInTheCamerasResolutionAndSettleTheActionRecord) {
     const setting_row rows[] = {
+        // clang-format off
         {__LINE__, "/6133",
          R"({"chnid": 3, "type": 0, "dialog": {"audioId": 4, "enable": 0}, "enable": 1, "sensitivity": 5, "objtype": 2,
              "region": "abc", "polygonX": "1,2", "polygonY": "3,4", "time": 9})",
@@ -222,6 +229,7 @@ TEST_F(Settings, SettingsSendTheRecordInTheCamerasResolutionAndSettleTheActionRe
          {{1212, record(288).i32(0, 12).i32(8, 10).i32(12, 1).i32(20, 1).i32(24, 1920).i32(28, 1080)
                      .i32(32, 5).i32(256, 900).i32(68, 7)}},
          0},
+        // clang-format on
     };
     for (const setting_row& r : rows) {
         fresh_case();
@@ -231,7 +239,8 @@ TEST_F(Settings, SettingsSendTheRecordInTheCamerasResolutionAndSettleTheActionRe
             r.change(want);
         }
         answer_int(r.sent.back().id, r.result);
-        EXPECT_EQ(post(r.code, r.body).out, text_reply(r.result == 0 ? "OK" : "FAILED")) << "row at line " << r.line;
+        EXPECT_EQ(post(r.code, r.body).out, text_reply(r.result == 0 ? "OK" : "FAILED"))
+            << "row at line " << r.line;
         expect_sent(r.sent, r.line);
         if (r.event >= 0) {
             EXPECT_TRUE(same_bytes(action(r.chn, r.event), want)) << "row at line " << r.line;
@@ -248,8 +257,10 @@ TEST_F(Settings, AnAnswerMissingOrShortGetsTheFailureReplyOfTheCodesForm) {
         std::string body;
         int32_t msg_id;
         std::string out;
-        bool silent = false;  // also a core that does not answer at all (one row per form: each waits its bound)
+        // Also a core that does not answer at all (one row per form: each waits its bound).
+        bool silent = false;
     } rows[] = {
+        // clang-format off
         {__LINE__, "/6132", R"({"channel": 1, "type": 1})", 3238, json_failure(), true},
         {__LINE__, "/6146", R"({"channel": 1})", 3259, json_failure()},
         {__LINE__, "/6192", R"({"chnid": 1})", 1209, json_failure()},
@@ -260,6 +271,7 @@ TEST_F(Settings, AnAnswerMissingOrShortGetsTheFailureReplyOfTheCodesForm) {
         {__LINE__, "/6154", R"({"channel": 1})", 3261, json_failure()},
         {__LINE__, "/6171", R"({"chnid": 1})", 3269, json_failure()},
         {__LINE__, "/6195", R"({"chnid": 1})", 1212, json_failure()},
+        // clang-format on
     };
     for (const row& r : rows) {
         // A record cut short is no answer.

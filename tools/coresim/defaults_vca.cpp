@@ -3,11 +3,11 @@
 // those on odd channels at 1920 x 1080; each reports one line or box in the
 // middle of its picture, so that the page draws something. Every setting
 // succeeds (result 0).
-#include "platform/msg_vca.h"
-#include "tools/coresim/coresim.h"
-
 #include <cstdio>
 #include <cstring>
+
+#include "platform/msg_vca.h"
+#include "tools/coresim/coresim.h"
 
 namespace {
 
@@ -36,7 +36,8 @@ template <typename Rec>
 void send(const coresim::request_view& req, const Rec& rec, std::vector<coresim::out_msg>& out) {
     coresim::out_msg msg;
     msg.id = vca_reply_id(req.id);
-    msg.payload.assign(reinterpret_cast<const uint8_t*>(&rec), reinterpret_cast<const uint8_t*>(&rec) + sizeof rec);
+    msg.payload.assign(reinterpret_cast<const uint8_t*>(&rec),
+                       reinterpret_cast<const uint8_t*>(&rec) + sizeof rec);
     out.push_back(std::move(msg));
 }
 
@@ -45,8 +46,10 @@ void send(const coresim::request_view& req, const Rec& rec, std::vector<coresim:
 template <typename Rec>
 void set_area(Rec& rec, resolution r) {
     std::snprintf(rec.region, sizeof rec.region, "%d,%d,%d,%d", r.w / 4, r.h / 4, r.w * 3 / 4, r.h * 3 / 4);
-    std::snprintf(rec.polygon_x, sizeof rec.polygon_x, "%d,%d,%d,%d", r.w / 4, r.w * 3 / 4, r.w * 3 / 4, r.w / 4);
-    std::snprintf(rec.polygon_y, sizeof rec.polygon_y, "%d,%d,%d,%d", r.h / 4, r.h / 4, r.h * 3 / 4, r.h * 3 / 4);
+    std::snprintf(rec.polygon_x, sizeof rec.polygon_x, "%d,%d,%d,%d", r.w / 4, r.w * 3 / 4, r.w * 3 / 4,
+                  r.w / 4);
+    std::snprintf(rec.polygon_y, sizeof rec.polygon_y, "%d,%d,%d,%d", r.h / 4, r.h / 4, r.h * 3 / 4,
+                  r.h * 3 / 4);
 }
 
 void build_region(const coresim::request_view& req, std::vector<coresim::out_msg>& out) {
