@@ -142,10 +142,10 @@ struct setting_row {
     int line;
     const char* code;
     std::string body;
-    std::vector<msg> sent;                             // the notice of a dialog, then the record
-    int32_t result;                                    // the camera's answer: 0 "OK", else "FAILED"
-    int chn = -1, event = -1;                          // the action record the setting changes
-    std::function<void(event_action_record&)> change;  // its change over the seeded record
+    std::vector<msg> sent;                                  // the notice of a dialog, then the record
+    int32_t result;                                         // the camera's answer: 0 "OK", else "FAILED"
+    int chn = -1, event = -1;                               // the action record the setting changes
+    std::function<void(event_action_record&)> change = {};  // its change over the seeded record
 };
 
 TEST_F(Settings, SettingsSendTheRecordInTheCamerasResolutionAndSettleTheActionRecord) {
