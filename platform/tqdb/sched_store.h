@@ -40,6 +40,19 @@ int tqdb_sched_copy(const char* path, const char* store, int sub, const week_sch
         return tqdb_sched_copy(path, store, 0, sched, mask);                            \
     }
 
+// TQDB_SUB_SCHEDULE(name, store, subs): the calls of a store kept per
+// (channel, sub-index 0..subs-1): read_<name>(path, sched, chn, sub),
+// write_<name>(path, sched, chn, sub). A sub-index outside 0..subs-1 fails.
+#define TQDB_SUB_SCHEDULE(name, store, subs)                                                  \
+    inline int read_##name(const char* path, week_schedule* sched, int chn, int sub) {        \
+        if (sub < 0 || sub >= (subs)) return -1;                                              \
+        return tqdb_sched_read(path, store, chn, sub, sched);                                 \
+    }                                                                                         \
+    inline int write_##name(const char* path, const week_schedule* sched, int chn, int sub) { \
+        if (sub < 0 || sub >= (subs)) return -1;                                              \
+        return tqdb_sched_write(path, store, chn, sub, sched);                                \
+    }
+
 // ---- white-LED effective schedules, keyed {channel, name} -------------------
 // name: the event source's white-LED schedule ("motion_whiteled_esche", ...),
 // at most 63 characters; an empty or longer name fails.

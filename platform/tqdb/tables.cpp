@@ -33,6 +33,7 @@
 #include "platform/tqdb/rec_storage.h"
 #include "platform/tqdb/rec_system.h"
 #include "platform/tqdb/rec_user.h"
+#include "platform/tqdb/rec_vca.h"
 
 #include <cstdio>
 #include <cstring>
@@ -179,6 +180,17 @@ const tqdb_table tqdb_tbl_alarm_chn_out_name[cam_alarm_count] = {
 };
 const tqdb_table tqdb_tbl_ptz_port =         {"ptz_port",         sizeof(ptz_port_record),         tqdb_key_kind::int_at, offsetof(ptz_port_record, cam_id),     0, 64, TQDB_NO_COLUMNS,              factory_ptz_port};
 const tqdb_table tqdb_tbl_ptz_speed =        {"ptz_speed",        sizeof(ptz_speed_record),        tqdb_key_kind::int_at, offsetof(ptz_speed_record, cam_id),    0, 64, TQDB_NO_COLUMNS,              factory_ptz_speed};
+const tqdb_table tqdb_tbl_smart_event[smart_event_types] = {
+    {"smart_event0", sizeof(event_action_record), tqdb_key_kind::int_at, offsetof(event_action_record, chnid), 0, smart_event_channels, TQDB_NO_COLUMNS, nullptr},
+    {"smart_event1", sizeof(event_action_record), tqdb_key_kind::int_at, offsetof(event_action_record, chnid), 0, smart_event_channels, TQDB_NO_COLUMNS, nullptr},
+    {"smart_event2", sizeof(event_action_record), tqdb_key_kind::int_at, offsetof(event_action_record, chnid), 0, smart_event_channels, TQDB_NO_COLUMNS, nullptr},
+    {"smart_event3", sizeof(event_action_record), tqdb_key_kind::int_at, offsetof(event_action_record, chnid), 0, smart_event_channels, TQDB_NO_COLUMNS, nullptr},
+    {"smart_event4", sizeof(event_action_record), tqdb_key_kind::int_at, offsetof(event_action_record, chnid), 0, smart_event_channels, TQDB_NO_COLUMNS, nullptr},
+    {"smart_event5", sizeof(event_action_record), tqdb_key_kind::int_at, offsetof(event_action_record, chnid), 0, smart_event_channels, TQDB_NO_COLUMNS, nullptr},
+    {"smart_event6", sizeof(event_action_record), tqdb_key_kind::int_at, offsetof(event_action_record, chnid), 0, smart_event_channels, TQDB_NO_COLUMNS, nullptr},
+    {"smart_event7", sizeof(event_action_record), tqdb_key_kind::int_at, offsetof(event_action_record, chnid), 0, smart_event_channels, TQDB_NO_COLUMNS, nullptr},
+    {"smart_event8", sizeof(event_action_record), tqdb_key_kind::int_at, offsetof(event_action_record, chnid), 0, smart_event_channels, TQDB_NO_COLUMNS, nullptr},
+};
 // clang-format on
 
 // Every table, in any order; names must be unique.
@@ -210,6 +222,15 @@ const tqdb_table* const tqdb_tables[] = {
     &tqdb_tbl_alarm_chn_out_name[1],
     &tqdb_tbl_ptz_port,
     &tqdb_tbl_ptz_speed,
+    &tqdb_tbl_smart_event[0],
+    &tqdb_tbl_smart_event[1],
+    &tqdb_tbl_smart_event[2],
+    &tqdb_tbl_smart_event[3],
+    &tqdb_tbl_smart_event[4],
+    &tqdb_tbl_smart_event[5],
+    &tqdb_tbl_smart_event[6],
+    &tqdb_tbl_smart_event[7],
+    &tqdb_tbl_smart_event[8],
 };
 const int tqdb_table_count = sizeof(tqdb_tables) / sizeof(tqdb_tables[0]);
 
