@@ -7,6 +7,8 @@
 #include "tests/harness/cgi_harness.h"
 #include "tools/coresim/coresim.h"
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -148,12 +150,21 @@ TEST_F(ReplyTable, RecordPagesReadAndStoreOneRecordAndTellTheCoreOnlyAfterAStore
         core.wait_idle(5000);
         core.clear_journal();
         std::string text = c.text;
-        stdout_capture out;
-        webreq_dispatch(c.code, text.data());
-        EXPECT_EQ(out.text(), c.out) << c.line;
+        std::string got;
+        {
+            // Ended before the checks, so that a failure's message is seen.
+            stdout_capture out;
+            webreq_dispatch(c.code, text.data());
+            got = out.text();
+        }
+        EXPECT_EQ(got, c.out) << c.line;
         core.wait_idle(5000);
+        // Each message comes on a link of its own, journalled by the thread
+        // that serves it: links are put back in the order they were opened.
+        std::vector<coresim::request> msgs = core.journal();
+        std::stable_sort(msgs.begin(), msgs.end(), [](const auto& a, const auto& b) { return a.conn < b.conn; });
         std::vector<int32_t> ids;
-        for (const auto& m : core.journal()) ids.push_back(m.id);
+        for (const auto& m : msgs) ids.push_back(m.id);
         EXPECT_EQ(ids, c.sent) << c.line;
     }
     webreq_unregister(page_rows, 2);
