@@ -150,11 +150,13 @@ void net_email_store(request& rq) {
     json_object* req = rq.json;
     if (!fields_valid(req, email_fields)) return rq.refuse("members missing or out of range");
     int rc = tqdb_atomic(TQDB_FILE, [&] {
-        int stored =
-            edit_email(TQDB_FILE, [&](email_record& rec) { fields_from_json(req, &rec, email_fields, FM_ZERO_ABSENT); });
+        int stored = edit_email(TQDB_FILE, [&](email_record& rec) {
+            fields_from_json(req, &rec, email_fields, FM_ZERO_ABSENT);
+        });
         if (stored != 0) return stored;
-        return edit_port(TQDB_FILE,
-                         [&](port_record& port) { fields_from_json(req, &port, mail_host_fields, FM_ZERO_ABSENT); });
+        return edit_port(TQDB_FILE, [&](port_record& port) {
+            fields_from_json(req, &port, mail_host_fields, FM_ZERO_ABSENT);
+        });
     });
     if (rc != 0) return rq.fail();
     service_stored<mail_group, 917>(rq, nullptr, 0);

@@ -6,7 +6,7 @@
 #include "front/dispatchreq.h"
 
 // ---- system time (net_time.cpp) -------------------------------------------------
-void net_time_show(request& rq);          // /7000 the clock and its settings
+void net_time_show(request& rq);            // /7000 the clock and its settings
 extern const struct record_page time_page;  // /7001 store, then set the clock (1701)
 // 6701: the clock was set; tells the core so (1711) and ends the wait.
 int write_time_set(const core_answer& answer);

@@ -86,8 +86,8 @@ struct email_record {
     int32_t smtp_port;
     char sender_addr[128];
     char sender_name[64];
-    int32_t enable_tls;        // 0..2
-    int32_t enable_attach;     // 0 or 1
+    int32_t enable_tls;     // 0..2
+    int32_t enable_attach;  // 0 or 1
     int32_t capture_interval;
     email_receiver receivers[email_receiver_count];
 };

@@ -5,16 +5,11 @@
 #include "platform/tqdb/rec_https.h"
 #include "tests/harness/store_case.h"
 
-#include <fcntl.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <functional>
-
-extern char** environ;
 
 namespace {
 
@@ -24,34 +19,15 @@ const char* const cert_path = "/mnt/nand/ssl/ssl_cert.pem";
 const char* const saved_path = "/mnt/nand/ssl/ssl_cert_save.pem";
 const char* const csr_path = "/mnt/nand/ssl/tmp/ssl_cert.csr";
 
-// Runs openssl with args (no shell); its standard output, or "" when it failed.
-std::string openssl(std::vector<std::string> args) {
+bool openssl(std::vector<std::string> args, std::string* out = nullptr) {
     args.insert(args.begin(), "openssl");
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    int out[2];
-    if (pipe2(out, O_CLOEXEC) != 0) return "";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    pid_t pid;
-    int rc = posix_spawnp(&pid, "openssl", &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(out[1]);
-    std::string text;
-    char buf[4096];
-    for (ssize_t n; (n = read(out[0], buf, sizeof buf)) > 0;) text.append(buf, static_cast<size_t>(n));
-    close(out[0]);
-    int status = 0;
-    if (rc != 0 || waitpid(pid, &status, 0) < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return "";
-    return text.empty() ? " " : text;
+    return coresim::run_program(args, out);
 }
 
 // "from - to" of a certificate file as openssl reads it.
 std::string dates_of(const std::string& file) {
-    std::string text = openssl({"x509", "-in", file, "-noout", "-dates", "-dateopt", "iso_8601"});
+    std::string text;
+    openssl({"x509", "-in", file, "-noout", "-dates", "-dateopt", "iso_8601"}, &text);
     auto value = [&text](const std::string& key) {
         size_t at = text.find(key + "=");
         return at == std::string::npos ? "" : text.substr(at + key.size() + 1, text.find('\n', at) - at - key.size() - 1);
@@ -70,9 +46,8 @@ protected:
         mkdir(root.file("/ca").c_str(), 0755);
         ca_key = root.file("/ca/ca.key");
         ca_cert = root.file("/ca/ca.pem");
-        ASSERT_NE(openssl({"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes",
-                           "-keyout", ca_key, "-out", ca_cert, "-days", "30", "-subj", "/CN=Other Authority"}),
-                  "");
+        ASSERT_TRUE(openssl({"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes",
+                           "-keyout", ca_key, "-out", ca_cert, "-days", "30", "-subj", "/CN=Other Authority"}));
     }
 
     cgi_result upload(const std::string& name, const std::string& data) {
@@ -110,9 +85,8 @@ TEST_F(Https, ARequestSignedElsewhereIsDownloadedUploadedShownSwitchedAndDeleted
     // The other authority signs it; the signed certificate is uploaded.
     root.write("/ca/req.csr", csr.substr(header.size()));
     const std::string signed_file = root.file("/ca/signed.pem");
-    ASSERT_NE(openssl({"x509", "-req", "-in", root.file("/ca/req.csr"), "-CA", ca_cert, "-CAkey", ca_key,
-                       "-CAcreateserial", "-days", "90", "-out", signed_file}),
-              "");
+    ASSERT_TRUE(openssl({"x509", "-req", "-in", root.file("/ca/req.csr"), "-CA", ca_cert, "-CAkey", ca_key,
+                       "-CAcreateserial", "-days", "90", "-out", signed_file}));
     const std::string signed_pem = root.read("/ca/signed.pem");
     fresh_case();
     EXPECT_EQ(upload("nvr.pem", signed_pem).out, text_reply("OK"));
@@ -170,7 +144,8 @@ TEST_F(Https, SelfSignedCertificatesCarryTheRequestedSubjectAndDates) {
         fresh_case();
         EXPECT_EQ(post("/7080", r.body).out, text_reply("OK")) << "row at line " << r.line;
         const std::string file = root.file(cert_path);
-        const std::string subject = openssl({"x509", "-in", file, "-noout", "-subject", "-nameopt", "RFC2253"});
+        std::string subject;
+        openssl({"x509", "-in", file, "-noout", "-subject", "-nameopt", "RFC2253"}, &subject);
         EXPECT_EQ(subject, "subject=emailAddress=a@b.nl,CN=cam/hall,C=NL\n") << "row at line " << r.line;
         const std::string dates = dates_of(file);
         if (!r.dates.empty()) {

@@ -17,51 +17,15 @@
 #include "platform/tqdb/rec_https.h"
 #include "tools/coresim/coresim.h"
 
-#include <fcntl.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <string>
 #include <vector>
 
-extern char** environ;
-
 namespace {
-
-// Runs argv without a shell; its standard output goes into out. True when
-// it exited with 0.
-bool run(const std::vector<std::string>& args, std::string* out = nullptr) {
-    std::vector<char*> argv;
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    int pipe_fd[2];
-    if (pipe2(pipe_fd, O_CLOEXEC) != 0) return false;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, pipe_fd[1], 1);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    pid_t pid;
-    int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(pipe_fd[1]);
-    char buf[4096];
-    ssize_t n;
-    while ((n = read(pipe_fd[0], buf, sizeof buf)) > 0)
-        if (out) out->append(buf, static_cast<size_t>(n));
-    close(pipe_fd[0]);
-    if (rc != 0) return false;
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0)
-        if (errno != EINTR) return false;
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
 
 std::string field_text(const char* field, size_t width) { return std::string(field, strnlen(field, width)); }
 
@@ -112,10 +76,10 @@ bool write_text(const std::string& path, const std::string& text) {
 // subject's country, common name and e-mail; a certificate's dates).
 bool store_params(const std::string& file, int index, bool certificate) {
     std::string text;
-    std::vector<std::string> args = {"openssl", certificate ? "x509" : "req", "-in", file, "-noout", "-subject",
-                                     "-nameopt", "sep_multiline,sname,utf8"};
+    std::vector<std::string> args = {"openssl",  certificate ? "x509" : "req", "-in", file, "-noout",
+                                     "-subject", "-nameopt", "sep_multiline,sname,utf8"};
     if (certificate) args.insert(args.end(), {"-dates", "-dateopt", "iso_8601"});
-    if (!run(args, &text)) return false;
+    if (!coresim::run_program(args, &text)) return false;
     ssl_params_record rec;
     std::memset(&rec, 0, sizeof rec);
     rec.index = index;
@@ -136,14 +100,16 @@ bool store_params(const std::string& file, int index, bool certificate) {
         if (key == "notBefore") not_before = value;
         if (key == "notAfter") not_after = value;
     }
-    if (certificate) std::snprintf(rec.dates, sizeof rec.dates, "%s - %s", not_before.c_str(), not_after.c_str());
+    if (certificate)
+        std::snprintf(rec.dates, sizeof rec.dates, "%s - %s", not_before.c_str(), not_after.c_str());
     return write_ssl_params(TQDB_FILE, &rec) == 0;
 }
 
-std::vector<std::string> new_key_request(const std::string& key, const std::string& csr, const std::string& subject) {
-    return {"openssl", "req",   "-new", "-newkey", "ec",   "-pkeyopt", "ec_paramgen_curve:prime256v1",
-            "-nodes",  "-utf8", "-keyout", key,    "-out", csr,        "-subj",
-            subject};
+// A new key and a signing request for it.
+std::vector<std::string> new_key_request(const std::string& key, const std::string& csr,
+                                         const std::string& subject) {
+    return {"openssl", "req",    "-new", "-newkey", "ec",    "-pkeyopt", "ec_paramgen_curve:prime256v1",
+            "-nodes",  "-utf8",  "-keyout", key,    "-out",  csr,        "-subj", subject};
 }
 
 // Signs a new key's request with itself through the CA work directory.
@@ -161,7 +127,7 @@ bool create_self_signed(const std::string& ssl, const cert_create_request& msg) 
                               "organizationalUnitName = optional\ncommonName = optional\n"
                               "emailAddress = optional\n"))
         return false;
-    if (!run(new_key_request(key, csr, subject_of(msg)))) return false;
+    if (!coresim::run_program(new_key_request(key, csr, subject_of(msg)))) return false;
     std::vector<std::string> sign = {"openssl", "ca",   "-batch", "-notext", "-selfsign", "-utf8", "-config",
                                      conf,      "-keyfile", key,  "-in",     csr,         "-out",  cert};
     const std::string start = ca_date(msg.start_time, sizeof msg.start_time),
@@ -170,7 +136,7 @@ bool create_self_signed(const std::string& ssl, const cert_create_request& msg) 
         sign.insert(sign.end(), {"-startdate", start, "-enddate", end});
     else
         sign.insert(sign.end(), {"-days", std::to_string(msg.validity > 0 ? msg.validity : 365)});
-    if (!run(sign)) return false;
+    if (!coresim::run_program(sign)) return false;
     if (std::rename(key.c_str(), (ssl + "/ssl_key.pem").c_str()) != 0 ||
         std::rename(cert.c_str(), (ssl + "/ssl_cert.pem").c_str()) != 0)
         return false;
@@ -181,7 +147,7 @@ bool create_request(const std::string& ssl, const cert_create_request& msg) {
     const std::string tmp = ssl + "/tmp";
     mkdir(tmp.c_str(), 0755);
     const std::string csr = tmp + "/ssl_cert.csr";
-    if (!run(new_key_request(tmp + "/ssl_key.pem", csr, subject_of(msg)))) return false;
+    if (!coresim::run_program(new_key_request(tmp + "/ssl_key.pem", csr, subject_of(msg)))) return false;
     return store_params(csr, ssl_params_request, false);
 }
 
@@ -206,8 +172,8 @@ void cert_create(const coresim::request_view& req, std::vector<coresim::out_msg>
 // the file holds none).
 std::string public_key(const std::string& file, bool certificate) {
     std::string pem;
-    bool ok = certificate ? run({"openssl", "x509", "-in", file, "-noout", "-pubkey"}, &pem)
-                          : run({"openssl", "pkey", "-in", file, "-pubout"}, &pem);
+    bool ok = certificate ? coresim::run_program({"openssl", "x509", "-in", file, "-noout", "-pubkey"}, &pem)
+                          : coresim::run_program({"openssl", "pkey", "-in", file, "-pubout"}, &pem);
     return ok ? pem : "";
 }
 

@@ -27,9 +27,9 @@ void test_mail(const coresim::request_view&, std::vector<coresim::out_msg>& out)
 
 const coresim::default_reply rows[] = {
     // request, request size, reply record size (-1: no answer), channel offset, builder
-    {msg_time_set, 32, 4, -1, time_set},     // set the clock -> 6701
-    {msg_time_applied, 0, -1},               // after 6701
-    {msg_test_mail, 32, 4, -1, test_mail},   // test mail -> 8409 result
+    {msg_time_set, 32, 4, -1, time_set},    // set the clock -> 6701
+    {msg_time_applied, 0, -1},              // after 6701
+    {msg_test_mail, 32, 4, -1, test_mail},  // test mail -> 8409 result
 };
 
 }  // namespace
