@@ -43,10 +43,11 @@ const field pppoe_fields[] = {
 };
 
 // The address the dial-up link has now ("0.0.0.0" while it is down).
-void pppoe_address(json_object* reply, const void*) {
+bool pppoe_address(json_object* reply, const void*) {
     char addr[32] = "0.0.0.0";
     net_get_ifaddr("ppp0", addr, sizeof addr);
     jadd_str(reply, "pppoeipaddr", addr);
+    return true;
 }
 
 // ---- dynamic DNS ----------------------------------------------------------------------
@@ -72,10 +73,11 @@ const field ddns_fields[] = {
 };
 
 // The recorder's own address, which the page shows beside the account.
-void ddns_mac(json_object* reply, const void*) {
+bool ddns_mac(json_object* reply, const void*) {
     char eth0[18], eth1[18];
     get_device_macs(eth0, eth1);
     jadd_str(reply, "mac", eth0);
+    return true;
 }
 
 // ---- e-mail ---------------------------------------------------------------------------
@@ -110,11 +112,12 @@ const field mail_host_fields[] = {
 };
 
 // The host name of the mail, then the receivers.
-void email_rest(json_object* reply, const void* rec) {
+bool email_rest(json_object* reply, const void* rec) {
     port_record port;
-    load_port(TQDB_FILE, &port);
+    if (load_port(TQDB_FILE, &port) < 0) return false;
     fields_to_json(reply, &port, mail_host_fields);
     field_to_json(reply, rec, receivers_field);
+    return true;
 }
 
 constexpr char mail_group[] = "mail";
