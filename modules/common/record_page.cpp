@@ -35,6 +35,7 @@ void record_page_get(request& rq, const record_page& page) {
     int rc = tqdb_load(TQDB_FILE, page.table, rec.data(), key);
     if (rc < 0 || (rc == 1 && page.need_row)) return rq.fail();
     json_ref reply(fields_object(rec.data(), page.fields));
+    if (page.extend && !page.extend(reply.get(), rec.data())) return rq.fail();
     cgi_reply_json(reply.get());
 }
 

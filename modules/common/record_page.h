@@ -46,6 +46,10 @@ struct record_page {
     // Optional: what follows a successful store instead of notice, log and
     // "OK" (a page whose answer comes from the core daemon, say).
     void (*answer)(request& rq, const void* rec, int key) = nullptr;
+    // Optional: adds members to the read's reply after the fields (values
+    // that are not stored, such as an interface's live address); false when
+    // they cannot be read, and the read fails.
+    bool (*extend)(json_object* reply, const void* rec) = nullptr;
 };
 
 // The key a request names, or -1 (refused) when it names none in range.

@@ -118,14 +118,6 @@ const iface_item multi_order[] = {i_enable,   i_type, i_ip,   i_mask, i_gateway,
 
 bool is_bond(int mode) { return mode == network_mode_bond || mode == network_mode_bond_primary; }
 
-// ---- the core daemon -------------------------------------------------------------
-
-void notify_changed(const char* what) {
-    char group[32];
-    copy_text(group, sizeof group, what);
-    core_notify(network_reply, msg_network_changed, sizeof group, group);
-}
-
 // ---- the multicast setting ---------------------------------------------------------
 
 using mc = multicast_record;
@@ -154,6 +146,12 @@ const record_page multicast_page = {
     .adjust = multicast_clear_pad,
     .answer = multicast_sent,
 };
+
+void net_notify_changed(const char* what) {
+    char group[32];
+    copy_text(group, sizeof group, what);
+    core_notify(network_reply, msg_network_changed, sizeof group, group);
+}
 
 int write_config_result(const core_answer& answer) {
     json_ref obj(json_object_new_object());
@@ -209,7 +207,7 @@ void net_config_store(request& rq) {
     }
     if (rc != 0) return rq.fail();
     core_notify(network_reply, msg_network_apply, sizeof slave_clear, &slave_clear);
-    notify_changed("network");
+    net_notify_changed("network");
     oplog_send(204, 914);
     if (conflict) {
         oplog_record entry;

@@ -20,6 +20,10 @@ extern const struct record_page multicast_page;  // /7033, /7034
 // {"res": n} of 6724 and 6729.
 int write_config_result(const core_answer& answer);
 
+// Tells the core daemon which settings changed (1702 with the group's name:
+// "network", "pppoe", "ddns", "mail", ...), without waiting.
+void net_notify_changed(const char* group);
+
 // ---- address tests (net_addrtest.cpp) -------------------------------------
 void net_test_ip(request& rq);          // /7070 3005
 void net_test_dev_ip(request& rq);      // /7071 3006

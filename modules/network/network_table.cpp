@@ -4,6 +4,8 @@
 #include "front/core_link.h"
 #include "front/dispatchreq.h"
 #include "modules/common/record_page.h"
+#include "modules/network/net_https.h"
+#include "modules/network/net_services.h"
 #include "modules/network/network.h"
 #include "platform/msg_network.h"
 
@@ -12,6 +14,39 @@ namespace {
 // code, handler, what it takes, how it answers; then its reference: summary,
 // request form, core messages, reply.
 const request_entry table[] = {
+    {"/7000", net_time_show, IN_TEXT, OUT_JSON,
+     "the recorder's clock and its time settings", "-", "-",
+     "{dateYear, dateMon, dateDay, dateHour, dateMin, dateSec, serverTime, ntpEnable, dstEnable, timeZone, "
+     "timeZoneName, ntpServer, syncEnable, syncInterval (index 0..8), syncPc}"},
+    {"/7001", page_set<time_page>, IN_JSON, OUT_TEXT,
+     "store the time settings, then have the core set the clock (by hand or by NTP)",
+     "{ntpEnable 0..1, dstEnable 0..1, timeZone, timeZoneName, syncEnable, syncInterval, syncPc, ntpServer?, "
+     "manualTime? (digits, blanks, - : /), failoverMode?}",
+     "1701 -> 6701 (then 1711), 3485", "OK"},
+    {"/7010", page_get<pppoe_page>, IN_TEXT, OUT_JSON,
+     "the PPPoE account and the dial-up link's address", "-", "-",
+     "{enable, autoConnect, userName, password, pppoeipaddr}"},
+    {"/7011", page_set<pppoe_page>, IN_JSON, OUT_TEXT,
+     "store the PPPoE account", "{enable 0..1, autoConnect?, userName?, password?}", "1702 pppoe, 3485", "OK"},
+    {"/7020", page_get<ddns_page>, IN_TEXT, OUT_JSON,
+     "the dynamic-DNS account", "-", "-",
+     "{enable, domain, userName, password, hostName, ddnsurl, freeDNSHash, updateFreq, http_port, rtsp_port, mac}"},
+    {"/7021", page_set<ddns_page>, IN_JSON, OUT_TEXT,
+     "store the dynamic-DNS account",
+     "{enable 0..1, updateFreq >= 0, domain?, userName?, password?, hostName?, ddnsurl?, freeDNSHash?, http?, rtsp?}",
+     "1702 ddns, 3485", "OK"},
+    {"/7030", page_get<email_page>, IN_TEXT, OUT_JSON,
+     "the e-mail account, the mail's host name and the receivers", "-", "-",
+     "{enable, userName, password, smtpServer, smtpPort, senderAddr, senderName, enableTls, enableAttach, "
+     "captureInterval, enableHostName, hostName, receivers: [3 x {receiverAddr, receiverName}]}"},
+    {"/7031", net_email_store, IN_JSON, OUT_TEXT,
+     "store the e-mail account, its receivers and the mail's host name",
+     "{smtpPort >= 0, enableTls 0..2, enableAttach 0..1, captureInterval >= 0, enable?, userName?, password?, "
+     "smtpServer?, senderName?, senderAddr?, receivers?: [{receiverAddr?, receiverName?}], enableHostName?, "
+     "hostName?}",
+     "1702 mail, 3485", "OK"},
+    {"/7032", net_test_mail, IN_TEXT, OUT_TEXT,
+     "have the core send a test mail", "-", "3409 -> 8409", "OK or ERROR"},
     {"/7033", page_get<multicast_page>, IN_TEXT, OUT_JSON,
      "the multicast setting", "-", "-", "{enable, ip}"},
     {"/7034", page_set<multicast_page>, IN_JSON, OUT_JSON_ERR,
@@ -32,6 +67,30 @@ const request_entry table[] = {
      "is an address in use on the network", "{ip}", "3005 -> 8005", "0 free, -1 in use"},
     {"/7071", net_test_dev_ip, IN_JSON, OUT_TEXT,
      "is an address in use on one interface", "{dev, ip}", "3006 -> 8006", "0 free, -1 in use"},
+    {"/7080", net_cert_create, IN_JSON, OUT_TEXT,
+     "prepare the CA work directory and have the core create a self-signed certificate or a signing request",
+     "{InstallType (0 self-signed), Country, CommonName, Validity, Password, Province, Region, Organization, "
+     "Company, Email, startTime, endTime}",
+     "3316 -> 8316", "OK"},
+    {"/7081", net_cert_show, IN_TEXT, OUT_JSON,
+     "the installed certificate (a missing file switches HTTPS off)", "-", "-",
+     "{enable, checkfile: OK, country, common_name, email, dates} or {enable, checkfile: NOFILE}"},
+    {"/7082", net_csr_download, IN_TEXT, OUT_TEXT,
+     "download the pending signing request", "-", "-", "ssl_cert.csr as a download, or NotFile"},
+    {"/7083", net_cert_use, IN_TEXT, OUT_TEXT,
+     "tell the core to take up the created certificate", "-", "3317", "OK"},
+    {"/7084", net_cert_upload, IN_TEXT, OUT_TEXT,
+     "install the certificate uploaded with this request (the old one kept as the saved copy)",
+     "multipart upload of a PEM certificate", "3318 -> 8318", "OK or Error"},
+    {"/7085", net_cert_delete, IN_TEXT, OUT_TEXT,
+     "delete the certificate and switch HTTPS off", "-", "3320, 3322", "OK"},
+    {"/7086", net_https_switch, IN_JSON, OUT_TEXT,
+     "switch HTTPS on (only with a certificate) or off", "{httpsenable}", "3322", "OK or NOFILE"},
+    {"/7087", net_https_show, IN_TEXT, OUT_JSON,
+     "the HTTPS switch", "-", "-", "{enable}"},
+    {"/7089", net_csr_show, IN_TEXT, OUT_JSON,
+     "the pending signing request", "-", "-",
+     "{checkfile: OK, country_req, common_name_req, email_req} or {checkfile: NOFILE}"},
     {"/7096", net_default_route, IN_JSON, OUT_JSON_ERR,
      "store the interface of the default route and hand it to the core", "{defaultRoute}", "1724 -> 6724",
      "{res}"},
@@ -42,6 +101,10 @@ const reply_row replies[] = {
     {msg_multicast_reply, 4, reply_short::wait, write_config_result},
     {msg_ip_test_reply, 4, reply_short::wait, write_addr_test},
     {msg_dev_ip_test_reply, 4, reply_short::wait, write_addr_test},
+    {msg_time_set_reply, 0, reply_short::empty, write_time_set, reply_kind::result},
+    {msg_test_mail_reply, 4, reply_short::wait, write_test_mail},
+    {msg_cert_create_reply, 0, reply_short::empty, write_cert_created},
+    {msg_cert_install_reply, 4, reply_short::wait, write_cert_installed},
 };
 
 // Messages whose answers take longer than the usual 40 s, in wait rounds of

@@ -26,10 +26,12 @@
 #include "platform/tqdb/rec_camera_mask.h"
 #include "platform/tqdb/rec_event.h"
 #include "platform/tqdb/rec_holiday.h"
+#include "platform/tqdb/rec_https.h"
 #include "platform/tqdb/rec_network.h"
 #include "platform/tqdb/rec_ptz.h"
 #include "platform/tqdb/rec_record.h"
 #include "platform/tqdb/rec_schedule.h"
+#include "platform/tqdb/rec_services.h"
 #include "platform/tqdb/rec_storage.h"
 #include "platform/tqdb/rec_system.h"
 #include "platform/tqdb/rec_user.h"
@@ -117,6 +119,15 @@ void factory_network(void* rec, int) {
     net->bond = net->eth[0];
 }
 
+// Manual time, synchronised daily once NTP is switched on.
+void factory_time(void* rec, int) {
+    auto* time = static_cast<time_record*>(rec);
+    std::snprintf(time->ntp_server, sizeof time->ntp_server, "pool.ntp.org");
+    time->sync_interval = 1440;
+}
+
+void factory_email(void* rec, int) { static_cast<email_record*>(rec)->smtp_port = 25; }
+
 void factory_disk(void* rec, int key) { disk_record_reset(static_cast<disk_record*>(rec), key); }
 
 // The per-camera alarm stores keep one table per contact index; each row
@@ -159,6 +170,11 @@ const tqdb_table tqdb_tbl_alarm_in =         {"alarm_in",         sizeof(alarm_i
 const tqdb_table tqdb_tbl_video_loss =       {"video_loss",       sizeof(video_lost_record),       tqdb_key_kind::int_at, offsetof(video_lost_record, cam_id),   0, 64, TQDB_COLUMNS(video_loss_columns), nullptr};
 const tqdb_table tqdb_tbl_network =          {"network",          sizeof(network_record),          tqdb_key_kind::single, 0,                                     0, 1,  TQDB_NO_COLUMNS,              factory_network};
 const tqdb_table tqdb_tbl_multicast =        {"multicast",        sizeof(multicast_record),        tqdb_key_kind::single, 0,                                     0, 1,  TQDB_NO_COLUMNS,              nullptr};
+const tqdb_table tqdb_tbl_time =             {"time",             sizeof(time_record),             tqdb_key_kind::single, 0,                                     0, 1,  TQDB_NO_COLUMNS,              factory_time};
+const tqdb_table tqdb_tbl_pppoe =            {"pppoe",            sizeof(pppoe_record),            tqdb_key_kind::single, 0,                                     0, 1,  TQDB_NO_COLUMNS,              nullptr};
+const tqdb_table tqdb_tbl_ddns =             {"ddns",             sizeof(ddns_record),             tqdb_key_kind::single, 0,                                     0, 1,  TQDB_NO_COLUMNS,              nullptr};
+const tqdb_table tqdb_tbl_email =            {"email",            sizeof(email_record),            tqdb_key_kind::single, 0,                                     0, 1,  TQDB_NO_COLUMNS,              factory_email};
+const tqdb_table tqdb_tbl_ssl_params =       {"ssl_params",       sizeof(ssl_params_record),       tqdb_key_kind::int_at, offsetof(ssl_params_record, index),   0, 0,  TQDB_NO_COLUMNS,              nullptr};
 const tqdb_table tqdb_tbl_disk =             {"disk",             sizeof(disk_record),             tqdb_key_kind::int_at, offsetof(disk_record, port),           0, disk_record_rows, TQDB_NO_COLUMNS, factory_disk};
 const tqdb_table tqdb_tbl_user =             {"user",             sizeof(user_record),             tqdb_key_kind::int_at, offsetof(user_record, id),             0, 100, TQDB_NO_COLUMNS,             user_factory_row};
 const tqdb_table tqdb_tbl_user_oem =         {"user_oem",         sizeof(oem_user_record),         tqdb_key_kind::int_at, offsetof(oem_user_record, id),         0, 0,  TQDB_NO_COLUMNS,              nullptr};
@@ -207,6 +223,11 @@ const tqdb_table* const tqdb_tables[] = {
     &tqdb_tbl_alarm_in,
     &tqdb_tbl_network,
     &tqdb_tbl_multicast,
+    &tqdb_tbl_time,
+    &tqdb_tbl_pppoe,
+    &tqdb_tbl_ddns,
+    &tqdb_tbl_email,
+    &tqdb_tbl_ssl_params,
     &tqdb_tbl_disk,
     &tqdb_tbl_user,
     &tqdb_tbl_user_oem,

@@ -149,6 +149,12 @@ void generic_reply(const default_reply& row, const request_view& req, std::vecto
 // the generic answer; nothing for a notice or an unknown identifier.
 void default_answer(const request_view& req, std::vector<out_msg>& out);
 
+// Runs a program (args[0], searched in PATH) with its arguments, no shell,
+// for builders that do the daemon's work with outside tools; its standard
+// output goes into out (when given), its errors nowhere. True when it exited
+// with 0.
+bool run_program(const std::vector<std::string>& args, std::string* out = nullptr);
+
 }  // namespace coresim
 
 class coresim_server {

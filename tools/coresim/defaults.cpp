@@ -2,8 +2,16 @@
 // files, and the generic answer most rows use.
 #include "tools/coresim/coresim.h"
 
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+
+extern char** environ;
 
 namespace coresim {
 
@@ -71,6 +79,34 @@ void default_answer(const request_view& req, std::vector<out_msg>& out) {
         row->build(req, out);
     else
         generic_reply(*row, req, out);
+}
+
+bool run_program(const std::vector<std::string>& args, std::string* out) {
+    if (args.empty()) return false;
+    std::vector<char*> argv;
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    int pipe_fd[2];
+    if (pipe2(pipe_fd, O_CLOEXEC) != 0) return false;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, pipe_fd[1], 1);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    pid_t pid;
+    int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(pipe_fd[1]);
+    char buf[4096];
+    ssize_t n;
+    while ((n = read(pipe_fd[0], buf, sizeof buf)) > 0)
+        if (out) out->append(buf, static_cast<size_t>(n));
+    close(pipe_fd[0]);
+    if (rc != 0) return false;
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0)
+        if (errno != EINTR) return false;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 }  // namespace coresim

@@ -7,6 +7,7 @@ namespace {
 
 const coresim::default_reply rows[] = {
     // request, request size, reply record size (-1: no answer)
+    {1702, 32, -1},  // the group of settings that changed
     {1712, 32, -1},  // network settings: 32 zero bytes
     {1724, 4, 4},    // default route -> 6724 result
     {1729, 72, 4},   // multicast setting -> 6729 result
