@@ -30,6 +30,7 @@
 #include "platform/tqdb/rec_ptz.h"
 #include "platform/tqdb/rec_record.h"
 #include "platform/tqdb/rec_schedule.h"
+#include "platform/tqdb/rec_services.h"
 #include "platform/tqdb/rec_storage.h"
 #include "platform/tqdb/rec_system.h"
 #include "platform/tqdb/rec_user.h"
@@ -142,6 +143,14 @@ void factory_ptz_speed(void* rec, int) {
     speed->focus_speed = 5;
 }
 
+// Versions 1 and 2c off, the usual communities and the agent's usual port.
+void factory_snmp(void* rec, int) {
+    auto* snmp = static_cast<snmp_record*>(rec);
+    std::snprintf(snmp->read_community, sizeof snmp->read_community, "public");
+    std::snprintf(snmp->write_community, sizeof snmp->write_community, "private");
+    snmp->port = 161;
+}
+
 }  // namespace
 
 // ---- tables -------------------------------------------------------------
@@ -179,6 +188,10 @@ const tqdb_table tqdb_tbl_alarm_chn_out_name[cam_alarm_count] = {
 };
 const tqdb_table tqdb_tbl_ptz_port =         {"ptz_port",         sizeof(ptz_port_record),         tqdb_key_kind::int_at, offsetof(ptz_port_record, cam_id),     0, 64, TQDB_NO_COLUMNS,              factory_ptz_port};
 const tqdb_table tqdb_tbl_ptz_speed =        {"ptz_speed",        sizeof(ptz_speed_record),        tqdb_key_kind::int_at, offsetof(ptz_speed_record, cam_id),    0, 64, TQDB_NO_COLUMNS,              factory_ptz_speed};
+const tqdb_table tqdb_tbl_push_msg_event =   {"push_msg_event",   sizeof(push_msg_event_record),   tqdb_key_kind::int_at, offsetof(push_msg_event_record, channel), 0, 0, TQDB_NO_COLUMNS,           nullptr};
+const tqdb_table tqdb_tbl_push_nvr_event =   {"push_nvr_event",   sizeof(push_nvr_event_record),   tqdb_key_kind::single, 0,                                     0, 1,  TQDB_NO_COLUMNS,              nullptr};
+const tqdb_table tqdb_tbl_p2p_info =         {"p2p_info",         sizeof(p2p_record),              tqdb_key_kind::single, 0,                                     0, 1,  TQDB_NO_COLUMNS,              nullptr};
+const tqdb_table tqdb_tbl_snmp =             {"snmp",             sizeof(snmp_record),             tqdb_key_kind::single, 0,                                     0, 1,  TQDB_NO_COLUMNS,              factory_snmp};
 // clang-format on
 
 // Every table, in any order; names must be unique.
@@ -210,6 +223,10 @@ const tqdb_table* const tqdb_tables[] = {
     &tqdb_tbl_alarm_chn_out_name[1],
     &tqdb_tbl_ptz_port,
     &tqdb_tbl_ptz_speed,
+    &tqdb_tbl_push_msg_event,
+    &tqdb_tbl_push_nvr_event,
+    &tqdb_tbl_p2p_info,
+    &tqdb_tbl_snmp,
 };
 const int tqdb_table_count = sizeof(tqdb_tables) / sizeof(tqdb_tables[0]);
 
