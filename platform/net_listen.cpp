@@ -38,7 +38,8 @@ int table_has(const socket_table& t, unsigned port) {
     while (std::fgets(line, sizeof line, f.get())) {
         char local[40];
         unsigned local_port = 0, state = 0;
-        if (std::sscanf(line, " %*u: %39[0-9A-Fa-f]:%x %*[0-9A-Fa-f]:%*x %x", local, &local_port, &state) != 3)
+        if (std::sscanf(line, " %*u: %39[0-9A-Fa-f]:%x %*[0-9A-Fa-f]:%*x %x", local, &local_port, &state) !=
+            3)
             continue;
         if (local_port == port && any_address(local) && (!t.tcp || state == tcp_listen)) return 1;
     }

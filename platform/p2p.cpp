@@ -1,19 +1,15 @@
 #include "platform/p2p.h"
 
-#include "platform/nvr_env.h"
-#include "platform/timed_io.h"
-
 #include <arpa/inet.h>
 #include <netdb.h>
 #include <netinet/in.h>
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <openssl/evp.h>
 #include <openssl/pem.h>
 #include <openssl/rsa.h>
 #include <openssl/x509.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -22,6 +18,9 @@
 #include <mutex>
 #include <string>
 #include <vector>
+
+#include "platform/nvr_env.h"
+#include "platform/timed_io.h"
 
 namespace {
 

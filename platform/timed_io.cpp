@@ -1,13 +1,13 @@
 #include "platform/timed_io.h"
 
-#include "platform/nvr_env.h"
-
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
+
+#include "platform/nvr_env.h"
 
 namespace {
 
@@ -23,7 +23,8 @@ int wait_ready(int fd, short events, steady::time_point deadline) {
     for (;;) {
         auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(deadline - steady::now());
         if (left.count() <= 0) return 0;
-        timespec ts{static_cast<time_t>(left.count() / 1000000000), static_cast<long>(left.count() % 1000000000)};
+        timespec ts{static_cast<time_t>(left.count() / 1000000000),
+                    static_cast<long>(left.count() % 1000000000)};
         pollfd p{fd, events, 0};
         int n = ppoll(&p, 1, &ts, nullptr);
         if (n < 0 && errno == EINTR) continue;

@@ -2,6 +2,12 @@
 // recorder's registration with the P2P server, which webreq makes itself
 // over TCP through the P2P platform calls. Also the two service queries of
 // the same page.
+#include <sys/socket.h>
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
 #include "front/core_link.h"
 #include "front/json_req.h"
 #include "front/web_utils.h"
@@ -12,12 +18,6 @@
 #include "platform/p2p.h"
 #include "platform/tqdb/rec_services.h"
 #include "platform/tqnet.h"
-
-#include <sys/socket.h>
-
-#include <cstdio>
-#include <cstring>
-#include <vector>
 
 namespace {
 
@@ -119,9 +119,10 @@ reg_result exchange(int fd, const p2p_reg_body& body, char (&text)[p2p_reg_text_
 }
 
 int p2p_text_of(int result, char* out, size_t size) {
-    static const char* const texts[] = {"ERR_OK", nullptr, "ERR_NOTFOUND", "ERR_NETWORK", nullptr,
-                                        "ERR_MAC_FORMAT", "ERR_AUTH_FAILED", "ERR_NO_UUID"};
-    const bool known = result >= 0 && result < static_cast<int>(sizeof texts / sizeof texts[0]) && texts[result];
+    static const char* const texts[] = {"ERR_OK", nullptr,          "ERR_NOTFOUND",    "ERR_NETWORK",
+                                        nullptr,  "ERR_MAC_FORMAT", "ERR_AUTH_FAILED", "ERR_NO_UUID"};
+    const bool known =
+        result >= 0 && result < static_cast<int>(sizeof texts / sizeof texts[0]) && texts[result];
     return std::snprintf(out, size, "%s", known ? texts[result] : "ERR_UNKNOWN");
 }
 

@@ -2,6 +2,9 @@
 // switch and the push-message settings. A changed port must not be one of
 // the ports reserved for the PoE cameras nor one a socket already listens
 // on; the same check guards the SNMP agent's port.
+#include <climits>
+#include <cstring>
+
 #include "front/core_link.h"
 #include "front/json_req.h"
 #include "front/web_utils.h"
@@ -13,9 +16,6 @@
 #include "platform/net_listen.h"
 #include "platform/tqdb/rec_services.h"
 #include "platform/tqdb/rec_system.h"
-
-#include <climits>
-#include <cstring>
 
 namespace {
 
@@ -97,7 +97,8 @@ int store_ports(json_object* req, int push_enable, port_record& stored, port_rec
         fields_from_json(req, &wanted, port_fields);
         refusal = port_refusal(stored, wanted);
         if (refusal) return 1;
-        if (write_port(TQDB_FILE, &wanted) != 0 || set_param_int(TQDB_FILE, "enable_push_msg", push_enable) != 0)
+        if (write_port(TQDB_FILE, &wanted) != 0 ||
+            set_param_int(TQDB_FILE, "enable_push_msg", push_enable) != 0)
             return -1;
         if (const char* text = req_str(req, "pushNvrPos")) {
             push_nvr_event_record event{};
@@ -105,7 +106,8 @@ int store_ports(json_object* req, int push_enable, port_record& stored, port_rec
             if (write_push_msg_nvr_event(TQDB_FILE, &event) != 0) return -1;
         }
         int stream;
-        if (req_int(req, "pushVideoStream", &stream) && set_param_int(TQDB_FILE, "video_push_stream", stream) != 0)
+        if (req_int(req, "pushVideoStream", &stream) &&
+            set_param_int(TQDB_FILE, "video_push_stream", stream) != 0)
             return -1;
         return 0;
     });
@@ -160,7 +162,8 @@ void ports_show(request& rq) {
     fields_to_json(o, &ports, port_fields);
     jadd_int(o, "enable_access", get_param_int(TQDB_FILE, "ch_access", 0));
     json_object* types = json_object_new_array();
-    for (int chn = 0, n = max_channels(); chn < n; ++chn) json_object_array_add(types, json_object_new_int(push_types[chn]));
+    for (int chn = 0, n = max_channels(); chn < n; ++chn)
+        json_object_array_add(types, json_object_new_int(push_types[chn]));
     json_object_object_add(o, "PushTypeArr", types);
     jadd_int(o, "PushNvrAlarmInType", get_param_int(TQDB_FILE, "pushmsg_alarmin_type", 65535));
     jadd_int(o, "enableMsg", push_enable_of(get_param_int(TQDB_FILE, "enable_push_msg", 0)));

@@ -2,10 +2,10 @@
 // the SNMP agent.
 #pragma once
 
-#include "platform/tqdb/tqdb.h"
-
 #include <cstddef>
 #include <cstdint>
+
+#include "platform/tqdb/tqdb.h"
 
 // The push-message type of one channel (its meaning is the core daemon's and
 // the page's). A channel without a row has type 0.

@@ -2,15 +2,14 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
-#include <poll.h>
-#include <sys/eventfd.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <openssl/evp.h>
 #include <openssl/pem.h>
 #include <openssl/rsa.h>
 #include <openssl/x509.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <memory>
@@ -69,8 +68,8 @@ fake_p2p_server::fake_p2p_server(p2p_script script) : script_(std::move(script))
     addr.sin_family = AF_INET;
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t len = sizeof addr;
-    if (bind(listen_fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 && listen(listen_fd_, 4) == 0 &&
-        getsockname(listen_fd_, reinterpret_cast<sockaddr*>(&addr), &len) == 0)
+    if (bind(listen_fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
+        listen(listen_fd_, 4) == 0 && getsockname(listen_fd_, reinterpret_cast<sockaddr*>(&addr), &len) == 0)
         port_ = ntohs(addr.sin_port);
     stop_fd_ = eventfd(0, EFD_CLOEXEC);
     thread_ = std::thread([this] { serve(); });
@@ -138,7 +137,8 @@ void fake_p2p_server::serve() {
     auto send_frame = [&](const byte_vec& data) {
         uint32_t be = htonl(static_cast<uint32_t>(data.size()));
         return send(fd, &be, 4, MSG_NOSIGNAL) == 4 &&
-               (data.empty() || send(fd, data.data(), data.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(data.size()));
+               (data.empty() ||
+                send(fd, data.data(), data.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(data.size()));
     };
     // Holds the connection open until the recorder gives up.
     auto hold = [&] {
@@ -195,7 +195,8 @@ void fake_p2p_server::serve() {
     std::memcpy(answer.data() + 8, &body_len, 4);
     if (b == p2p_behaviour::short_header) answer.resize(8);
     send_frame(oaep(client.get(), answer, true));
-    if (script_.status == 0 && b != p2p_behaviour::short_header) send_frame(oaep(client.get(), body_out, true));
+    if (script_.status == 0 && b != p2p_behaviour::short_header)
+        send_frame(oaep(client.get(), body_out, true));
     hold();
     close(fd);
 }

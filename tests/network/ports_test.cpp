@@ -1,12 +1,12 @@
 // The service ports page end to end: what /7050 shows, the port check of
 // /7051 (reserved for PoE cameras, already listening, free, unchanged), what
 // a store tells the core, the push settings and the failures.
+#include <functional>
+
 #include "platform/tqdb/rec_services.h"
 #include "platform/tqdb/rec_system.h"
 #include "tests/harness/store_case.h"
 #include "tests/network/open_socket.h"
-
-#include <functional>
 
 namespace {
 
@@ -23,7 +23,8 @@ protected:
     // The factory ports: ssh 22, http 80, rtsp 554, https 443, service 9000, pos 9010.
     static std::string body(const std::string& extra = "", int ssh = 22, int http = 80, int https = 443,
                             int pos = 9010) {
-        return "{\"enableSsh\": 1, \"sshPort\": " + std::to_string(ssh) + ", \"httpPort\": " + std::to_string(http) +
+        return "{\"enableSsh\": 1, \"sshPort\": " + std::to_string(ssh) +
+               ", \"httpPort\": " + std::to_string(http) +
                ", \"rtspPort\": 554, \"servicePort\": 9000, \"enableMsg\": 0, \"httpsPort\": " +
                std::to_string(https) + ", \"posPort\": " + std::to_string(pos) + extra + "}";
     }
@@ -45,13 +46,19 @@ TEST_F(Ports, TheSettingsShowStoredValuesForTheOfferedChannels) {
     ASSERT_EQ(write_push_msg_events(TQDB_FILE, rows, 3), 0);
     push_nvr_event_record event{"lobby", {}};
     ASSERT_EQ(write_push_msg_nvr_event(TQDB_FILE, &event), 0);
-    for (auto [key, value] : {std::pair{"max_cameras", "4"}, {"ch_access", "1"}, {"pushmsg_alarmin_type", "7"},
-                              {"enable_push_msg", "1"}, {"video_push_stream", "1"}})
+    for (auto [key, value] : {std::pair{"max_cameras", "4"},
+                              {"ch_access", "1"},
+                              {"pushmsg_alarmin_type", "7"},
+                              {"enable_push_msg", "1"},
+                              {"video_push_stream", "1"}})
         ASSERT_EQ(set_param_value(TQDB_FILE, key, value), 0);
-    EXPECT_EQ(cgi_get(root, "/7050").out,
-              json_reply("{ \"enableSsh\": 0, \"sshPort\": 2222, \"httpPort\": 80, \"httpsPort\": 443, \"rtspPort\": 554, "
-                         "\"servicePort\": 9000, \"posPort\": 9100, \"enable_access\": 1, \"PushTypeArr\": [ 3, 0, 5, 0 ], "
-                         "\"PushNvrAlarmInType\": 7, \"enableMsg\": 1, \"push_stream\": 1, \"pushNvrPos\": \"lobby\" }"));
+    EXPECT_EQ(
+        cgi_get(root, "/7050").out,
+        json_reply(
+            "{ \"enableSsh\": 0, \"sshPort\": 2222, \"httpPort\": 80, \"httpsPort\": 443, \"rtspPort\": 554, "
+            "\"servicePort\": 9000, \"posPort\": 9100, \"enable_access\": 1, \"PushTypeArr\": [ 3, 0, 5, 0 "
+            "], "
+            "\"PushNvrAlarmInType\": 7, \"enableMsg\": 1, \"push_stream\": 1, \"pushNvrPos\": \"lobby\" }"));
 
     // "enableMsg" outside 0..1 shows 0; the list is as long as the channels offered (1..64).
     const struct {
@@ -82,6 +89,7 @@ TEST_F(Ports, AChangedPortThatIsReservedOrListeningIsRefusedAndNothingStored) {
         std::string reply;
         int stored_ssh = 0;  // set before the request (0: as stored)
     } rows[] = {
+        // clang-format off
         {__LINE__, "4", 23004, 0, 0, 0, poe},
         {__LINE__, "4", 23005, 0, 0, 0, "OK"},
         {__LINE__, "8", 0, 23008, 0, 0, poe},
@@ -99,6 +107,7 @@ TEST_F(Ports, AChangedPortThatIsReservedOrListeningIsRefusedAndNothingStored) {
         {__LINE__, "0", free, 0, 0, 0, "OK"},
         {__LINE__, "4", tcp4.port(), 0, 0, 0, "OK", tcp4.port()},  // unchanged: never checked
         {__LINE__, "4", 23001, 0, 0, 0, "OK", 23001},
+        // clang-format on
     };
     for (const auto& r : rows) {
         fresh_ports();
@@ -107,8 +116,8 @@ TEST_F(Ports, AChangedPortThatIsReservedOrListeningIsRefusedAndNothingStored) {
         ASSERT_EQ(write_port(TQDB_FILE, &before), 0);
         set_param_value(TQDB_FILE, "max_poe_num", r.poe_ports);
         auto pick = [](int v, int stored) { return v ? v : stored; };
-        cgi_result res = post("/7051", body("", pick(r.ssh, before.ssh_port), pick(r.http, 80), pick(r.https, 443),
-                                            pick(r.posp, 9010)));
+        cgi_result res = post("/7051", body("", pick(r.ssh, before.ssh_port), pick(r.http, 80),
+                                            pick(r.https, 443), pick(r.posp, 9010)));
         EXPECT_EQ(res.out, text_reply(r.reply)) << "row at line " << r.line;
         port_record after = ports();
         EXPECT_EQ(after.ssh_port, r.reply == "OK" ? pick(r.ssh, before.ssh_port) : before.ssh_port)
@@ -121,13 +130,15 @@ TEST_F(Ports, AChangedPortThatIsReservedOrListeningIsRefusedAndNothingStored) {
 }
 
 TEST_F(Ports, AStoreTellsTheCoreWhatChangedInOrder) {
-    const msg push_off{3617, padded("0", 10)}, logged{3485, oplog(204, 918, 0)}, more{1702, padded("more", 32)};
+    const msg push_off{3617, padded("0", 10)}, logged{3485, oplog(204, 918, 0)},
+        more{1702, padded("more", 32)};
     const struct {
         int line;
         std::string body;
         std::vector<msg> want;
         std::string push_stored;
     } rows[] = {
+        // clang-format off
         {__LINE__, body(), {push_off, logged, more}, "0"},
         {__LINE__, body(", \"enableAccess\": 0"), {push_off, logged, more}, "0"},
         {__LINE__, body(", \"enableAccess\": 1"), {{3618, int_bytes({1})}, push_off, logged, more}, "0"},
@@ -139,6 +150,7 @@ TEST_F(Ports, AStoreTellsTheCoreWhatChangedInOrder) {
          {{3618, int_bytes({2})}, {1422, int_bytes({1})}, push_off, logged, more, {3485, oplog(200, 900, 0)},
           {1703, {}}},
          "0"},
+        // clang-format on
     };
     for (const auto& r : rows) {
         fresh_ports();
@@ -161,11 +173,13 @@ TEST_F(Ports, PushSettingsAreStoredForTheListedChannelsEvenWhenThePortsAreRefuse
         size_t rows;  // push rows stored, channels 0.. with values 1..
         std::string reply;
     } rows[] = {
+        // clang-format off
         {__LINE__, ", \"channel_num\": 100, \"pushTypeArr\": [1, 2, 3]", 22, 3, "OK"},
         {__LINE__, ", \"channel_num\": 2, \"pushTypeArr\": [1, 2, 3, 4, 5]", 22, 2, "OK"},
         {__LINE__, ", \"channel_num\": 70, \"pushTypeArr\": " + seventy, 22, 64, "OK"},
         {__LINE__, ", \"channel_num\": 3, \"pushTypeArr\": [1, 2, 3], \"pushType\": 6, \"PushTypeNvrAlarmIn\": 8", 23001,
          3, "POE_Port_Error"},
+        // clang-format on
     };
     for (const auto& r : rows) {
         fresh_case();
@@ -182,11 +196,15 @@ TEST_F(Ports, PushSettingsAreStoredForTheListedChannelsEvenWhenThePortsAreRefuse
 
     // The recorder's push text is cut to 64 characters; left-out ports keep theirs.
     const std::string long_text(70, 'p');
-    EXPECT_EQ(post("/7051", "{\"enableSsh\": 0, \"sshPort\": 22, \"httpPort\": 81, \"rtspPort\": 554, \"servicePort\": 1, "
-                            "\"enableMsg\": 0, \"pushNvrPos\": \"" + long_text + "\", \"pushVideoStream\": 1}")
-                  .out,
-              text_reply("OK"));
-    EXPECT_EQ(std::string(read_back<push_nvr_event_record>(tqdb_tbl_push_nvr_event).event), long_text.substr(0, 64));
+    EXPECT_EQ(
+        post("/7051",
+             "{\"enableSsh\": 0, \"sshPort\": 22, \"httpPort\": 81, \"rtspPort\": 554, \"servicePort\": 1, "
+             "\"enableMsg\": 0, \"pushNvrPos\": \"" +
+                 long_text + "\", \"pushVideoStream\": 1}")
+            .out,
+        text_reply("OK"));
+    EXPECT_EQ(std::string(read_back<push_nvr_event_record>(tqdb_tbl_push_nvr_event).event),
+              long_text.substr(0, 64));
     EXPECT_EQ(get_param_int(TQDB_FILE, "video_push_stream", -1), 1);
     port_record p = ports();
     EXPECT_EQ(p.http_port, 81);
@@ -198,10 +216,12 @@ TEST_F(Ports, PushSettingsAreStoredForTheListedChannelsEvenWhenThePortsAreRefuse
 TEST_F(Ports, ARequestWithoutItsRequiredMembersStoresAndSendsNothing) {
     const std::string good = body(", \"channel_num\": 1, \"pushTypeArr\": [4], \"enableAccess\": 1");
     const std::string bad[] = {
+        // clang-format off
         replace_all(good, "\"enableSsh\": 1, ", ""),  replace_all(good, "\"enableSsh\": 1", "\"enableSsh\": 2"),
         replace_all(good, "\"sshPort\": 22", "\"sshPort\": -1"), replace_all(good, "\"servicePort\": 9000, ", ""),
         replace_all(good, "\"enableMsg\": 0", "\"enableMsg\": -1"),
         replace_all(good, "\"enableMsg\": 0, ", ""),  "sshPort=23",
+        // clang-format on
     };
     for (const std::string& b : bad) {
         fresh_case();
@@ -214,12 +234,14 @@ TEST_F(Ports, ARequestWithoutItsRequiredMembersStoresAndSendsNothing) {
 
 TEST_F(Ports, AStoreThatFailsAnswersTheFailureAndTellsNobody) {
     const unstored_row rows[] = {
+        // clang-format off
         {__LINE__, "/7051", body("", 2200), {"port"}, text_failure()},
         {__LINE__, "/7051", body("", 2201), {param_target("enable_push_msg")}, text_failure()},
         {__LINE__, "/7051", body(", \"pushNvrPos\": \"x\""), {"push_nvr_event"}, text_failure()},
         {__LINE__, "/7051", body(", \"channel_num\": 1, \"pushTypeArr\": [4], \"enableAccess\": 1"), {"push_msg_event"},
          text_failure()},
         {__LINE__, "/7051", body(", \"pushType\": 3"), {param_target("push_type")}, text_failure()},
+        // clang-format on
     };
     for (const unstored_row& r : rows) expect_unstored(r);
 }

@@ -1,12 +1,12 @@
 // Default replies of the network services pages: the P2P service is
 // switched on or off with success and reports a plausible state; the
 // service status is 0. The notices of the ports page get no answer.
+#include <cstdio>
+#include <cstring>
+
 #include "platform/msg_network.h"
 #include "platform/tqdb/rec_services.h"
 #include "tools/coresim/coresim.h"
-
-#include <cstdio>
-#include <cstring>
 
 namespace {
 
@@ -39,7 +39,8 @@ void build_p2p_state(const coresim::request_view& req, std::vector<coresim::out_
     std::snprintf(state.cloud_server, sizeof state.cloud_server, "p2p.example.com");
     coresim::out_msg msg;
     msg.id = req.id + 5000;
-    msg.payload.assign(reinterpret_cast<const uint8_t*>(&state), reinterpret_cast<const uint8_t*>(&state + 1));
+    msg.payload.assign(reinterpret_cast<const uint8_t*>(&state),
+                       reinterpret_cast<const uint8_t*>(&state + 1));
     out.push_back(std::move(msg));
 }
 
