@@ -53,12 +53,16 @@ int timed_connect(int fd, const sockaddr* addr, socklen_t addr_len, long timeout
     return rc == 0 ? 0 : -1;
 }
 
-int timed_send(int fd, const void* data, size_t len, long timeout_ms) {
+namespace {
+
+// Moves all len bytes one way before the deadline; a peer that closes
+// before a receive is whole fails it.
+int transfer(int fd, char* p, size_t len, long timeout_ms, bool sending) {
     const auto deadline = deadline_after(timeout_ms);
-    const char* p = static_cast<const char*>(data);
     while (len > 0) {
-        if (wait_ready(fd, POLLOUT, deadline) != 1) return -1;
-        ssize_t n = send(fd, p, len, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (wait_ready(fd, sending ? POLLOUT : POLLIN, deadline) != 1) return -1;
+        ssize_t n = sending ? send(fd, p, len, MSG_NOSIGNAL | MSG_DONTWAIT) : recv(fd, p, len, MSG_DONTWAIT);
+        if (n == 0 && !sending) return -1;
         if (n < 0) {
             if (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK) continue;
             return -1;
@@ -69,19 +73,12 @@ int timed_send(int fd, const void* data, size_t len, long timeout_ms) {
     return 0;
 }
 
+}  // namespace
+
+int timed_send(int fd, const void* data, size_t len, long timeout_ms) {
+    return transfer(fd, const_cast<char*>(static_cast<const char*>(data)), len, timeout_ms, true);
+}
+
 int timed_recv(int fd, void* data, size_t len, long timeout_ms) {
-    const auto deadline = deadline_after(timeout_ms);
-    char* p = static_cast<char*>(data);
-    while (len > 0) {
-        if (wait_ready(fd, POLLIN, deadline) != 1) return -1;
-        ssize_t n = recv(fd, p, len, MSG_DONTWAIT);
-        if (n == 0) return -1;
-        if (n < 0) {
-            if (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK) continue;
-            return -1;
-        }
-        p += n;
-        len -= static_cast<size_t>(n);
-    }
-    return 0;
+    return transfer(fd, static_cast<char*>(data), len, timeout_ms, false);
 }

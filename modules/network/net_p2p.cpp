@@ -105,7 +105,8 @@ reg_result exchange(int fd, const p2p_reg_body& body, char (&text)[p2p_reg_text_
     std::memcpy(&head, answer.data(), sizeof head);
     if (head.status == reg_not_found) return reg_not_found;
     if (head.status != 0) return reg_done;
-    std::vector<char> reply(p2p_reg_reply_room);
+    // Room for the longest body the server may send, encrypted.
+    std::vector<char> reply(static_cast<size_t>(rsa_cal_ensize(p2p_reg_reply_room)));
     int len = p2p_recv(fd, reply.data(), static_cast<int>(reply.size()));
     if (len < 0) {
         log_failure("no answer body");
@@ -182,8 +183,9 @@ void p2p_register(request& rq) {
     copy_text(body.mac, sizeof body.mac, macs[0]);
     req_text(rq.json, "deviceName", body.device_name, sizeof body.device_name);
     req_text(rq.json, "sn", body.sn, sizeof body.sn);
-    p2p_record rec;
-    load_p2p_info(TQDB_FILE, &rec);
+    p2p_record rec{};
+    const bool have_record = load_p2p_info(TQDB_FILE, &rec) >= 0;
+    if (!have_record) log_failure("the P2P record cannot be read");
     std::memcpy(body.text1, rec.text1, sizeof body.text1);
     std::memcpy(body.text2, rec.text2, sizeof body.text2);
     std::memcpy(body.text3, rec.text3, sizeof body.text3);
@@ -193,7 +195,8 @@ void p2p_register(request& rq) {
     char text[p2p_reg_text_len + 1] = "";
     bool registered = false;
     {
-        p2p_socket sock{connect_server()};
+        // Without the stored texts the server would get a request it cannot place.
+        p2p_socket sock{have_record ? connect_server() : -1};
         if (sock.fd >= 0) result = exchange(sock.fd, body, text, registered);
     }
     if (registered) core_notify(network_reply, msg_p2p_enable, static_cast<int>(std::strlen(text)), text);

@@ -189,7 +189,7 @@ void fake_p2p_server::serve() {
     byte_vec answer(40, 0);
     const int32_t words[] = {2, 0, 0, script_.status, 1};
     byte_vec body_out = script_.body;
-    if (b == p2p_behaviour::huge_body) body_out.assign(1600, 'x');  // 9 blocks: 2304 bytes on the wire
+    if (b == p2p_behaviour::huge_body) body_out.assign(2100, 'x');  // past the 2048 bytes a body may have
     const int32_t body_len = static_cast<int32_t>((body_out.size() + 189) / 190 * 256);
     std::memcpy(answer.data(), words, sizeof words);
     std::memcpy(answer.data() + 8, &body_len, 4);

@@ -43,7 +43,7 @@ protected:
 byte_vec text_bytes(const std::string& s) { return byte_vec(s.begin(), s.end()); }
 
 TEST_F(P2p, RegistrationAnswersTheServersResultAndPassesItsTextOn) {
-    const std::string long_text(300, 'T');
+    const std::string long_text(300, 'T'), longest(2048, 'L');  // the longest body a server may send
     const struct {
         int line;
         p2p_script script;
@@ -54,6 +54,7 @@ TEST_F(P2p, RegistrationAnswersTheServersResultAndPassesItsTextOn) {
         // clang-format off
         {__LINE__, {p2p_behaviour::answer, 0, text_bytes(std::string("UUID-77\0rest", 12))}, "0", "UUID-77"},
         {__LINE__, {p2p_behaviour::answer, 0, text_bytes(long_text)}, "0", long_text.substr(0, 128)},
+        {__LINE__, {p2p_behaviour::answer, 0, text_bytes(longest)}, "0", longest.substr(0, 128)},
         {__LINE__, {p2p_behaviour::answer, 0, {}}, "0", ""},
         {__LINE__, {p2p_behaviour::answer, 2}, "2", std::nullopt},
         {__LINE__, {p2p_behaviour::answer, 1}, "0", std::nullopt},
@@ -104,10 +105,13 @@ TEST_F(P2p, RegistrationWithoutAReachableServerIsANetworkFailure) {
         int line;
         const char* host;
         int port;
-    } rows[] = {{__LINE__, "", 9999},
-                {__LINE__, "127.0.0.1", closed},
-                // clang-format off
-                {__LINE__, "127.0.0.1", 0}};
+    } rows[] = {
+        // clang-format off
+        {__LINE__, "", 9999},
+        {__LINE__, "127.0.0.1", closed},
+        {__LINE__, "127.0.0.1", 0},
+        // clang-format on
+    };
     for (const auto& r : rows) {
         fresh_case();
         use_server(r.host, r.port);
@@ -163,6 +167,7 @@ TEST_F(P2p, StateSwitchAndServiceRequestsShowTheCoresAnswers) {
         std::string reply;
         std::vector<msg> want;
     } rows[] = {
+        // clang-format off
         {__LINE__, "/7060", "", answer_bytes(3702, state),
          json_reply("{ \"enable\": 1, \"company\": \"Acme\", \"email\": \"a@b.c\", \"p2pstatus\": 2, \"cloudAccount\": "
                     "\"acct\", \"registerCode\": \"RC1\", \"dealer\": \"dlr\", \"model\": \"M1\", \"ipc\": 1, "
