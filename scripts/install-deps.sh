@@ -6,7 +6,7 @@
 # first.
 set -euo pipefail
 
-packages=(build-essential cmake g++ pkg-config libjson-c-dev libsqlite3-dev
+packages=(build-essential cmake g++ pkg-config libjson-c-dev libsqlite3-dev libssl-dev
           libgtest-dev libgmock-dev lighttpd curl procps openssl)
 packages+=("$@")
 

@@ -154,6 +154,14 @@ void factory_ptz_speed(void* rec, int) {
     speed->focus_speed = 5;
 }
 
+// Versions 1 and 2c off, the usual communities and the agent's usual port.
+void factory_snmp(void* rec, int) {
+    auto* snmp = static_cast<snmp_record*>(rec);
+    std::snprintf(snmp->read_community, sizeof snmp->read_community, "public");
+    std::snprintf(snmp->write_community, sizeof snmp->write_community, "private");
+    snmp->port = 161;
+}
+
 }  // namespace
 
 // ---- tables -------------------------------------------------------------
@@ -207,6 +215,10 @@ const tqdb_table tqdb_tbl_smart_event[smart_event_types] = {
     {"smart_event7", sizeof(event_action_record), tqdb_key_kind::int_at, offsetof(event_action_record, chnid), 0, smart_event_channels, TQDB_NO_COLUMNS, nullptr},
     {"smart_event8", sizeof(event_action_record), tqdb_key_kind::int_at, offsetof(event_action_record, chnid), 0, smart_event_channels, TQDB_NO_COLUMNS, nullptr},
 };
+const tqdb_table tqdb_tbl_push_msg_event =   {"push_msg_event",   sizeof(push_msg_event_record),   tqdb_key_kind::int_at, offsetof(push_msg_event_record, channel), 0, 0, TQDB_NO_COLUMNS,           nullptr};
+const tqdb_table tqdb_tbl_push_nvr_event =   {"push_nvr_event",   sizeof(push_nvr_event_record),   tqdb_key_kind::single, 0,                                     0, 1,  TQDB_NO_COLUMNS,              nullptr};
+const tqdb_table tqdb_tbl_p2p_info =         {"p2p_info",         sizeof(p2p_record),              tqdb_key_kind::single, 0,                                     0, 1,  TQDB_NO_COLUMNS,              nullptr};
+const tqdb_table tqdb_tbl_snmp =             {"snmp",             sizeof(snmp_record),             tqdb_key_kind::single, 0,                                     0, 1,  TQDB_NO_COLUMNS,              factory_snmp};
 // clang-format on
 
 // Every table, in any order; names must be unique.
@@ -252,6 +264,10 @@ const tqdb_table* const tqdb_tables[] = {
     &tqdb_tbl_smart_event[6],
     &tqdb_tbl_smart_event[7],
     &tqdb_tbl_smart_event[8],
+    &tqdb_tbl_push_msg_event,
+    &tqdb_tbl_push_nvr_event,
+    &tqdb_tbl_p2p_info,
+    &tqdb_tbl_snmp,
 };
 const int tqdb_table_count = sizeof(tqdb_tables) / sizeof(tqdb_tables[0]);
 
