@@ -4,7 +4,9 @@
 #include "front/dispatchreq.h"
 #include "modules/common/record_page.h"
 #include "modules/event/event.h"
+#include "modules/event/fisheye.h"
 #include "platform/msg_event.h"
+#include "platform/msg_event_fisheye.h"
 
 namespace {
 
@@ -37,6 +39,12 @@ const request_entry table[] = {
     {"/6127", alarmin_targets_batch, IN_JSON, OUT_TEXT},
     {"/6128", schedule_get<alarmin_email_page>, IN_TEXT, OUT_JSON},
     {"/6129", schedule_get<alarmin_audible_page>, IN_TEXT, OUT_JSON},
+    {"/6130", fisheye_get, IN_JSON, OUT_TEXT,
+     "the dewarping mode of a channel", "{id 0..63}", "3232 -> 8232",
+     "{chnid, result, fishmount, fishdisplay, fishcorrect}"},
+    {"/6131", relay_request<fisheye_set_relay>, IN_JSON, OUT_JSON,
+     "set the dewarping mode of a channel", "{chnid, fishcorrect?, fishmount?, fishdisplay?}", "3231 -> 8231",
+     "OK or FAILED"},
     {"/6152", schedule_set<motion_effective_page>, IN_JSON, OUT_TEXT},
     {"/6153", schedule_get<motion_effective_page>, IN_TEXT, OUT_JSON},
     {"/6158", schedule_get<motion_ptz_page>, IN_TEXT, OUT_JSON},
@@ -52,12 +60,26 @@ const request_entry table[] = {
     {"/6168", schedule_get<alarmin_ptz_page>, IN_TEXT, OUT_JSON},
     {"/6169", schedule_get<alarmin_effective_page>, IN_TEXT, OUT_JSON},
     {"/6170", schedule_set<alarmin_effective_page>, IN_JSON, OUT_TEXT},
+    {"/6189", zoom_state_get, IN_JSON, OUT_JSON_ERR,
+     "the zoom state of a channel", "{chnid 0..63}", "1215 -> 6215", "{chnid, state, zoomNumber}"},
+    {"/6196", relay_request<fisheye_caps_relay>, IN_JSON, OUT_JSON,
+     "the fisheye of a camera reached by its address, before it is added",
+     "{ddns?, ipaddr?, username?, password?, port?}", "3373 -> 8373",
+     "{support, transfer, install, display, streamCnt}"},
+    {"/6197", relay_request<fisheye_caps_set_relay>, IN_JSON, OUT_JSON,
+     "set the fisheye of a camera reached by its address",
+     "{ddns?, ipaddr?, username?, password?, port?, transfer?, install?, display?}", "3374 -> 8374", "{res}"},
 };
 // clang-format on
 
 // A shorter answer than the record is a failed one.
 const reply_row replies[] = {
     {msg_motion_area_reply, sizeof(motion_area_record), reply_short::fail, write_motion_area},
+    {msg_zoom_state_reply, sizeof(zoom_state), reply_short::fail, write_zoom_state},
+    {msg_fisheye_set_reply, sizeof(int32_t), reply_short::fail, write_fisheye_verdict},
+    {msg_fisheye_get_reply, sizeof(fisheye_mode), reply_short::fail, write_fisheye_mode},
+    {msg_fisheye_caps_reply, sizeof(fisheye_caps), reply_short::fail, write_fisheye_caps},
+    {msg_fisheye_caps_set_reply, sizeof(int32_t), reply_short::fail, write_fisheye_result},
 };
 
 // Messages whose answers take longer than the usual 40 s, in wait rounds of
