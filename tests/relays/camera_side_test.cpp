@@ -2,7 +2,7 @@
 // bytes with their copy-to-channels masks, the rendering of each answer
 // (counts from the camera kept to the record), refusals and failure replies.
 #include "tests/harness/event_forms.h"
-#include "tests/harness/exchange_case.h"
+#include "tests/relays/relay_cases.h"
 
 namespace xcase {
 namespace {
@@ -15,12 +15,6 @@ using evforms::schedule_json;
 using evforms::schedule_request;
 using evforms::schedule_with;
 using evforms::spaced;
-
-bytes concat(std::initializer_list<bytes> parts) {
-    bytes out;
-    for (const bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
-    return out;
-}
 
 uint64_t bits(std::initializer_list<int> channels) {
     uint64_t m = 0;
@@ -114,7 +108,7 @@ std::string audio_caps_json(const std::vector<encoding_spec>& encodings) {
                    {"config", spaced(config)}, {"options", options + (options.size() > 2 ? " ]" : "]")}});
 }
 
-class CameraSide : public exchange_case {};
+class CameraSide : public relay_case {};
 
 TEST_F(CameraSide, EachRequestSendsItsMessageAndRendersTheAnswer) {
     const std::string long_mask(300, 'm');
@@ -122,14 +116,7 @@ TEST_F(CameraSide, EachRequestSendsItsMessageAndRendersTheAnswer) {
     // Every entry in use, each count claiming more: 12 encodings, 50 rates, 99 bit rates.
     const std::vector<encoding_spec> full(
         9, encoding_spec{5, std::vector<rate_spec>(9, rate_spec{7, std::vector<int32_t>(16, 3), 99}), 50});
-    struct row {
-        int line;
-        std::string code, body;
-        int32_t msg_id;
-        bytes payload;
-        bytes answer;
-        std::string out;
-    } rows[] = {
+    run(std::vector<exchange>{
         // The week shows only its enabled days; a map mask filling its field ends there.
         {__LINE__, "/2051", R"({"chnid":3})", 3358, int_bytes({3}),
          motion(3, long_mask, partly_enabled()),
@@ -174,21 +161,11 @@ TEST_F(CameraSide, EachRequestSendsItsMessageAndRendersTheAnswer) {
         {__LINE__, "/2065", R"({"chnid":9})", 3376, int_bytes({9}), concat({int_bytes({0, 1, 2, 3, 4, 5}), record(328).fill(0, 328, 'x')}),
          json_reply(spaced({{"res", "0"}, {"audioSupport", "1"}, {"audioSupportMode", "2"}, {"audioLineInputSupport", "3"},
                             {"systemSpeakerSupport", "4"}, {"systemManualSpeedSupport", "5"}}))},
-    };
-    for (const auto& r : rows) {
-        fresh_case();
-        answer(r.msg_id, r.answer);
-        EXPECT_EQ(post(r.code, r.body).out, r.out) << "row at line " << r.line;
-        expect_sent({{r.msg_id, r.payload}}, r.line);
-    }
+    });
 }
 
 TEST_F(CameraSide, ARefusedRequestSendsNothing) {
-    struct row {
-        int line;
-        std::string code, body;
-        std::string out;  // "" no reply at all
-    } rows[] = {
+    run(std::vector<refusal>{
         {__LINE__, "/2051", R"({"chnid":64})", json_failure()},
         {__LINE__, "/2051", R"({"chnid":-1})", json_failure()},
         {__LINE__, "/2051", "chnid=1", json_failure()},
@@ -207,23 +184,11 @@ TEST_F(CameraSide, ARefusedRequestSendsNothing) {
         {__LINE__, "/2064", R"({"chnid":2147483647})", ""},
         {__LINE__, "/2064", R"({"channels":"1"})", ""},
         {__LINE__, "/2064", "{chnid", ""},
-    };
-    for (const auto& r : rows) {
-        fresh_case();
-        EXPECT_EQ(post(r.code, r.body).out, r.out) << "row at line " << r.line;
-        EXPECT_TRUE(sent().empty()) << "row at line " << r.line << ": " << ids_text(sent());
-    }
+    });
 }
 
 TEST_F(CameraSide, AMissingOrShortAnswerGivesTheFailureReply) {
-    struct row {
-        int line;
-        std::string code, body;
-        int32_t msg_id;
-        bool silent;  // no answer at all (else the short answer)
-        bytes answer;
-        std::string out;
-    } rows[] = {
+    run(std::vector<missing_answer>{
         {__LINE__, "/2051", R"({"chnid":1})", 3358, false, record(26499), json_failure()},
         {__LINE__, "/2052", R"({"chnid":1})", 3366, false, record(3), json_failure()},
         {__LINE__, "/2053", R"({"chnid":1})", 3360, false, {}, text_failure()},
@@ -234,15 +199,7 @@ TEST_F(CameraSide, AMissingOrShortAnswerGivesTheFailureReply) {
         {__LINE__, "/2064", R"({"chnid":1})", 3372, false, record(2), json_failure()},
         {__LINE__, "/2064", R"({"chnid":1})", 3372, true, {}, json_failure()},
         {__LINE__, "/2065", R"({"chnid":1})", 3376, false, record(351), json_failure()},
-    };
-    for (const auto& r : rows) {
-        fresh_case();
-        if (r.silent)
-            answer_nothing(r.msg_id);
-        else
-            answer(r.msg_id, r.answer);
-        EXPECT_EQ(post(r.code, r.body).out, r.out) << "row at line " << r.line;
-    }
+    });
 }
 
 }  // namespace

@@ -44,17 +44,15 @@ TEST_F(RelayDefaults, EveryWaitingRequestIsAnswered) {
     }
 }
 
-// Each waiting message has exactly one row in the simulator; the batch
-// change is a notice.
-TEST(RelayDefaultRows, EveryMessageHasOneRow) {
-    const int32_t waiting[] = {3200, 3202, 3205, 3227, 3230, 3294, 3358, 3360, 3366, 3371,
-                               3372, 3375, 3376, 1215, 3231, 3232, 3373, 3374};
-    const std::vector<int32_t> conflicts = coresim::default_conflicts();
+// Each waiting message has a row that answers (the simulator's own test
+// sees that no two modules claim one), and the batch change is a notice.
+TEST(RelayDefaultRows, EveryWaitingMessageIsAnsweredAndTheBatchChangeIsANotice) {
+    const int32_t waiting[] = {3200, 3202, 3205, 3227, 3230, 3294, 3358, 3360, 3366,
+                               3371, 3372, 3375, 3376, 1215, 3231, 3232, 3373, 3374};
     for (int32_t id : waiting) {
         const coresim::default_reply* row = coresim::find_default(id);
         ASSERT_NE(row, nullptr) << id;
         EXPECT_GT(row->reply_size, 0) << id;
-        EXPECT_EQ(std::count(conflicts.begin(), conflicts.end(), id), 0) << id;
     }
     ASSERT_NE(coresim::find_default(3229), nullptr);
     EXPECT_LT(coresim::find_default(3229)->reply_size, 0);

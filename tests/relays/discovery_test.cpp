@@ -4,7 +4,7 @@
 // changes, the protocol table in the database and the local facts.
 #include "platform/tqdb/rec_ipc_protocol.h"
 #include "tests/harness/db_faults.h"
-#include "tests/harness/exchange_case.h"
+#include "tests/relays/relay_cases.h"
 
 #include <functional>
 
@@ -38,12 +38,6 @@ std::string found_json(const std::string& ip, int protocol, const std::string& n
            R"(", "fwVersion": "fw", "model": "M", "modelId": 9, "netmask": "255.0.0.0", "dns": "d", "gateway": "g", )"
            R"("netif": "eth1", "active_status": 1, "name": ")" +
            name + R"(", "snReal": ")" + sn + R"(R" })";
-}
-
-bytes concat(std::initializer_list<bytes> parts) {
-    bytes out;
-    for (const bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
-    return out;
 }
 
 const std::string address_body =
@@ -82,18 +76,11 @@ std::string results_json(int entries) {
     return s + (entries ? " ] }" : "] }");
 }
 
-class CameraDiscovery : public exchange_case {};
+class CameraDiscovery : public relay_case {};
 
 TEST_F(CameraDiscovery, EachRequestSendsItsMessageAndRendersTheAnswer) {
     const std::string long_password(40, 'p');
-    struct row {
-        int line;
-        std::string code, body;
-        int32_t msg_id;
-        bytes payload;
-        bytes answer;
-        std::string out;
-    } rows[] = {
+    run(std::vector<exchange>{
         // A name in another encoding is listed empty; "sn" stands once.
         {__LINE__, "/2006", R"({"protocol":7})", 3200, int_bytes({7}),
          concat({found("10.0.0.5", 1, "Door", "S1"), found(std::string(32, 'a'), 7, "Caf\xC3\xA9", "S2")}),
@@ -142,22 +129,12 @@ TEST_F(CameraDiscovery, EachRequestSendsItsMessageAndRendersTheAnswer) {
         {__LINE__, "/2033", "", 3230, {}, results(2, 3), json_reply(results_json(2))},
         {__LINE__, "/2033", "", 3230, {}, results(70, 64), json_reply(results_json(64))},
         {__LINE__, "/2033", "", 3230, {}, results(-1, 2), json_reply(results_json(0))},
-    };
-    for (const auto& r : rows) {
-        fresh_case();
-        answer(r.msg_id, r.answer);
-        cgi_result res = r.body.empty() ? cgi_get(root, r.code) : post(r.code, r.body);
-        EXPECT_EQ(res.out, r.out) << "row at line " << r.line;
-        expect_sent({{r.msg_id, r.payload}}, r.line);
-    }
+    });
 }
 
 TEST_F(CameraDiscovery, RefusedRequestsGetNoReplyAndSendNothing) {
     const std::string change = "{" + address_body + R"("password":"pw",)";
-    struct row {
-        int line;
-        std::string code, body;
-    } rows[] = {
+    run(std::vector<refusal>{
         {__LINE__, "/2006", R"({"protocol":8})"},
         {__LINE__, "/2006", R"({"protocol":-1})"},
         {__LINE__, "/2006", R"({})"},
@@ -176,39 +153,18 @@ TEST_F(CameraDiscovery, RefusedRequestsGetNoReplyAndSendNothing) {
         {__LINE__, "/2015", R"({"ipAddr":"","managePort":80,"camProtocol":0})"},
         {__LINE__, "/2015", R"({"ipAddr":"h","managePort":-5,"camProtocol":0})"},
         {__LINE__, "/2015", R"({"ipAddr":"h","managePort":80})"},
-    };
-    for (const auto& r : rows) {
-        fresh_case();
-        EXPECT_EQ(post(r.code, r.body).out, "") << "row at line " << r.line;
-        EXPECT_TRUE(sent().empty()) << "row at line " << r.line << ": " << ids_text(sent());
-    }
+    });
 }
 
 TEST_F(CameraDiscovery, AMissingOrShortAnswerGivesTheFailureReply) {
     const std::string change = "{" + address_body + R"("password":"pw","port":80,"protocol":0})";
-    struct row {
-        int line;
-        std::string code, body;
-        int32_t msg_id;
-        bool silent;  // no answer at all (else the short answer)
-        bytes answer;
-        std::string out;
-    } rows[] = {
+    run(std::vector<missing_answer>{
         {__LINE__, "/2006", R"({"protocol":1})", 3200, true, {}, json_failure()},
         {__LINE__, "/2011", change, 3205, false, record(3), json_failure()},
         {__LINE__, "/2014", R"({"ipAddr":"h","managePort":1,"camProtocol":0})", 3202, false, record(2), text_failure()},
         {__LINE__, "/2015", R"({"ipAddr":"h","managePort":1,"camProtocol":0})", 3227, false, {}, text_failure()},
         {__LINE__, "/2033", "", 3230, false, record(3343), json_failure()},
-    };
-    for (const auto& r : rows) {
-        fresh_case();
-        if (r.silent)
-            answer_nothing(r.msg_id);
-        else
-            answer(r.msg_id, r.answer);
-        cgi_result res = r.body.empty() ? cgi_get(root, r.code) : post(r.code, r.body);
-        EXPECT_EQ(res.out, r.out) << "row at line " << r.line;
-    }
+    });
 }
 
 TEST_F(CameraDiscovery, ABatchSendsOneChangePerEntryUpToTheCountTheListAndSixtyFour) {

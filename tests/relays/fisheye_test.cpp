@@ -1,6 +1,6 @@
 // Fisheye settings and the zoom state end to end: message bytes, the
 // rendering of each answer, refusals and failure replies.
-#include "tests/harness/exchange_case.h"
+#include "tests/relays/relay_cases.h"
 
 namespace xcase {
 namespace {
@@ -13,25 +13,12 @@ record address(const std::string& ddns, const std::string& ip, const std::string
     return r;
 }
 
-bytes concat(std::initializer_list<bytes> parts) {
-    bytes out;
-    for (const bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
-    return out;
-}
-
-class Fisheye : public exchange_case {};
+class Fisheye : public relay_case {};
 
 TEST_F(Fisheye, EachRequestSendsItsMessageAndRendersTheAnswer) {
     const std::string long_text(70, 'p');
     const std::string caps_json = R"({ "support": 1, "transfer": 2, "install": 3, "display": 4, "streamCnt": 5 })";
-    struct row {
-        int line;
-        std::string code, body;
-        int32_t msg_id;
-        bytes payload;
-        bytes answer;
-        std::string out;
-    } rows[] = {
+    run(std::vector<exchange>{
         {__LINE__, "/6130", R"({"id":5})", 3232, int_bytes({5}), int_bytes({5, 1, 2, 3, 4}),
          json_reply(R"({ "chnid": 5, "result": 4, "fishmount": 1, "fishdisplay": 2, "fishcorrect": 3 })")},
         // Record order whatever the request's; a "result" member is not sent.
@@ -52,21 +39,11 @@ TEST_F(Fisheye, EachRequestSendsItsMessageAndRendersTheAnswer) {
          R"({"display":3,"ipaddr":"10.0.0.8","port":80,"transfer":1,"install":2,"username":"admin","password":"pw"})",
          3374, concat({address("", "10.0.0.8", "admin", "pw", 80), int_bytes({1, 2, 3})}), int_bytes({-1}),
          json_reply(R"({ "res": -1 })")},
-    };
-    for (const auto& r : rows) {
-        fresh_case();
-        answer(r.msg_id, r.answer);
-        EXPECT_EQ(post(r.code, r.body).out, r.out) << "row at line " << r.line;
-        expect_sent({{r.msg_id, r.payload}}, r.line);
-    }
+    });
 }
 
 TEST_F(Fisheye, ARefusedRequestSendsNothing) {
-    struct row {
-        int line;
-        std::string code, body;
-        std::string out;  // "" no reply at all
-    } rows[] = {
+    run(std::vector<refusal>{
         {__LINE__, "/6130", R"({"id":64})", ""},
         {__LINE__, "/6130", R"({"id":-1})", ""},
         {__LINE__, "/6130", R"({"chnid":1})", ""},
@@ -77,38 +54,18 @@ TEST_F(Fisheye, ARefusedRequestSendsNothing) {
         // The zoom state answers the JSON error for both.
         {__LINE__, "/6189", R"({"chnid":64})", json_failure()},
         {__LINE__, "/6189", "chnid", json_failure()},
-    };
-    for (const auto& r : rows) {
-        fresh_case();
-        EXPECT_EQ(post(r.code, r.body).out, r.out) << "row at line " << r.line;
-        EXPECT_TRUE(sent().empty()) << "row at line " << r.line << ": " << ids_text(sent());
-    }
+    });
 }
 
 TEST_F(Fisheye, AMissingOrShortAnswerGivesTheFailureReply) {
-    struct row {
-        int line;
-        std::string code, body;
-        int32_t msg_id;
-        bool silent;  // no answer at all (else the short answer)
-        bytes answer;
-        std::string out;
-    } rows[] = {
+    run(std::vector<missing_answer>{
         {__LINE__, "/6130", R"({"id":1})", 3232, true, {}, text_failure()},
         {__LINE__, "/6130", R"({"id":1})", 3232, false, record(19), text_failure()},
         {__LINE__, "/6131", R"({"chnid":1})", 3231, false, record(3), json_failure()},
         {__LINE__, "/6189", R"({"chnid":1})", 1215, false, record(11), json_failure()},
         {__LINE__, "/6196", R"({"ipaddr":"h"})", 3373, false, record(19), json_failure()},
         {__LINE__, "/6197", R"({"ipaddr":"h"})", 3374, true, {}, json_failure()},
-    };
-    for (const auto& r : rows) {
-        fresh_case();
-        if (r.silent)
-            answer_nothing(r.msg_id);
-        else
-            answer(r.msg_id, r.answer);
-        EXPECT_EQ(post(r.code, r.body).out, r.out) << "row at line " << r.line;
-    }
+    });
 }
 
 }  // namespace
