@@ -58,7 +58,7 @@ const field tracking_fields[] = {
 // The copy list: the channel text "channels".
 bool tracking_finish(json_object* req, cam_tracking_set& p) {
     schedule_from_json(req, "schedule", &p.tracking.schedule);
-    p.copy_mask = with_channel(channel_text_mask(req_str(req, "channels")), p.tracking.chnid);
+    p.copy_mask = with_channel(channel_text_mask(req, "channels"), p.tracking.chnid);
     return true;
 }
 
@@ -81,7 +81,7 @@ const field audio_config_fields[] = {
 };
 
 bool audio_finish(json_object* req, cam_audio_set& p) {
-    p.copy_mask = with_channel(channel_text_mask(req_str(req, "channels")), p.config.chnid);
+    p.copy_mask = with_channel(channel_text_mask(req, "channels"), p.config.chnid);
     return true;
 }
 

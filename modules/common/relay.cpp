@@ -10,9 +10,12 @@ void relay_query(const request& rq, reply_callback cb, int32_t msg_id, const voi
     core_query(cb, msg_id, static_cast<int>(size), payload, json ? REPLY_JSON : REPLY_TEXT);
 }
 
-uint64_t channel_text_mask(const char* text) {
+uint64_t channel_text_mask(json_object* req, const char* key) {
+    json_object* member = req_member(req, key);
+    if (!json_object_is_type(member, json_type_string)) return 0;
+    const char* text = json_object_get_string(member);
     uint64_t mask = 0;
-    for (int n = 0; text && n < channel_limit && text[n]; ++n)
+    for (int n = 0; n < channel_limit && text[n]; ++n)
         if (text[n] == '1') mask |= uint64_t{1} << n;
     return mask;
 }

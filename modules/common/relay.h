@@ -67,9 +67,10 @@ void relay_request(request& rq) {
 
 // ---- copy-to-channels masks -------------------------------------------------
 
-// The channels of a '0'/'1' text: bit n for a '1' at position n, at most 64
-// positions, reading stops at the end of the text. 0 for a null text.
-uint64_t channel_text_mask(const char* text);
+// The channels of the '0'/'1' text req[key]: bit n for a '1' at position n,
+// at most 64 positions, reading stops at the end of the text. 0 when the
+// member is missing or not a string.
+uint64_t channel_text_mask(json_object* req, const char* key);
 
 // mask with the bit of chn (0..63; any other chn adds nothing).
 inline uint64_t with_channel(uint64_t mask, int chn) {

@@ -156,7 +156,8 @@ TEST_F(CameraSide, EachRequestSendsItsMessageAndRendersTheAnswer) {
          R"({"chnid":5,"audioEnable":1,"audioMode":2,"denoise":3,"encoding":4,"sampleRate":5,"inputGain":6,"inputMode":7,"audioGainControl":8,"outputVolume":9,"audioBitrate":10,"channels":"01"})",
          3372, concat({mask_bytes(bits({1, 5})), int_bytes({5, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 0})}), int_bytes({0}),
          text_reply("OK")},
-        {__LINE__, "/2064", R"({"chnid":0})", 3372, concat({mask_bytes(1), record(48)}), int_bytes({7}),
+        // A copy list that is no text lists no channel.
+        {__LINE__, "/2064", R"({"chnid":0,"channels":11})", 3372, concat({mask_bytes(1), record(48)}), int_bytes({7}),
          text_reply("ERROR")},
         {__LINE__, "/2065", R"({"chnid":9})", 3376, int_bytes({9}), concat({int_bytes({0, 1, 2, 3, 4, 5}), record(328).fill(0, 328, 'x')}),
          json_reply(spaced({{"res", "0"}, {"audioSupport", "1"}, {"audioSupportMode", "2"}, {"audioLineInputSupport", "3"},
