@@ -58,26 +58,26 @@ std::string tracking_json(int chn, const std::string& area, const std::string& s
 
 // Answer 8371: result words, then encodings of (value, [(rate, [bit rates])]),
 // each count as given unless claimed.
-struct rate_spec {
+struct rate_entry {
     int32_t value;
     std::vector<int32_t> bitrates;
     int32_t claimed = -1;
 };
-struct encoding_spec {
+struct encoding_entry {
     int32_t value;
-    std::vector<rate_spec> rates;
+    std::vector<rate_entry> rates;
     int32_t claimed = -1;
 };
-bytes audio_caps(const std::vector<encoding_spec>& encodings, int32_t claimed = -1) {
+bytes audio_caps(const std::vector<encoding_entry>& encodings, int32_t claimed = -1) {
     record r(5968);
     r.i32(0, 0).i32(4, 1).i32(8, 2).i32(12, 3).i32(16, claimed >= 0 ? claimed : int32_t(encodings.size()));
     for (size_t e = 0; e < encodings.size(); ++e) {
         const size_t at = 20 + 656 * e;
-        const encoding_spec& enc = encodings[e];
+        const encoding_entry& enc = encodings[e];
         r.i32(at, enc.value).i32(at + 4, enc.claimed >= 0 ? enc.claimed : int32_t(enc.rates.size()));
         for (size_t s = 0; s < enc.rates.size(); ++s) {
             const size_t rat = at + 8 + 72 * s;
-            const rate_spec& rate = enc.rates[s];
+            const rate_entry& rate = enc.rates[s];
             r.i32(rat, rate.value).i32(rat + 4, rate.claimed >= 0 ? rate.claimed : int32_t(rate.bitrates.size()));
             for (size_t b = 0; b < rate.bitrates.size(); ++b) r.i32(rat + 8 + 4 * b, rate.bitrates[b]);
         }
@@ -86,7 +86,7 @@ bytes audio_caps(const std::vector<encoding_spec>& encodings, int32_t claimed = 
     return r;
 }
 
-std::string audio_caps_json(const std::vector<encoding_spec>& encodings) {
+std::string audio_caps_json(const std::vector<encoding_entry>& encodings) {
     std::string options = "[ ";
     for (size_t e = 0; e < encodings.size(); ++e) {
         std::string rates = "[ ";
@@ -112,10 +112,10 @@ class CameraSide : public relay_case {};
 
 TEST_F(CameraSide, EachRequestSendsItsMessageAndRendersTheAnswer) {
     const std::string long_mask(300, 'm');
-    const std::vector<encoding_spec> two = {{0, {{8000, {64}}}}, {2, {{16000, {32, 48}}, {48000, {}}}}};
+    const std::vector<encoding_entry> two = {{0, {{8000, {64}}}}, {2, {{16000, {32, 48}}, {48000, {}}}}};
     // Every entry in use, each count claiming more: 12 encodings, 50 rates, 99 bit rates.
-    const std::vector<encoding_spec> full(
-        9, encoding_spec{5, std::vector<rate_spec>(9, rate_spec{7, std::vector<int32_t>(16, 3), 99}), 50});
+    const std::vector<encoding_entry> full(
+        9, encoding_entry{5, std::vector<rate_entry>(9, rate_entry{7, std::vector<int32_t>(16, 3), 99}), 50});
     run(std::vector<exchange>{
         // The week shows only its enabled days; a map mask filling its field ends there.
         {__LINE__, "/2051", R"({"chnid":3})", 3358, int_bytes({3}),
