@@ -3,21 +3,52 @@
 #include "front/core_link.h"
 #include "front/dispatchreq.h"
 #include "modules/camera/camera.h"
+#include "modules/camera/camera_side.h"
+#include "modules/camera/discovery.h"
 #include "platform/msg_camera.h"
+#include "platform/msg_camera_discovery.h"
 #include "platform/msg_camera_query.h"
+#include "platform/msg_camera_side.h"
 
 namespace {
 
+// clang-format off
+// code, handler, what it takes, how it answers; then its reference: summary,
+// request form, core messages, reply.
 const request_entry camera_table[] = {
     {"/2000", cam_channel_get, IN_JSON, OUT_JSON_ERR},
     {"/2001", cam_channel_list, IN_TEXT, OUT_JSON},
     {"/2003", cam_edit, IN_JSON, OUT_TEXT},
     {"/2004", cam_add, IN_JSON, OUT_TEXT},
     {"/2005", cam_delete, IN_JSON, OUT_JSON_ERR},
+    {"/2006", relay_request<cam_search_relay>, IN_JSON, OUT_JSON,
+     "search the network for cameras of a protocol", "{protocol 0..7}", "3200 -> 8200",
+     "{resultString: OK or NO, IPC: [{ipAddr, managePort, protocol, macAddr, vendor, sn, fwVersion, model, "
+     "modelId, netmask, dns, gateway, netif, active_status, name, snReal}]}"},
     {"/2007", cam_channel_list, IN_TEXT, OUT_JSON},
+    {"/2008", cam_protocol_table, IN_TEXT, OUT_JSON,
+     "the camera protocols and the models of each", "-", "-",
+     "{protocols: [{id, name, protocolFunction, enable, display_model, "
+     "models: [{id, name, alarm_type, default_model}]}]}"},
+    {"/2011", relay_request<cam_address_relay>, IN_JSON, OUT_JSON,
+     "change the network settings of a camera found",
+     "{macAddr, oldIpcAddr, newIpcAddr, netmask, gateway, primaryDNS, port 0..65535, username, password, "
+     "protocol 0..7, netif?}", "3205 -> 8205",
+     "{resultString: OK, NETWORK_ERR, INVALID_USER, UNKNOWN_ERR, PROTO_NOT_SUPPORT or ERROR}"},
     {"/2012", cam_channel_names, IN_TEXT, OUT_JSON},
     {"/2013", cam_record_days, IN_JSON, OUT_JSON},
+    {"/2014", relay_request<cam_login_relay>, IN_JSON, OUT_TEXT,
+     "test a camera login", "{ipAddr, managePort >= 0, userName?, password?, camProtocol 0..7}",
+     "3202 -> 8202", "OK, NETWORKERROR, USERERROR, BANDWIDTHERROR or UNKOWNERROR"},
+    {"/2015", relay_request<cam_login_web_relay>, IN_JSON, OUT_TEXT,
+     "test a camera login on its web port (80 at least)",
+     "{ipAddr, managePort >= 0, userName?, password?, camProtocol 0..7}", "3227 -> 8227",
+     "OK, NETWORKERROR, USERERROR, BANDWIDTHERROR or UNKOWNERROR"},
+    {"/2016", cam_poe_password, IN_TEXT, OUT_TEXT,
+     "the default password of PoE cameras", "-", "-", "the password"},
     {"/2017", cam_set_credentials, IN_JSON, OUT_TEXT},
+    {"/2018", cam_poe_ports, IN_TEXT, OUT_TEXT,
+     "the number of PoE ports", "-", "-", "the number"},
     {"/2023", cam_param_get, IN_JSON, OUT_TEXT},
     {"/2024", cam_param_set, IN_JSON, OUT_TEXT},
     {"/2025", cam_type, IN_JSON, OUT_TEXT},
@@ -26,13 +57,52 @@ const request_entry camera_table[] = {
     {"/2028", cam_motion_state, IN_TEXT, OUT_TEXT},
     {"/2029", cam_info_all, IN_TEXT, OUT_JSON},
     {"/2031", cam_set_transport, IN_JSON, OUT_TEXT},
+    {"/2032", cam_address_batch_set, IN_JSON, OUT_TEXT,
+     "change the network settings of several cameras; the results come later (/2033)",
+     "{cnt, oIPCAddr: [{the members of /2011, channelId, modifynum}]}", "3229 per entry", "OK"},
+    {"/2033", cam_address_results_get, IN_TEXT, OUT_JSON,
+     "the results of the latest address changes", "-", "3230 -> 8230", "{IPC: [{mac, result}]}"},
+    {"/2034", cam_have_ipv6, IN_TEXT, OUT_TEXT,
+     "does the recorder have IPv6", "-", "-", "1 or 0"},
     {"/2035", cam_event_schedules, IN_JSON, OUT_JSON},
     {"/2036", cam_event_schedules_copy, IN_JSON, OUT_TEXT},
+    {"/2051", cam_side_get<msg_cam_motion_get>, IN_JSON, OUT_JSON_ERR,
+     "the camera's own motion detection", "{chnid 0..63}", "3358 -> 8358",
+     "{chnid, enable, sensitivity, minsize, mintime, adaptability, map_mask, effective}"},
+    {"/2052", relay_request<cam_motion_relay>, IN_JSON, OUT_JSON_ERR,
+     "set the camera's own motion detection, copied to other channels",
+     "{chnid 0..63, enable?, sensitivity?, minsize?, mintime?, adaptability?, map_mask?, effective?, "
+     "copyChn?, copyCnt?}",
+     "3366 -> 8366", "{res}"},
+    {"/2053", relay_request<cam_text_relay>, IN_JSON, OUT_TEXT_ERR,
+     "a text the camera gives for a channel, two types and a time",
+     "{chnid 0..63, mainType?, subType?, time?}", "3360 -> 8360", "the answer's bytes"},
+    {"/2054", cam_side_get<msg_cam_tracking_get>, IN_JSON, OUT_JSON_ERR,
+     "the camera's automatic tracking", "{chnid 0..63}", "3294 -> 8294",
+     "{chnid, enable, show, sensitivity, time, manual_tracking, zoom_mode, zoom_number, area, "
+     "humanVehicleSupport, trackingObject, schedule}"},
+    {"/2055", relay_request<cam_tracking_relay>, IN_JSON, OUT_JSON_ERR,
+     "set the camera's automatic tracking, copied to other channels",
+     "{chnid 0..63, channels?, enable?, show?, sensitivity?, time?, manual_tracking?, zoom_mode?, "
+     "zoom_number?, area?, humanVehicleSupport?, trackingObject?, schedule?}", "3375 -> 8375", "{res}"},
     {"/2056", cam_support, IN_JSON, OUT_JSON_ERR},
     {"/2057", cam_info_one, IN_JSON, OUT_JSON_ERR},
     {"/2058", cam_watermark_get, IN_JSON, OUT_JSON_ERR},
     {"/2059", cam_watermark_put, IN_JSON, OUT_JSON_ERR},
+    {"/2063", cam_side_get<msg_cam_audio_caps>, IN_JSON, OUT_JSON_ERR,
+     "the camera's audio encodings and audio configuration", "{chnid 0..63}", "3371 -> 8371",
+     "{res, support, supportMode, supportInputMode, config: {the members of /2064}, "
+     "options: [{encodeValue, sampleRateInfo: [{sampleRateValue, bitrateInfo: [n]}]}]}"},
+    {"/2064", relay_request<cam_audio_relay>, IN_JSON, OUT_JSON,
+     "set the camera's audio, copied to other channels",
+     "{chnid 0..63, audioEnable?, audioMode?, denoise?, encoding?, sampleRate?, inputGain?, inputMode?, "
+     "audioGainControl?, outputVolume?, audioBitrate?, channels?}", "3372 -> 8372", "OK or ERROR"},
+    {"/2065", cam_side_get<msg_cam_audio_support>, IN_JSON, OUT_JSON_ERR,
+     "the audio functions of the camera and the recorder", "{chnid 0..63}", "3376 -> 8376",
+     "{res, audioSupport, audioSupportMode, audioLineInputSupport, systemSpeakerSupport, "
+     "systemManualSpeedSupport}"},
 };
+// clang-format on
 
 // A record size of 0 hands the writer the answer's bytes. An empty answer
 // to the channel list or to the camera information is no answer: the wait
@@ -52,22 +122,36 @@ const reply_row replies[] = {
     // The four words before the result text, at least.
     {msg_ui_command_reply, ui_command_result_at, reply_short::fail, write_ui_command_result},
     {msg_chip_code_reply, 0, reply_short::fail, write_chip_code},
+    // A search answer without a whole entry found nothing.
+    {msg_cam_search_reply, sizeof(cam_found), reply_short::empty, write_cam_search},
+    {msg_cam_login_test_reply, sizeof(int32_t), reply_short::fail, write_login_verdict},
+    {msg_cam_address_set_reply, sizeof(int32_t), reply_short::fail, write_address_verdict},
+    {msg_cam_login_test_web_reply, sizeof(int32_t), reply_short::fail, write_login_verdict},
+    {msg_cam_address_results_reply, sizeof(cam_address_results), reply_short::fail, write_address_results},
+    {msg_cam_tracking_get_reply, sizeof(cam_tracking), reply_short::fail, write_cam_tracking},
+    {msg_cam_motion_get_reply, sizeof(cam_motion), reply_short::fail, write_cam_motion},
+    {msg_cam_text_query_reply, 0, reply_short::fail, reply_bytes},
+    {msg_cam_motion_set_reply, sizeof(int32_t), reply_short::fail, write_result},
+    {msg_cam_audio_caps_reply, sizeof(cam_audio_caps), reply_short::fail, write_cam_audio_caps},
+    {msg_cam_audio_set_reply, sizeof(int32_t), reply_short::fail, write_cam_audio_verdict},
+    {msg_cam_tracking_set_reply, sizeof(int32_t), reply_short::fail, write_result},
+    {msg_cam_audio_support_reply, sizeof(cam_audio_support), reply_short::fail, write_cam_audio_support},
 };
 
 // Messages whose answers take longer than the usual 40 s, in wait rounds of
 // 40 ms.
 const core_wait waits[] = {
-    {3223, 3000},               // /2021 day/night
-    {3360, 3000},               // /2053 camera audio
-    {3200, 6000},               // /2006 network search
-    {msg_camera_status, 6000},  // /2001 channel list
-    {3202, 6000},               // /2014 login test
-    {3203, 6000},               // /2010 stream settings
-    {3204, 6000},               // /2009 stream capabilities
-    {3205, 6000},               // /2011 address change
-    {3227, 6000},               // /2015 login test
-    {3379, 6000},               // /2080 camera upgrade state
-    {3230, 15000},              // /2033 address changes
+    {3223, 3000},                      // /2021 day/night
+    {msg_cam_text_query, 3000},        // /2053 camera text
+    {msg_cam_search, 6000},            // /2006 network search
+    {msg_camera_status, 6000},         // /2001 channel list
+    {msg_cam_login_test, 6000},        // /2014 login test
+    {3203, 6000},                      // /2010 stream settings
+    {3204, 6000},                      // /2009 stream capabilities
+    {msg_cam_address_set, 6000},       // /2011 address change
+    {msg_cam_login_test_web, 6000},    // /2015 login test
+    {3379, 6000},                      // /2080 camera upgrade state
+    {msg_cam_address_results, 15000},  // /2033 address changes
 };
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include "modules/camera/camera.h"
 #include "modules/common/channels.h"
 #include "modules/common/field_map.h"
+#include "modules/common/relay.h"
 #include "modules/common/sched_json.h"
 #include "platform/msg_camera_query.h"
 #include "platform/nvr_env.h"
@@ -77,13 +78,6 @@ const field watermark_set_fields[] = {
     FM_TEXT(ws, "watermark", watermark),
     FM_TEXT(ws, "copy", copy).chars(64),
 };
-
-// Answers rec's fields as one JSON object.
-int reply_fields(const void* rec, std::span<const field> map) {
-    json_ref obj(fields_object(rec, map));
-    cgi_reply_json(obj.get());
-    return 1;
-}
 
 // ---- event schedules ----------------------------------------------------------------
 

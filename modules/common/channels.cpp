@@ -3,6 +3,7 @@
 #include "front/bare_number.h"
 #include "front/dispatchreq.h"
 #include "front/json_req.h"
+#include "modules/common/relay.h"
 #include "modules/common/sched_json.h"
 #include "platform/tqdb/tqdb.h"
 
@@ -30,9 +31,8 @@ int mask_channels(uint64_t mask, int32_t* list) {
 void channel_query(request& rq, const char* key, reply_callback cb, int32_t msg_id, int limit) {
     int chn = -1;
     if (!req_channel(rq.json, key, &chn, limit)) return rq.refuse(key);
-    const bool json = rq.row && (rq.row->out == OUT_JSON || rq.row->out == OUT_JSON_ERR);
     int32_t payload = chn;
-    core_query(cb, msg_id, sizeof payload, &payload, json ? REPLY_JSON : REPLY_TEXT);
+    relay_query(rq, cb, msg_id, &payload, sizeof payload);
 }
 
 int max_channels() {

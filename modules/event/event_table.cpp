@@ -4,8 +4,10 @@
 #include "front/dispatchreq.h"
 #include "modules/common/record_page.h"
 #include "modules/event/event.h"
+#include "modules/event/fisheye.h"
 #include "modules/event/vca.h"
 #include "platform/msg_event.h"
+#include "platform/msg_event_fisheye.h"
 #include "platform/msg_vca.h"
 
 namespace {
@@ -39,6 +41,12 @@ const request_entry table[] = {
     {"/6127", alarmin_targets_batch, IN_JSON, OUT_TEXT},
     {"/6128", schedule_get<alarmin_email_page>, IN_TEXT, OUT_JSON},
     {"/6129", schedule_get<alarmin_audible_page>, IN_TEXT, OUT_JSON},
+    {"/6130", fisheye_get, IN_JSON, OUT_TEXT,
+     "the dewarping mode of a channel", "{id 0..63}", "3232 -> 8232",
+     "{chnid, result, fishmount, fishdisplay, fishcorrect}"},
+    {"/6131", relay_request<fisheye_set_relay>, IN_JSON, OUT_JSON,
+     "set the dewarping mode of a channel", "{chnid, fishcorrect?, fishmount?, fishdisplay?}", "3231 -> 8231",
+     "OK or FAILED"},
     {"/6132", vca_region_get, IN_JSON, OUT_JSON,
      "the camera's region entrance (type 0) or exit settings", "{channel, type}", "3237 / 3238 -> 8237 / 8238",
      "{region, enable, sensitivity, objtype, polygonX, polygonY}"},
@@ -131,6 +139,8 @@ const request_entry table[] = {
      "{region, left_enable, remove_enable, min_time, sensitivity, polygonX, polygonY}"},
     {"/6186", vca_get<VCA_VERSION>, IN_JSON, OUT_JSON,
      "the camera's analytics version", "{chnid}", "3293 -> 8293", "{chnid, vca_support, vca_version}"},
+    {"/6189", zoom_state_get, IN_JSON, OUT_JSON_ERR,
+     "the zoom state of a channel", "{chnid 0..63}", "1215 -> 6215", "{chnid, state, zoomNumber}"},
     {"/6192", vca_get<VCA_LINE_B>, IN_JSON, OUT_JSON,
      "crossing lines of the second camera family, on the canvas", "{chnid}", "1209 -> 6209",
      "{chnid, width, height, sensitivity, line: [4 x {enable, objtype, direction, position}]}"},
@@ -145,6 +155,13 @@ const request_entry table[] = {
      "analysis settings of the second camera family to the camera",
      "{chnid, fps, mode, installation, analysis, width, height, position: [8 x {box members}]}", "1212 -> 6212",
      "OK / FAILED"},
+    {"/6196", relay_request<fisheye_caps_relay>, IN_JSON, OUT_JSON,
+     "the fisheye of a camera reached by its address, before it is added",
+     "{ddns?, ipaddr?, username?, password?, port?}", "3373 -> 8373",
+     "{support, transfer, install, display, streamCnt}"},
+    {"/6197", relay_request<fisheye_caps_set_relay>, IN_JSON, OUT_JSON,
+     "set the fisheye of a camera reached by its address",
+     "{ddns?, ipaddr?, username?, password?, port?, transfer?, install?, display?}", "3374 -> 8374", "{res}"},
 };
 
 // A shorter answer than the record is a failed one.
@@ -179,6 +196,11 @@ const reply_row replies[] = {
     {vca_reply_id(msg_vca_analysis_set), sizeof(int32_t), reply_short::fail, vca_result},
     {vca_reply_id(msg_vca_command), sizeof(int32_t), reply_short::fail, vca_result},
     {vca_reply_id(msg_vca_object_set), sizeof(int32_t), reply_short::fail, vca_result},
+    {msg_zoom_state_reply, sizeof(zoom_state), reply_short::fail, write_zoom_state},
+    {msg_fisheye_set_reply, sizeof(int32_t), reply_short::fail, write_fisheye_verdict},
+    {msg_fisheye_get_reply, sizeof(fisheye_mode), reply_short::fail, write_fisheye_mode},
+    {msg_fisheye_caps_reply, sizeof(fisheye_caps), reply_short::fail, write_fisheye_caps},
+    {msg_fisheye_caps_set_reply, sizeof(int32_t), reply_short::fail, write_fisheye_result},
 };
 // clang-format on
 

@@ -27,6 +27,7 @@
 #include "platform/tqdb/rec_event.h"
 #include "platform/tqdb/rec_holiday.h"
 #include "platform/tqdb/rec_https.h"
+#include "platform/tqdb/rec_ipc_protocol.h"
 #include "platform/tqdb/rec_network.h"
 #include "platform/tqdb/rec_ptz.h"
 #include "platform/tqdb/rec_record.h"
@@ -78,6 +79,16 @@ void factory_ipc_model(void* rec, int key) {
     model->protocol = key;
     std::snprintf(model->name, sizeof model->name, "%s", names[key]);
     model->default_model = 1;
+}
+
+// The protocols a new recorder knows; the page offers the models of ONVIF.
+void factory_ipc_protocol(void* rec, int key) {
+    static const char* const names[] = {"ONVIF", "RTSP", "TQSF"};
+    auto* protocol = static_cast<ipc_protocol_record*>(rec);
+    std::snprintf(protocol->name, sizeof protocol->name, "%s", names[key]);
+    protocol->protocol_function = 1;
+    protocol->enable = 1;
+    protocol->display_model = key == 0 ? 1 : 0;
 }
 
 // Areas numbered 0..23, all off.
@@ -169,6 +180,7 @@ void factory_snmp(void* rec, int) {
 const tqdb_table tqdb_tbl_camera =           {"camera",           sizeof(camera_record),           tqdb_key_kind::int_at, offsetof(camera_record, id),           0, 64, TQDB_COLUMNS(camera_columns), nullptr};
 const tqdb_table tqdb_tbl_osd =              {"osd",              sizeof(osd_record),              tqdb_key_kind::int_at, offsetof(osd_record, cam_id),          0, 64, TQDB_NO_COLUMNS,              factory_osd};
 const tqdb_table tqdb_tbl_ipc_model =        {"ipc_model",        sizeof(ipc_model_record),        tqdb_key_kind::int_at, offsetof(ipc_model_record, id),        0, 2,  TQDB_NO_COLUMNS,              factory_ipc_model};
+const tqdb_table tqdb_tbl_ipc_protocol =     {"ipc_protocol",     sizeof(ipc_protocol_record),     tqdb_key_kind::int_at, offsetof(ipc_protocol_record, id),     0, 3,  TQDB_NO_COLUMNS,              factory_ipc_protocol};
 const tqdb_table tqdb_tbl_privacy_mask =     {"privacy_mask",     sizeof(privacy_mask_record),     tqdb_key_kind::int_at, offsetof(privacy_mask_record, id),     0, 64, TQDB_NO_COLUMNS,              factory_privacy_mask};
 const tqdb_table tqdb_tbl_port =             {"port",             sizeof(port_record),             tqdb_key_kind::single, 0,                                     0, 1,  TQDB_NO_COLUMNS,              factory_port};
 const tqdb_table tqdb_tbl_alarm_audio_file = {"alarm_audio_file", sizeof(alarm_audio_file_record), tqdb_key_kind::int_at, offsetof(alarm_audio_file_record, id), 0, 10, TQDB_NO_COLUMNS,              nullptr};
@@ -226,6 +238,7 @@ const tqdb_table* const tqdb_tables[] = {
     &tqdb_tbl_camera,
     &tqdb_tbl_osd,
     &tqdb_tbl_ipc_model,
+    &tqdb_tbl_ipc_protocol,
     &tqdb_tbl_privacy_mask,
     &tqdb_tbl_port,
     &tqdb_tbl_alarm_audio_file,

@@ -24,6 +24,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <list>
 #include <mutex>
@@ -154,6 +155,23 @@ void default_answer(const request_view& req, std::vector<out_msg>& out);
 // output goes into out (when given), its errors nowhere. True when it exited
 // with 0.
 bool run_program(const std::vector<std::string>& args, std::string* out = nullptr);
+// For builders: the request's payload as a record (zeros past what it holds),
+// and an answer of count records.
+template <typename T>
+T request_record(const request_view& req) {
+    T rec;
+    std::memset(&rec, 0, sizeof rec);
+    if (req.data) std::memcpy(&rec, req.data, req.size < sizeof rec ? req.size : sizeof rec);
+    return rec;
+}
+template <typename T>
+void reply_records(int32_t reply_id, const T* recs, size_t count, std::vector<out_msg>& out) {
+    out_msg msg;
+    msg.id = reply_id;
+    const auto* bytes = reinterpret_cast<const uint8_t*>(recs);
+    msg.payload.assign(bytes, bytes + sizeof(T) * count);
+    out.push_back(std::move(msg));
+}
 
 }  // namespace coresim
 
