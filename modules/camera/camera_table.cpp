@@ -3,11 +3,14 @@
 #include "front/core_link.h"
 #include "front/dispatchreq.h"
 #include "modules/camera/camera.h"
+#include "modules/camera/camera_upgrade.h"
 #include "platform/msg_camera.h"
+#include "platform/msg_camera_upgrade.h"
 #include "platform/msg_camera_query.h"
 
 namespace {
 
+// clang-format off
 const request_entry camera_table[] = {
     {"/2000", cam_channel_get, IN_JSON, OUT_JSON_ERR},
     {"/2001", cam_channel_list, IN_TEXT, OUT_JSON},
@@ -32,7 +35,18 @@ const request_entry camera_table[] = {
     {"/2057", cam_info_one, IN_JSON, OUT_JSON_ERR},
     {"/2058", cam_watermark_get, IN_JSON, OUT_JSON_ERR},
     {"/2059", cam_watermark_put, IN_JSON, OUT_JSON_ERR},
+    {"/2078", cam_fw_upload, IN_JSON, OUT_JSON_ERR,
+     "upgrade cameras from the uploaded image", "{chnid, reset, fileSize} (channel masks)", "3385 -> 8385",
+     "{res}"},
+    {"/2079", cam_fw_progress, IN_UPLOAD_DIRECT, OUT_TEXT,
+     "progress of the camera upgrade", "-", "3386 -> 8386", "chnid=<mask>\\r\\n, status<n>=<status>\\r\\n..."},
+    {"/2080", cam_fw_url, IN_JSON, OUT_JSON_ERR,
+     "upgrade cameras from an image the core fetches", "{chnid, reset, url} (channel masks)", "3379 -> 8379",
+     "{chnid, status: [...]}"},
+    {"/2081", cam_fw_stop, IN_JSON, OUT_JSON_ERR,
+     "stop the camera upgrade", "{stop}", "3390", "nothing"},
 };
+// clang-format on
 
 // A record size of 0 hands the writer the answer's bytes. An empty answer
 // to the channel list or to the camera information is no answer: the wait
@@ -52,6 +66,9 @@ const reply_row replies[] = {
     // The four words before the result text, at least.
     {msg_ui_command_reply, ui_command_result_at, reply_short::fail, write_ui_command_result},
     {msg_chip_code_reply, 0, reply_short::fail, write_chip_code},
+    {msg_cam_fw_upload_reply, sizeof(int32_t), reply_short::fail, write_result},
+    {msg_cam_fw_url_reply, sizeof(cam_fw_job_state), reply_short::fail, write_fw_url_started},
+    {msg_cam_fw_progress_reply, sizeof(cam_fw_job_state), reply_short::fail, write_fw_progress_text},
 };
 
 // Messages whose answers take longer than the usual 40 s, in wait rounds of
