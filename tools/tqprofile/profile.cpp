@@ -96,7 +96,12 @@ uint32_t crc32(const void* data, size_t len, uint32_t crc) {
 }
 
 std::string encode(const std::vector<entry>& entries) {
+    size_t size = header_size;
+    for (const entry& e : entries) size += 18 + e.name.size() + e.text_key.size() + e.data.size();
+    std::string out;
+    out.reserve(size);
     std::string body;
+    body.reserve(size - header_size);
     for (const entry& e : entries) {
         put(body, static_cast<uint8_t>(e.kind));
         put(body, static_cast<uint8_t>(e.has_text_key ? 1 : 0));
@@ -110,14 +115,15 @@ std::string encode(const std::vector<entry>& entries) {
         put(body, static_cast<uint32_t>(e.data.size()));
         put_bytes(body, e.data);
     }
-    std::string out(magic, sizeof magic);
+    out.assign(magic, sizeof magic);
     put(out, format_version);
     put(out, static_cast<uint16_t>(header_size));
     put(out, static_cast<uint32_t>(entries.size()));
     put(out, static_cast<uint64_t>(body.size()));
     put(out, crc32(body.data(), body.size()));
     put(out, crc32(out.data(), out.size()));
-    return out + body;
+    out += body;
+    return out;
 }
 
 std::string decode(std::string_view file, std::vector<entry>& out) {
