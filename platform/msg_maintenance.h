@@ -8,17 +8,17 @@
 
 #include "platform/msg_camera_upgrade.h"
 
-inline constexpr int32_t msg_restart = 1703;          // no payload, no answer
-inline constexpr int32_t msg_upgrade_start = 1713;    // int32 reset flag; answer 6713 int32 result
-inline constexpr int32_t msg_upgrade_info = 1715;     // no payload; answer 6715 upgrade_info[]
-inline constexpr int32_t msg_image_download = 1716;   // image_fetch; answer 6716 int32
-inline constexpr int32_t msg_image_state = 1717;      // no payload; answer 6717 int32
-inline constexpr int32_t msg_upgrade_prepare = 1721;  // no payload, no answer
-inline constexpr int32_t msg_factory_reset = 3311;    // factory_reset
-inline constexpr int32_t msg_factory_apply = 3410;    // no payload, no answer
-inline constexpr int32_t msg_cam_upgrade = 3350;      // cam_upgrade; answer 8350 cam_upgrade_state[]
-inline constexpr int32_t msg_cam_image_drop = 3351;   // no payload, no answer
-inline constexpr int32_t msg_cam_upgrade_check = 3365;  // uint64 channel mask; answer 8365 upgrade_check_record[]
+inline constexpr int32_t msg_restart = 1703;            // no payload, no answer
+inline constexpr int32_t msg_upgrade_start = 1713;      // int32 reset flag; answer 6713 int32 result
+inline constexpr int32_t msg_upgrade_info = 1715;       // no payload; answer 6715 upgrade_info[]
+inline constexpr int32_t msg_image_download = 1716;     // image_fetch; answer 6716 int32
+inline constexpr int32_t msg_image_state = 1717;        // no payload; answer 6717 int32
+inline constexpr int32_t msg_upgrade_prepare = 1721;    // no payload, no answer
+inline constexpr int32_t msg_factory_reset = 3311;      // factory_reset
+inline constexpr int32_t msg_factory_apply = 3410;      // no payload, no answer
+inline constexpr int32_t msg_cam_upgrade = 3350;        // cam_upgrade; answer 8350 cam_upgrade_state[]
+inline constexpr int32_t msg_cam_image_drop = 3351;     // no payload, no answer
+inline constexpr int32_t msg_cam_upgrade_check = 3365;  // uint64 mask; answer 8365 upgrade_check_record[]
 
 inline constexpr int32_t msg_upgrade_start_reply = 6713;
 inline constexpr int32_t msg_upgrade_info_reply = 6715;

@@ -47,12 +47,23 @@ TEST_F(ImageFiles, PresenceAnswersAndRemovals) {
     }
 }
 
-// "/6082" also answers an upload, whose file it does not keep.
-TEST_F(ImageFiles, CameraImageCheckAsAnUpload) {
+// Uploads these codes take are not kept: "/6082" answers as for a GET,
+// "/1019" answers nothing; neither leaves a file in /tmp nor touches the
+// image.
+TEST_F(ImageFiles, UploadsThatAreNotKept) {
+    struct row {
+        int line;
+        std::string code, out;
+    } rows[] = {
+        {__LINE__, "/6082", text_reply("OK")},
+        {__LINE__, "/1019", ""},
+    };
     root.write(camera_image, "image");
-    EXPECT_EQ(upload("/6082", "a=1", "cam.bin", "other bytes").out, text_reply("OK"));
-    EXPECT_EQ(root.read(camera_image), "image");
-    EXPECT_EQ(root.list("/tmp"), std::vector<std::string>{});
+    for (const auto& r : rows) {
+        EXPECT_EQ(upload(r.code, "a=1", "C:\\fw\\cam.bin", "other bytes").out, r.out) << "row at line " << r.line;
+        EXPECT_EQ(root.read(camera_image), "image") << "row at line " << r.line;
+        EXPECT_EQ(root.list("/tmp"), std::vector<std::string>{}) << "row at line " << r.line;
+    }
 }
 
 // Removing an image never follows a name that is not a file: a directory at

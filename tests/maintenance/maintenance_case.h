@@ -41,10 +41,11 @@ protected:
         return run_webreq(root, req);
     }
 
-    // Runs build/bin/tqprofile with args under the test's root; its exit
-    // status (-1 when it did not exit by itself).
+    // Runs build/bin/tqprofile (in a cross build the launcher there) with
+    // args under the test's root; its exit status (-1 when it did not exit
+    // by itself).
     int tqprofile(const std::vector<std::string>& args) {
-        std::vector<std::string> argv = exec_argv(bin_path("tqprofile"));
+        std::vector<std::string> argv = {bin_path("tqprofile")};
         argv.insert(argv.end(), args.begin(), args.end());
         std::vector<char*> ptrs;
         for (std::string& a : argv) ptrs.push_back(a.data());

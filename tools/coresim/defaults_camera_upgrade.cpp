@@ -1,10 +1,10 @@
 // Default replies of the camera firmware upgrade: a job that starts (result
 // 0), a job from a URL that lists its channels, and the progress of a job
 // over the four simulated cameras (channels 0..3), all at status 0.
+#include <cstring>
+
 #include "platform/msg_camera_upgrade.h"
 #include "tools/coresim/coresim.h"
-
-#include <cstring>
 
 namespace {
 

@@ -2,13 +2,13 @@
 // notices, the recorder's upgrade (which succeeds), the upgrade information,
 // and the image fetch, which leaves a small image at the place the request
 // names so that the pages that look for the image find it.
-#include "platform/msg_maintenance.h"
-#include "tools/coresim/coresim.h"
-
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <string>
+
+#include "platform/msg_maintenance.h"
+#include "tools/coresim/coresim.h"
 
 namespace {
 

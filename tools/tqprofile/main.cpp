@@ -29,7 +29,10 @@
 
 namespace {
 
-#define EXPORT_PATH_FILE "/tmp/.export_down_file"
+// Where the export leaves the path of its file (for the download request).
+#define EXPORT_PATH_DIR "/tmp"
+#define EXPORT_PATH_NAME ".export_down_file"
+#define EXPORT_PATH_FILE EXPORT_PATH_DIR "/" EXPORT_PATH_NAME
 
 constexpr int busy_timeout_ms = 10000;
 constexpr const char* name_prefix = "config_";
@@ -84,14 +87,16 @@ public:
             "INSERT INTO blobs(store, key, data) VALUES(?1, ?2, ?4)",
         };
         sqlite3_stmt* s = nullptr;
-        if (sqlite3_prepare_v2(db_, sql[static_cast<int>(e.kind)], -1, &s, nullptr) != SQLITE_OK) return false;
+        if (sqlite3_prepare_v2(db_, sql[static_cast<int>(e.kind)], -1, &s, nullptr) != SQLITE_OK)
+            return false;
         sqlite3_bind_text(s, 1, e.name.data(), static_cast<int>(e.name.size()), SQLITE_STATIC);
         if (e.kind == profile::entry_kind::param) {
             sqlite3_bind_text(s, 4, e.data.data(), static_cast<int>(e.data.size()), SQLITE_STATIC);
         } else {
             sqlite3_bind_int64(s, 2, e.key);
             if (e.kind == profile::entry_kind::record && e.has_text_key)
-                sqlite3_bind_text(s, 3, e.text_key.data(), static_cast<int>(e.text_key.size()), SQLITE_STATIC);
+                sqlite3_bind_text(s, 3, e.text_key.data(), static_cast<int>(e.text_key.size()),
+                                  SQLITE_STATIC);
             sqlite3_bind_blob64(s, 4, e.data.data(), e.data.size(), SQLITE_STATIC);
         }
         bool ok = sqlite3_step(s) == SQLITE_DONE;
@@ -116,11 +121,12 @@ bool read_all(database& db, std::vector<profile::entry>& out) {
     bool ok = db.each("SELECT key, value FROM params ORDER BY key", [&](sqlite3_stmt* s) {
         out.push_back({entry_kind::param, column_bytes(s, 0), 0, false, "", column_bytes(s, 1)});
     });
-    ok = ok && db.each("SELECT store, key, tkey, data FROM records ORDER BY store, key", [&](sqlite3_stmt* s) {
-        bool has_text_key = sqlite3_column_type(s, 2) != SQLITE_NULL;
-        out.push_back({entry_kind::record, column_bytes(s, 0), sqlite3_column_int64(s, 1), has_text_key,
-                       column_bytes(s, 2), column_bytes(s, 3)});
-    });
+    ok =
+        ok && db.each("SELECT store, key, tkey, data FROM records ORDER BY store, key", [&](sqlite3_stmt* s) {
+            bool has_text_key = sqlite3_column_type(s, 2) != SQLITE_NULL;
+            out.push_back({entry_kind::record, column_bytes(s, 0), sqlite3_column_int64(s, 1), has_text_key,
+                           column_bytes(s, 2), column_bytes(s, 3)});
+        });
     ok = ok && db.each("SELECT store, key, data FROM blobs ORDER BY store, key", [&](sqlite3_stmt* s) {
         out.push_back({entry_kind::list, column_bytes(s, 0), sqlite3_column_int64(s, 1), false, "",
                        column_bytes(s, 2)});
@@ -185,8 +191,9 @@ bool write_file_atomic(const std::string& dir, const std::string& name, const st
 }
 
 bool is_export_name(const std::string& name) {
-    return name.size() > std::strlen(name_prefix) + std::strlen(name_suffix) && name.find('/') == std::string::npos &&
-           name.rfind(name_prefix, 0) == 0 && name.ends_with(name_suffix);
+    return name.size() > std::strlen(name_prefix) + std::strlen(name_suffix) &&
+           name.find('/') == std::string::npos && name.rfind(name_prefix, 0) == 0 &&
+           name.ends_with(name_suffix);
 }
 
 // An earlier export in dir that nobody downloaded is removed, so that
@@ -221,8 +228,9 @@ int export_to(std::string dir) {
     const std::string path = (dir == "/" ? "" : dir) + "/" + name;
 
     remove_previous_export(dir == "/" ? "" : dir);
-    if (!write_file_atomic(dir, name, profile::encode(entries))) return fail("cannot write the profile", path);
-    if (!write_file_atomic("/tmp", EXPORT_PATH_FILE + 5, path)) {
+    if (!write_file_atomic(dir, name, profile::encode(entries)))
+        return fail("cannot write the profile", path);
+    if (!write_file_atomic(EXPORT_PATH_DIR, EXPORT_PATH_NAME, path)) {
         unlink(nvr_path(path.c_str()).c_str());
         return fail("cannot write " EXPORT_PATH_FILE);
     }
@@ -233,7 +241,8 @@ int import_from(const std::string& file) {
     std::string bytes;
     if (!read_file(file, bytes)) return fail("cannot read", file);
     std::vector<profile::entry> entries;
-    if (std::string why = profile::decode(bytes, entries); !why.empty()) return fail("refused", file + ": " + why);
+    if (std::string why = profile::decode(bytes, entries); !why.empty())
+        return fail("refused", file + ": " + why);
     database db;
     if (!db) return fail("cannot open the database", db.error());
     if (!replace_all(db, entries)) return fail("cannot store the profile", db.error());

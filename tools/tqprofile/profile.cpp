@@ -22,7 +22,8 @@ const std::array<uint32_t, 256>& crc_table() {
 
 template <typename T>
 void put(std::string& out, T value) {
-    for (size_t i = 0; i < sizeof value; ++i) out.push_back(static_cast<char>((static_cast<uint64_t>(value) >> (8 * i)) & 0xff));
+    for (size_t i = 0; i < sizeof value; ++i)
+        out.push_back(static_cast<char>((static_cast<uint64_t>(value) >> (8 * i)) & 0xff));
 }
 
 void put_bytes(std::string& out, std::string_view bytes) { out.append(bytes.data(), bytes.size()); }
@@ -36,7 +37,8 @@ public:
     bool get(T& value) {
         if (!ok_ || bytes_.size() - at_ < sizeof value) return ok_ = false;
         uint64_t v = 0;
-        for (size_t i = 0; i < sizeof value; ++i) v |= static_cast<uint64_t>(static_cast<uint8_t>(bytes_[at_ + i])) << (8 * i);
+        for (size_t i = 0; i < sizeof value; ++i)
+            v |= static_cast<uint64_t>(static_cast<uint8_t>(bytes_[at_ + i])) << (8 * i);
         value = static_cast<T>(v);
         at_ += sizeof value;
         return true;
@@ -66,7 +68,8 @@ bool name_ok(const std::string& name) {
 std::string read_entry(reader& r, entry& e) {
     uint8_t kind = 0, flags = 0;
     uint16_t name_len = 0;
-    if (!r.get(kind) || !r.get(flags) || !r.get(name_len) || !r.get_bytes(name_len, e.name)) return "entry cut short";
+    if (!r.get(kind) || !r.get(flags) || !r.get(name_len) || !r.get_bytes(name_len, e.name))
+        return "entry cut short";
     if (kind < 1 || kind > 3) return "unknown entry kind " + std::to_string(kind);
     e.kind = static_cast<entry_kind>(kind);
     if (!name_ok(e.name)) return "bad entry name";
@@ -128,7 +131,8 @@ std::string encode(const std::vector<entry>& entries) {
 
 std::string decode(std::string_view file, std::vector<entry>& out) {
     out.clear();
-    if (file.size() < header_size || std::memcmp(file.data(), magic, sizeof magic) != 0) return "not a profile";
+    if (file.size() < header_size || std::memcmp(file.data(), magic, sizeof magic) != 0)
+        return "not a profile";
     if (file.size() > max_file_size) return "too large";
     reader h(file.substr(sizeof magic, header_size - sizeof magic));
     uint16_t version = 0, head = 0;
