@@ -175,7 +175,7 @@ TEST_F(Upgrade, RequestsThatAreNotTheirFormSendNothing) {
         std::string out;
     } rows[] = {
         // A text that is not a request never resets the recorder.
-        {__LINE__, "/1006", "keepIp=1", text_failure()},
+        {__LINE__, "/1006", "keepIp=1", json_failure()},
         {__LINE__, "/6083", "chnid=1", json_failure()},
         {__LINE__, "/6085", R"({"type":2,"url":"http://srv/fw.bin"})", json_failure()},
         {__LINE__, "/6085", R"({"url":"http://srv/fw.bin"})", json_failure()},
