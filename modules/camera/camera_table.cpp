@@ -4,9 +4,11 @@
 #include "front/dispatchreq.h"
 #include "modules/camera/camera.h"
 #include "modules/camera/camera_side.h"
+#include "modules/camera/camera_upgrade.h"
 #include "modules/camera/discovery.h"
 #include "platform/msg_camera.h"
 #include "platform/msg_camera_discovery.h"
+#include "platform/msg_camera_upgrade.h"
 #include "platform/msg_camera_query.h"
 #include "platform/msg_camera_side.h"
 
@@ -101,6 +103,16 @@ const request_entry camera_table[] = {
      "the audio functions of the camera and the recorder", "{chnid 0..63}", "3376 -> 8376",
      "{res, audioSupport, audioSupportMode, audioLineInputSupport, systemSpeakerSupport, "
      "systemManualSpeedSupport}"},
+    {"/2078", cam_fw_upload, IN_JSON, OUT_JSON_ERR,
+     "upgrade cameras from the uploaded image", "{chnid, reset, fileSize} (channel masks)", "3385 -> 8385",
+     "{res}"},
+    {"/2079", cam_fw_progress, IN_UPLOAD_DIRECT, OUT_TEXT,
+     "progress of the camera upgrade", "-", "3386 -> 8386", "chnid=<mask>\\r\\n, status<n>=<status>\\r\\n..."},
+    {"/2080", cam_fw_url, IN_JSON, OUT_JSON_ERR,
+     "upgrade cameras from an image the core fetches", "{chnid, reset, url} (channel masks)", "3379 -> 8379",
+     "{chnid, status: [...]}"},
+    {"/2081", cam_fw_stop, IN_JSON, OUT_JSON_ERR,
+     "stop the camera upgrade", "{stop}", "3390", "nothing"},
 };
 // clang-format on
 
@@ -136,6 +148,9 @@ const reply_row replies[] = {
     {msg_cam_audio_set_reply, sizeof(int32_t), reply_short::fail, write_cam_audio_verdict},
     {msg_cam_tracking_set_reply, sizeof(int32_t), reply_short::fail, write_result},
     {msg_cam_audio_support_reply, sizeof(cam_audio_support), reply_short::fail, write_cam_audio_support},
+    {msg_cam_fw_upload_reply, sizeof(int32_t), reply_short::fail, write_result},
+    {msg_cam_fw_url_reply, sizeof(cam_fw_job_state), reply_short::fail, write_fw_url_started},
+    {msg_cam_fw_progress_reply, sizeof(cam_fw_job_state), reply_short::fail, write_fw_progress_text},
 };
 
 // Messages whose answers take longer than the usual 40 s, in wait rounds of

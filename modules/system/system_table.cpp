@@ -2,7 +2,9 @@
 // reply table (one row an answer identifier).
 #include "front/core_link.h"
 #include "front/dispatchreq.h"
+#include "modules/system/maintenance.h"
 #include "modules/system/system.h"
+#include "platform/msg_maintenance.h"
 #include "platform/msg_system.h"
 
 namespace {
@@ -10,19 +12,67 @@ namespace {
 // clang-format off
 const request_entry table[] = {
     {"/1000", user_login, IN_TEXT, OUT_TEXT},
+    {"/1004", maint_restart, IN_TEXT, OUT_TEXT,
+     "restart the recorder", "-", "3485, 1703", "OK"},
+    {"/1005", maint_core_check, IN_TEXT, OUT_TEXT,
+     "is the core daemon up (and channel 0's unset motion intervals set to 20)", "-", "-", "OK or NO OK"},
+    {"/1006", maint_factory_reset, IN_JSON, OUT_JSON_ERR,
+     "factory reset, then restart", "{keepIp?, keepUser?}", "3311, 3410, 3485, 1703",
+     "OK (written first); not JSON: {status:\"CGI ERROR\"}"},
+    {"/1007", profile_export, IN_TEXT, OUT_TEXT,
+     "export the configuration profile to /tmp", "-", "3485", "OK filename=<name>\\r\\n, OK or CGI ERROR"},
+    {"/1008", profile_import, IN_TEXT, OUT_TEXT,
+     "import the uploaded configuration profile", "upload (file)", "3485", "OK or CGI ERROR"},
+    {"/1010", fw_upgrade_upload, IN_UPLOAD_UNREAD, OUT_TEXT,
+     "upgrade from the uploaded image; restart on success", "temp & <query> (reset: keep nothing)",
+     "3485, 1713 -> 6713, then 3485, 1703", "OK, or the result (0: no answer)"},
+    {"/1011", fw_image_gone, IN_TEXT, OUT_TEXT,
+     "is the recorder image gone", "-", "-", "OK (gone) or Error"},
+    {"/1013", profile_download, IN_TEXT, OUT_TEXT,
+     "download the exported profile (and remove it)", "-", "-", "the file, or nothing"},
     {"/1018", session_check, IN_TEXT, OUT_TEXT},
+    {"/1019", upload_discard, IN_UPLOAD_TEMP, OUT_TEXT,
+     "take an upload and drop it", "upload (file)", "-", "nothing"},
     {"/1024", permission_flag_clear, IN_TEXT, OUT_TEXT},
+    {"/1034", fw_prepare, IN_TEXT, OUT_JSON,
+     "tell the core an upgrade is coming", "-", "1721", "{res: 0} after 500 ms"},
     {"/6070", users_list, IN_TEXT, OUT_JSON},
     {"/6071", user_add, IN_TEXT, OUT_TEXT},
     {"/6072", user_change, IN_JSON, OUT_TEXT},
     {"/6073", user_remove, IN_JSON, OUT_TEXT},
     {"/6074", factory_users_list, IN_TEXT, OUT_JSON},
     {"/6077", users_reload, IN_TEXT, OUT_TEXT},
+    {"/6082", cam_image_present, IN_UPLOAD_DIRECT, OUT_TEXT,
+     "is the camera image there", "temp & <query>", "-", "OK (there) or Error"},
+    {"/6083", cam_upgrade_start, IN_JSON, OUT_JSON_ERR,
+     "upgrade cameras from the camera image", "{chnid, reset}", "3350 -> 8350", "{chnid, status} or CGI ERROR"},
+    {"/6084", cam_image_drop, IN_TEXT, OUT_TEXT,
+     "remove the camera image", "-", "3351", "OK"},
+    {"/6085", image_download, IN_JSON, OUT_JSON_ERR,
+     "let the core fetch an image (type 0 recorder, 1 camera)", "{type, url}", "1716 -> 6716",
+     "{res} or CGI ERROR"},
+    {"/6086", image_state, IN_JSON, OUT_JSON_ERR,
+     "type 0: remove the recorder image; type 1: the fetch state", "{type}", "type 1: 1717 -> 6717",
+     "{res} or CGI ERROR"},
+    {"/6087", upgrade_info_show, IN_TEXT, OUT_JSON,
+     "the upgrade information", "-", "1715 -> 6715", "{state, fileSize, softversion, url, description}"},
+    {"/6088", fw_upgrade_downloaded, IN_TEXT, OUT_JSON,
+     "upgrade from the fetched image; restart on success", "-", "1721, 3485, 1713 -> 6713, then 3485, 1703",
+     "{res} (0 success)"},
+    {"/6089", cam_upgrade_check, IN_JSON, OUT_JSON_ERR,
+     "the upgrade information of the cameras of a channel text", "{ch}", "3365 -> 8365",
+     "{check: [64 x {state, fileSize, softversion, url, description}]}"},
 };
 // clang-format on
 
 const reply_row replies[] = {
     {msg_session_check_reply, sizeof(int32_t), reply_short::wait, write_session_verdict},
+    {msg_upgrade_start_reply, sizeof(int32_t), reply_short::fail, write_upgrade_result, reply_kind::result},
+    {msg_upgrade_info_reply, sizeof(upgrade_info), reply_short::fail, write_upgrade_info},
+    {msg_image_download_reply, sizeof(int32_t), reply_short::fail, write_res},
+    {msg_image_state_reply, sizeof(int32_t), reply_short::fail, write_res},
+    {msg_cam_upgrade_reply, sizeof(cam_upgrade_state), reply_short::fail, write_cam_upgrade},
+    {msg_cam_upgrade_check_reply, sizeof(upgrade_check_record), reply_short::fail, write_upgrade_check},
 };
 
 // Messages whose answers take longer than the usual 40 s, in wait rounds of

@@ -146,7 +146,9 @@ cgi_result run_webreq(const test_root& root, const cgi_request& req) {
         "PATH_INFO=" + req.path_info,
         "QUERY_STRING=" + req.query,
         "REMOTE_ADDR=127.0.0.1",
-        "PATH=" + std::string(std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin:/bin"),
+        // The build's programs (tqprofile, ...) first, as the device has its
+        // own tools on its PATH.
+        "PATH=" + std::string(NVR_BIN_DIR) + ":" + (std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin:/bin"),
     };
     if (!req.content_type.empty()) env_text.push_back("CONTENT_TYPE=" + req.content_type);
     if (req.set_content_length && !req.body.empty())

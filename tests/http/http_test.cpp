@@ -81,6 +81,7 @@ protected:
         text = std::regex_replace(text, std::regex("@PORT@"), std::to_string(port));
         text = std::regex_replace(text, std::regex("@RUN@"), root.path());
         text = std::regex_replace(text, std::regex("@DIVISOR@"), "100");
+        text = std::regex_replace(text, std::regex("@BIN@"), NVR_BIN_DIR);
         root.write("/lighttpd.conf", text);
         server = fork();
         if (server == 0) {
@@ -182,6 +183,21 @@ TEST_F(Http, PlainTextJsonRedirectAndEmptyReplies) {
         EXPECT_EQ(refused.find("HTTP/1.1 200"), std::string::npos) << refused;
         EXPECT_NE(refused.find("HTTP/1.1 "), std::string::npos) << refused;
     }
+}
+
+// The profile tool is found on the server's PATH: an export through the
+// server, its download, and the downloaded file taken back as an upload.
+TEST_F(Http, ProfileExportDownloadAndImportThroughTheServer) {
+    std::string exported = body_of(curl({base + "/1007"}));
+    EXPECT_EQ(exported.rfind("OK filename=config_", 0), 0u) << exported;
+    std::string file = body_of(curl({base + "/1013"}));
+    ASSERT_EQ(file.substr(0, 8), "\x89TQPROF\n") << file.substr(0, 64);
+    root.write("/saved.profile", file);
+    ASSERT_EQ(set_param_value(TQDB_FILE, "wizard_enable", "7"), 0);
+    std::string imported = curl({base + "/1008", "-F", "file=@" + root.file("/saved.profile") + ";filename=saved.profile"});
+    // (curl's upload is answered "100 Continue" first.)
+    EXPECT_TRUE(imported.ends_with("\r\n\r\nOK")) << imported;
+    EXPECT_NE(get_param_int(TQDB_FILE, "wizard_enable", 7), 7);
 }
 
 }  // namespace
