@@ -6,8 +6,8 @@
 # first.
 set -euo pipefail
 
-packages=(build-essential cmake g++ pkg-config libjson-c-dev libsqlite3-dev
-          libgtest-dev libgmock-dev lighttpd curl procps)
+packages=(build-essential cmake g++ pkg-config libjson-c-dev libsqlite3-dev libssl-dev
+          libgtest-dev libgmock-dev lighttpd curl procps unzip)
 packages+=("$@")
 
 missing=()

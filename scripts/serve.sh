@@ -13,7 +13,7 @@ bash scripts/install-deps.sh
 bash scripts/build.sh
 bash scripts/prepare-root.sh "$run"
 
-sed -e "s|@PORT@|$port|g" -e "s|@RUN@|$run|g" -e "s|@DIVISOR@|${NVR_TIME_DIVISOR:-1}|g" \
+sed -e "s|@PORT@|$port|g" -e "s|@RUN@|$run|g" -e "s|@DIVISOR@|${NVR_TIME_DIVISOR:-1}|g" -e "s|@BIN@|$repo/build/bin|g" \
     conf/lighttpd.conf.in > "$run/lighttpd.conf"
 ln -sf "$repo/build/bin/webreq" "$run/cgi-bin/webreq.cgi"
 

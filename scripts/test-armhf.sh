@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh g++-arm-linux-gnueabihf binutils-arm-linux-gnueabihf qemu-user \
-    libjson-c-dev:armhf libsqlite3-dev:armhf libgtest-dev:armhf libgmock-dev:armhf
+    libjson-c-dev:armhf libsqlite3-dev:armhf libssl-dev:armhf libgtest-dev:armhf libgmock-dev:armhf
 build_dir=${BUILD_DIR:-build-armhf}
 BUILD_DIR=$build_dir bash scripts/build.sh -DCMAKE_TOOLCHAIN_FILE=cmake/armhf.cmake
 stripped=$(mktemp)

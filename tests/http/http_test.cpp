@@ -81,6 +81,7 @@ protected:
         text = std::regex_replace(text, std::regex("@PORT@"), std::to_string(port));
         text = std::regex_replace(text, std::regex("@RUN@"), root.path());
         text = std::regex_replace(text, std::regex("@DIVISOR@"), "100");
+        text = std::regex_replace(text, std::regex("@BIN@"), NVR_BIN_DIR);
         root.write("/lighttpd.conf", text);
         server = fork();
         if (server == 0) {
