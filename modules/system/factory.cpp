@@ -205,7 +205,9 @@ void camera_addresses(request& rq) {
         char text[16];
     };
     std::vector<camera_ip> writes;
-    for (int64_t i = 0; i < addresses && static_cast<int>(writes.size()) < limit; ++i) {
+    // Every address takes at least one channel, so the channels bound both
+    // loops.
+    for (int64_t i = 0; per_address > 0 && i < addresses && static_cast<int>(writes.size()) < limit; ++i) {
         const uint32_t addr = (base & 0xffffff00u) | ((base + static_cast<uint32_t>(i)) & 0xffu);
         for (int64_t j = 0; j < per_address && static_cast<int>(writes.size()) < limit; ++j) {
             camera_ip w{static_cast<int>(writes.size()), {}};
