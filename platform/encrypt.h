@@ -17,4 +17,3 @@ int tq_base64_decode(const char* in, int in_len, unsigned char* out, int out_siz
 // data is not whole blocks, the padding is wrong or the plain data does not
 // fit.
 int aesDecryWeb(const unsigned char* data, const char* key, unsigned char* out, int length, int out_size);
-

@@ -6,14 +6,16 @@
 #include <cstddef>
 #include <cstdint>
 
-inline constexpr int32_t msg_set_language = 4000;         // 4 bytes: the language number, no answer
-inline constexpr int32_t msg_access_filter_changed = 1722;  // no payload, no answer
-inline constexpr int32_t msg_diagnostic_collect = 3528;   // 64 bytes: the directory "/tmp"; answer 8528
-inline constexpr int32_t msg_audio_list = 4012;           // no payload; answer 9012: audio file entries
-inline constexpr int32_t msg_audio_add = 4013;            // 128 bytes: the encoded name; answer 9013 {int}
-inline constexpr int32_t msg_audio_remove = 4014;         // 4 bytes: the id mask; answer 9014 {int}
-inline constexpr int32_t msg_audio_rename = 4015;         // 136 bytes: an audio file entry; answer 9015 {int}
-inline constexpr int32_t msg_audio_by_id = 4016;          // 4 bytes: one file's id; answer 9016 {int}
+// clang-format off
+inline constexpr int32_t msg_set_language = 4000;           // 4 bytes: the language number; no answer
+inline constexpr int32_t msg_access_filter_changed = 1722;  // no payload; no answer
+inline constexpr int32_t msg_diagnostic_collect = 3528;     // 64 bytes: the directory "/tmp"; answer 8528
+inline constexpr int32_t msg_audio_list = 4012;             // no payload; answer 9012: audio file entries
+inline constexpr int32_t msg_audio_add = 4013;              // 128 bytes: the encoded name; answer 9013 {int}
+inline constexpr int32_t msg_audio_remove = 4014;           // 4 bytes: the id mask; answer 9014 {int}
+inline constexpr int32_t msg_audio_rename = 4015;           // 136 bytes: an audio file entry; answer 9015 {int}
+inline constexpr int32_t msg_audio_by_id = 4016;            // 4 bytes: one file's id; answer 9016 {int}
+// clang-format on
 
 inline constexpr int32_t msg_diagnostic_collect_reply = 8528;
 inline constexpr int32_t msg_audio_list_reply = 9012;

@@ -35,12 +35,14 @@ const struct {
 
 void access_filter_show(request&) {
     json_ref reply(json_object_new_object());
-    for (const auto& p : filter_params) jadd_int(reply.get(), p.member, get_param_int(TQDB_FILE, p.key, p.def));
+    for (const auto& p : filter_params)
+        jadd_int(reply.get(), p.member, get_param_int(TQDB_FILE, p.key, p.def));
     access_filter_entry entries[access_filter_capacity];
     int count = 0;
     if (read_access_filter(TQDB_FILE, entries, access_filter_capacity, &count) != 0) count = 0;
-    json_object_object_add(reply.get(), "filterList",
-                           fields_array(entries, sizeof entries[0], static_cast<size_t>(count), entry_fields));
+    json_object_object_add(
+        reply.get(), "filterList",
+        fields_array(entries, sizeof entries[0], static_cast<size_t>(count), entry_fields));
     cgi_reply_json(reply.get());
 }
 

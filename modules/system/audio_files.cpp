@@ -32,8 +32,8 @@ using encoded_name = char[sizeof(alarm_audio_file_record::name)];
 // The URL-safe Base64 of a name into a 128-byte field; false when it does
 // not fit.
 bool encode_name(const char* name, encoded_name& out) {
-    return base64EncodeUrl(reinterpret_cast<const unsigned char*>(name), static_cast<int>(std::strlen(name)), out,
-                           sizeof out) >= 0;
+    return base64EncodeUrl(reinterpret_cast<const unsigned char*>(name), static_cast<int>(std::strlen(name)),
+                           out, sizeof out) >= 0;
 }
 
 bool regular_file(const std::string& device_path) {
@@ -112,15 +112,18 @@ void audio_add(request& rq) {
     const char* name = req_str(rq.json, "name");
     const std::string uploaded = tmp_file_of(upload_name);
     audio_name_request msg{};
-    if (uploaded.empty() || !regular_file(uploaded) || !name || !encode_name(name, msg.name)) return rq.fail();
+    if (uploaded.empty() || !regular_file(uploaded) || !name || !encode_name(name, msg.name))
+        return rq.fail();
     const std::string target = "/tmp/" + std::string(msg.name);
-    if (std::rename(nvr_path(uploaded.c_str()).c_str(), nvr_path(target.c_str()).c_str()) != 0) return rq.fail();
+    if (std::rename(nvr_path(uploaded.c_str()).c_str(), nvr_path(target.c_str()).c_str()) != 0)
+        return rq.fail();
     audio_query(msg_audio_add, &msg, sizeof msg, true);
 }
 
 void audio_remove(request& rq) {
     int64_t mask = 0;
-    if (!req_int64(rq.json, "idMask", &mask) || (static_cast<uint64_t>(mask) & audio_id_bits) == 0) return rq.fail();
+    if (!req_int64(rq.json, "idMask", &mask) || (static_cast<uint64_t>(mask) & audio_id_bits) == 0)
+        return rq.fail();
     const int32_t payload = static_cast<int32_t>(mask);
     audio_query(msg_audio_remove, &payload, sizeof payload, true);
 }

@@ -55,7 +55,8 @@ int write_diagnostic_ready(const core_answer& answer) {
     const char* name = answer.bytes() + diagnostic_name_at;
     const std::string path(name, strnlen(name, answer.size - diagnostic_name_at));
     char encoded[encoded_max];
-    if (get_url_encode(path.data(), static_cast<int>(path.size()), encoded, sizeof encoded) < 0) encoded[0] = '\0';
+    if (get_url_encode(path.data(), static_cast<int>(path.size()), encoded, sizeof encoded) < 0)
+        encoded[0] = '\0';
     char reply[ready_reply_max + 1];
     std::snprintf(reply, sizeof reply, "OK/%s\r\n", encoded);
     cgi_reply(REPLY_TEXT, reply);

@@ -51,7 +51,7 @@ void nothing(request&, const char*, const char*) {}
 // Stores the value under the command's parameter key.
 void store_param(request& rq, const char* value, const char* key) {
     const int rc = check_param_key(TQDB_FILE, key) != 0 ? add_param_value(TQDB_FILE, key, value)
-                                                         : set_param_value(TQDB_FILE, key, value);
+                                                        : set_param_value(TQDB_FILE, key, value);
     if (rc != 0) return rq.fail();
     cgi_reply(REPLY_TEXT, "OK");
 }
@@ -109,6 +109,7 @@ void show_chip_info(request& rq, const char* value, const char*) { chip_info_sho
 void update_chip_info(request& rq, const char* value, const char*) { chip_info_update(rq, value); }
 void update_chip_model(request& rq, const char* value, const char*) { chip_model_update(rq, value); }
 
+// clang-format off
 const factory_command commands[] = {
     {"setlang", set_language},
     {"setdefault", nothing},
@@ -120,6 +121,7 @@ const factory_command commands[] = {
     {"modelupdate", update_chip_model},
     {"softversion", software_version},
 };
+// clang-format on
 
 // Texts that are a command on their own, run with the value "1". The empty
 // slots match an empty request, which then names no command ("ERROR"), as
@@ -211,8 +213,8 @@ void camera_addresses(request& rq) {
         const uint32_t addr = (base & 0xffffff00u) | ((base + static_cast<uint32_t>(i)) & 0xffu);
         for (int64_t j = 0; j < per_address && static_cast<int>(writes.size()) < limit; ++j) {
             camera_ip w{static_cast<int>(writes.size()), {}};
-            std::snprintf(w.text, sizeof w.text, "%u.%u.%u.%u", addr >> 24, (addr >> 16) & 0xff, (addr >> 8) & 0xff,
-                          addr & 0xff);
+            std::snprintf(w.text, sizeof w.text, "%u.%u.%u.%u", addr >> 24, (addr >> 16) & 0xff,
+                          (addr >> 8) & 0xff, addr & 0xff);
             writes.push_back(w);
         }
     }

@@ -84,7 +84,8 @@ void language_section(request& rq) {
     }
     const bool has_sub = query_value(rq.text, "sub=", page_max, sub) && !sub.empty();
     std::unique_ptr<FILE, file_close> fp;
-    if (has_lang && language_ok(lang)) fp.reset(std::fopen(nvr_path((json_dir + lang + ".json").c_str()).c_str(), "r"));
+    if (has_lang && language_ok(lang))
+        fp.reset(std::fopen(nvr_path((json_dir + lang + ".json").c_str()).c_str(), "r"));
     if (!fp) {
         cgi_reply(REPLY_TEXT, "ERROR LANG.");
         return;

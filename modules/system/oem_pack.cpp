@@ -42,11 +42,13 @@ std::vector<unsigned char> open_pack(const char* upload, const char* key) {
     char* text = read_whole_file(upload, &len);
     if (!text) return {};
     std::vector<unsigned char> sealed(static_cast<size_t>(len) / 4 * 3 + 3);
-    const int sealed_len = tq_base64_decode(text, static_cast<int>(len), sealed.data(), static_cast<int>(sealed.size()));
+    const int sealed_len =
+        tq_base64_decode(text, static_cast<int>(len), sealed.data(), static_cast<int>(sealed.size()));
     __tq_free(text, __FILE__, __LINE__);
     if (sealed_len <= 0) return {};
     std::vector<unsigned char> plain(static_cast<size_t>(sealed_len));
-    const int plain_len = aesDecryWeb(sealed.data(), key, plain.data(), sealed_len, static_cast<int>(plain.size()));
+    const int plain_len =
+        aesDecryWeb(sealed.data(), key, plain.data(), sealed_len, static_cast<int>(plain.size()));
     if (plain_len <= 0) return {};
     plain.resize(static_cast<size_t>(plain_len));
     return plain;

@@ -21,9 +21,9 @@ void factory_commands(request& rq);  // /vb.htm name=value&... or a bare command
 void factory_download(request& rq);  // /dw.cgi
 void camera_addresses(request& rq);  // /ipc consecutive addresses for the channels
 // The chip information commands of /vb.htm, each given its value.
-void chip_info_show(request& rq, const char* value);    // paratest=chipinfo
-void chip_info_update(request& rq, const char* value);  // chipupdate=...
-void chip_model_update(request& rq, const char* value); // modelupdate=...
+void chip_info_show(request& rq, const char* value);     // paratest=chipinfo
+void chip_info_update(request& rq, const char* value);   // chipupdate=...
+void chip_model_update(request& rq, const char* value);  // modelupdate=...
 
 // ---- access filter (access_filter.cpp) ------------------------------------------
 void access_filter_show(request& rq);   // /6300
@@ -40,12 +40,12 @@ int write_diagnostic_ready(const core_answer& answer);
 std::string tmp_file_of(const char* name);
 
 // ---- alarm sound files (audio_files.cpp) ------------------------------------------
-void audio_list(request& rq);     // /6320 4012
-void audio_upload(request& rq);   // /6321 the uploaded WAV file under its encoded name
-void audio_add(request& rq);      // /6322 4013
-void audio_remove(request& rq);   // /6323 4014
-void audio_rename(request& rq);   // /6324 4015
-void audio_by_id(request& rq);    // /6325 4016
+void audio_list(request& rq);    // /6320 4012
+void audio_upload(request& rq);  // /6321 the uploaded WAV file under its encoded name
+void audio_add(request& rq);     // /6322 4013
+void audio_remove(request& rq);  // /6323 4014
+void audio_rename(request& rq);  // /6324 4015
+void audio_by_id(request& rq);   // /6325 4016
 // {"audioFileList": [...], "status": 0} (9012).
 int write_audio_list(const core_answer& answer);
 // {"status": n} (9013..9016).

@@ -1,7 +1,7 @@
 // The access filter list, stored as one blob of its entries.
-#include "platform/tqdb/rec_access_filter.h"
-
 #include <cstring>
+
+#include "platform/tqdb/rec_access_filter.h"
 
 namespace {
 const char filter_store[] = "access_filter";
@@ -24,5 +24,6 @@ int read_access_filter(const char* path, access_filter_entry* entries, int capac
 
 int write_access_filter(const char* path, const access_filter_entry* entries, int count) {
     if (count < 0 || count > access_filter_capacity || (!entries && count > 0)) return -1;
-    return tqdb_blob_write(path, filter_store, 0, entries, static_cast<size_t>(count) * sizeof(access_filter_entry));
+    return tqdb_blob_write(path, filter_store, 0, entries,
+                           static_cast<size_t>(count) * sizeof(access_filter_entry));
 }

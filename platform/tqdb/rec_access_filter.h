@@ -3,10 +3,10 @@
 // say whether and how the list applies).
 #pragma once
 
-#include "platform/tqdb/tqdb.h"
-
 #include <cstddef>
 #include <cstdint>
+
+#include "platform/tqdb/tqdb.h"
 
 struct access_filter_entry {
     int32_t address_type;

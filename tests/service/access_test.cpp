@@ -11,13 +11,15 @@ using AccessFilter = service::service_case;
 std::string entries_json(int count, const std::string& prefix) {
     std::string out;
     for (int i = 0; i < count; ++i)
-        out += std::string(i ? ", " : "") + "{\"address_type\": " + std::to_string(i % 2) + ", \"address\": \"" +
-               prefix + std::to_string(i) + "\"}";
+        out += std::string(i ? ", " : "") + "{\"address_type\": " + std::to_string(i % 2) +
+               ", \"address\": \"" + prefix + std::to_string(i) + "\"}";
     return out;
 }
 
 TEST_F(AccessFilter, StoresWhatTheRequestGivesAndShowsIt) {
-    const std::string stored = R"({"filterEnable": 1, "filterType": 1, "filterList": [{"address_type": 0, "address": "1.1.1.1"}]})";
+    const std::string stored =
+        R"({"filterEnable": 1, "filterType": 1, "filterList": [{"address_type": 0, "address": "1.1.1.1"}]})";
+    // clang-format off
     struct row {
         int line;
         std::string body;
@@ -40,6 +42,7 @@ TEST_F(AccessFilter, StoresWhatTheRequestGivesAndShowsIt) {
          "{\"filterEnable\": 1, \"filterType\": 1, \"filterList\": [" + entries_json(100, "h") + "]}"},
         {__LINE__, "filterEnable=0", stored, false},
     };
+    // clang-format on
     for (const auto& r : rows) {
         fresh_case();
         set_param_int(TQDB_FILE, "access_filter_enable", 1);
@@ -57,9 +60,11 @@ TEST_F(AccessFilter, StoresWhatTheRequestGivesAndShowsIt) {
 
 TEST_F(AccessFilter, StoresNothingAndTellsNobodyWhenAStoreRefuses) {
     auto body = [](const char* address) {
-        return std::string(R"({"filterEnable": 1, "filterType": 0, "filterList": [{"address_type": 0, "address": ")") +
+        return std::string(
+                   R"({"filterEnable": 1, "filterType": 0, "filterList": [{"address_type": 0, "address": ")") +
                address + "\"}]}";
     };
+    // clang-format off
     const xcase::unstored_row rows[] = {
         {__LINE__, "/6301", body("9.9.9.1"), {param_target("access_filter_enable")}, text_reply("CGI ERROR")},
         {__LINE__, "/6301", body("9.9.9.2"), {param_target("access_filter_type")}, text_reply("CGI ERROR")},

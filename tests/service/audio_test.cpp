@@ -11,7 +11,8 @@ using AudioFiles = service::service_case;
 
 std::string encoded(const std::string& name) {
     char out[256];
-    base64EncodeUrl(reinterpret_cast<const unsigned char*>(name.data()), static_cast<int>(name.size()), out, sizeof out);
+    base64EncodeUrl(reinterpret_cast<const unsigned char*>(name.data()), static_cast<int>(name.size()), out,
+                    sizeof out);
     return out;
 }
 
@@ -26,6 +27,7 @@ bytes entries(std::initializer_list<bytes> list) {
 }
 
 TEST_F(AudioFiles, ListShowsTheEnabledEntriesWithTheirNames) {
+    // clang-format off
     struct row {
         int line;
         bytes answer;
@@ -39,6 +41,7 @@ TEST_F(AudioFiles, ListShowsTheEnabledEntriesWithTheirNames) {
         // No whole entry: not an answer, the wait runs out.
         {__LINE__, bytes(100, 1), "{status:\"CGI ERROR\"}"},
     };
+    // clang-format on
     for (const auto& r : rows) {
         fresh_case();
         answer(4012, r.answer);
@@ -46,7 +49,8 @@ TEST_F(AudioFiles, ListShowsTheEnabledEntriesWithTheirNames) {
         json_ref got = json_body(res), want = json_parse_object(r.reply.c_str());
         if (want) {
             ASSERT_TRUE(got) << "row at line " << r.line << ": " << res.out;
-            EXPECT_TRUE(json_object_equal(got.get(), want.get())) << "row at line " << r.line << ": " << res.out;
+            EXPECT_TRUE(json_object_equal(got.get(), want.get()))
+                << "row at line " << r.line << ": " << res.out;
         } else {
             EXPECT_EQ(res.out, json_reply(r.reply)) << "row at line " << r.line;
         }
@@ -56,6 +60,7 @@ TEST_F(AudioFiles, ListShowsTheEnabledEntriesWithTheirNames) {
 
 TEST_F(AudioFiles, UploadRenamesExactlyTheUploadedFile) {
     const std::string long_name = std::string(100, 'w') + ".wav";
+    // clang-format off
     struct row {
         int line;
         std::string file_name;  // "": a GET naming a file instead of an upload
@@ -72,10 +77,12 @@ TEST_F(AudioFiles, UploadRenamesExactlyTheUploadedFile) {
         {__LINE__, long_name, "CGI ERROR status:[-1], data:[]", "other.wav "},
         {__LINE__, "", "CGI ERROR status:[-1], data:[]", "other.wav "},
     };
+    // clang-format on
     for (const auto& r : rows) {
         for (const std::string& name : root.list("/tmp")) unlink(root.file("/tmp/" + name).c_str());
         root.write("/tmp/other.wav", "another upload");
-        const cgi_result res = r.file_name.empty() ? get("/6321", "/tmp/other.wav") : upload("/6321", r.file_name, "RIFF");
+        const cgi_result res =
+            r.file_name.empty() ? get("/6321", "/tmp/other.wav") : upload("/6321", r.file_name, "RIFF");
         EXPECT_EQ(res.out, text_reply(r.reply)) << "row at line " << r.line;
         EXPECT_EQ(service::listing(root, "/tmp"), r.left) << "row at line " << r.line;
         EXPECT_EQ(root.read("/tmp/other.wav"), "another upload") << "row at line " << r.line;
@@ -86,6 +93,7 @@ TEST_F(AudioFiles, UploadRenamesExactlyTheUploadedFile) {
 TEST_F(AudioFiles, RequestsHandTheCoreNamesAndIdsAndLogWhatItAnswered) {
     const bytes log = xcase::oplog(204, 925, 0);
     const std::string error = "{status:\"CGI ERROR\"}";
+    // clang-format off
     struct row {
         int line;
         const char* code;
@@ -116,6 +124,7 @@ TEST_F(AudioFiles, RequestsHandTheCoreNamesAndIdsAndLogWhatItAnswered) {
         {__LINE__, "/6325", R"({"id": 7})", [](AudioFiles& f) { f.answer_int(4016, 1); }, R"({ "status": 1 })",
          {{4016, int_bytes({7})}}, "up1 "},
     };
+    // clang-format on
     for (const auto& r : rows) {
         fresh_case();
         for (const std::string& name : root.list("/tmp")) unlink(root.file("/tmp/" + name).c_str());

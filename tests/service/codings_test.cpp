@@ -12,6 +12,7 @@
 namespace {
 
 TEST(UrlBase64, EncodesAndDecodesTheRfcVectors) {
+    // clang-format off
     struct row {
         int line;
         std::string bytes, text;
@@ -30,6 +31,7 @@ TEST(UrlBase64, EncodesAndDecodesTheRfcVectors) {
         {__LINE__, "alarm.WAV", "YWxhcm0uV0FW"},
         {__LINE__, "T\xc3\xbcr 1.wav", "VMO8ciAxLndhdg=="},
     };
+    // clang-format on
     for (const auto& r : rows) {
         char text[64];
         EXPECT_EQ(base64EncodeUrl(reinterpret_cast<const unsigned char*>(r.bytes.data()),
@@ -40,11 +42,13 @@ TEST(UrlBase64, EncodesAndDecodesTheRfcVectors) {
         unsigned char bytes[64];
         ASSERT_EQ(base64DecodeUrl(r.text.c_str(), bytes, sizeof bytes), static_cast<int>(r.bytes.size()))
             << "row at line " << r.line;
-        EXPECT_EQ(std::string(reinterpret_cast<char*>(bytes), r.bytes.size()), r.bytes) << "row at line " << r.line;
+        EXPECT_EQ(std::string(reinterpret_cast<char*>(bytes), r.bytes.size()), r.bytes)
+            << "row at line " << r.line;
     }
 }
 
 TEST(UrlBase64, RefusesTextsThatAreNotUrlSafeBase64AndOutputThatDoesNotFit) {
+    // clang-format off
     struct row {
         int line;
         const char* text;
@@ -61,6 +65,7 @@ TEST(UrlBase64, RefusesTextsThatAreNotUrlSafeBase64AndOutputThatDoesNotFit) {
         {__LINE__, "Zm9vY", 8, -1},    // 4n + 1 characters
         {__LINE__, "Zh==", 8, -1},     // bits left over that are not zero
     };
+    // clang-format on
     for (const auto& r : rows) {
         unsigned char out[8];
         EXPECT_EQ(base64DecodeUrl(r.text, out, r.out_size), r.want) << "row at line " << r.line;
@@ -71,6 +76,7 @@ TEST(UrlBase64, RefusesTextsThatAreNotUrlSafeBase64AndOutputThatDoesNotFit) {
 }
 
 TEST(PercentCoding, EncodesEveryByteButTheUnreservedAndDecodesBack) {
+    // clang-format off
     struct row {
         int line;
         std::string text, encoded;
@@ -81,6 +87,7 @@ TEST(PercentCoding, EncodesEveryByteButTheUnreservedAndDecodesBack) {
         {__LINE__, "a+b&c=d?e#f%", "a%2Bb%26c%3Dd%3Fe%23f%25"},
         {__LINE__, "\r\n\x7f\xff", "%0D%0A%7F%FF"},
     };
+    // clang-format on
     for (const auto& r : rows) {
         char out[128];
         EXPECT_EQ(get_url_encode(r.text.data(), static_cast<int>(r.text.size()), out, sizeof out),
@@ -108,6 +115,7 @@ TEST(PackDecryption, GivesThePlainDataOnlyForTheRightKeyAndWholeData) {
     ASSERT_EQ(tq_base64_decode(text.data(), static_cast<int>(text.size()), decoded.data(),
                                static_cast<int>(decoded.size())),
               static_cast<int>(sealed.size()));
+    // clang-format off
     struct row {
         int line;
         std::string key;
@@ -124,12 +132,15 @@ TEST(PackDecryption, GivesThePlainDataOnlyForTheRightKeyAndWholeData) {
         {__LINE__, key, 16, 256, -1},                  // nothing but the vector
         {__LINE__, key, sealed.size(), 8, -1},         // does not fit
     };
+    // clang-format on
     for (const auto& r : rows) {
         std::vector<unsigned char> out(256);
-        const int got = aesDecryWeb(decoded.data(), r.key.c_str(), out.data(), static_cast<int>(r.length), r.out_size);
+        const int got =
+            aesDecryWeb(decoded.data(), r.key.c_str(), out.data(), static_cast<int>(r.length), r.out_size);
         EXPECT_EQ(got, r.want) << "row at line " << r.line;
         if (got > 0) {
-            EXPECT_EQ(std::string(reinterpret_cast<char*>(out.data()), got), plain) << "row at line " << r.line;
+            EXPECT_EQ(std::string(reinterpret_cast<char*>(out.data()), got), plain)
+                << "row at line " << r.line;
         }
     }
     // Line breaks are part of Base64 texts; other characters are not.

@@ -21,6 +21,7 @@ bytes ready(int32_t result, const std::string& path, size_t size = 136) {
 }
 
 TEST_F(Diagnostics, CollectionAnswersTheEncodedPathOrFailed) {
+    // clang-format off
     struct row {
         int line;
         bool collecting;  // a collection is already running
@@ -36,6 +37,7 @@ TEST_F(Diagnostics, CollectionAnswersTheEncodedPathOrFailed) {
         {__LINE__, false, {}, "Failed"},
         {__LINE__, true, {}, "Failed"},
     };
+    // clang-format on
     for (const auto& r : rows) {
         fresh_case();
         unlink(root.file("/tmp/tmp_diagnostic").c_str());
@@ -45,12 +47,14 @@ TEST_F(Diagnostics, CollectionAnswersTheEncodedPathOrFailed) {
         else
             answer(3528, r.answer);
         EXPECT_EQ(get("/6310", "").out, text_reply(r.reply)) << "row at line " << r.line;
-        expect_sent(r.collecting ? std::vector<xcase::msg>{} : std::vector<xcase::msg>{{3528, padded("/tmp", 64)}},
-                    r.line);
+        expect_sent(
+            r.collecting ? std::vector<xcase::msg>{} : std::vector<xcase::msg>{{3528, padded("/tmp", 64)}},
+            r.line);
     }
 }
 
 TEST_F(Diagnostics, DownloadServesAndRemovesOnlyAPlainFileInTmp) {
+    // clang-format off
     struct row {
         int line;
         std::string query;
@@ -69,6 +73,7 @@ TEST_F(Diagnostics, DownloadServesAndRemovesOnlyAPlainFileInTmp) {
         {__LINE__, "/tmp/.hidden", "", ".hidden a;touch pwned cgilockfile diag.txt dir link "},
         {__LINE__, "/tmp/missing", "", ".hidden a;touch pwned cgilockfile diag.txt dir link "},
     };
+    // clang-format on
     for (const auto& r : rows) {
         root.write("/tmp/diag.txt", "package");
         root.write("/tmp/a;touch pwned", "shell");

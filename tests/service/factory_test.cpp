@@ -19,6 +19,7 @@ std::string param(const char* key) {
 
 TEST_F(Factory, RunsTheCommandsInOrderEachWithItsOwnReply) {
     const std::string name64(64, 'n'), value63(63, 'v');
+    // clang-format off
     struct row {
         int line;
         const char* code;
@@ -44,11 +45,13 @@ TEST_F(Factory, RunsTheCommandsInOrderEachWithItsOwnReply) {
         {__LINE__, "/vb.htm", true, "decode=" + value63 + "v", text_reply("PARAM ERROR"), "-", "1"},
         {__LINE__, "/dw.cgi", false, "file=/mnt/nand/app/tqdb.db", text_reply("NG download"), "-", "1"},
     };
+    // clang-format on
     for (const auto& r : rows) {
         fresh_case();
         set_param_value(TQDB_FILE, "hdmihotplug", "1");
         set_param_value(TQDB_FILE, "decode", "-");
-        EXPECT_EQ((r.form ? form(r.code, r.text) : get(r.code, r.text)).out, r.replies) << "row at line " << r.line;
+        EXPECT_EQ((r.form ? form(r.code, r.text) : get(r.code, r.text)).out, r.replies)
+            << "row at line " << r.line;
         EXPECT_EQ(param("decode"), r.decode) << "row at line " << r.line;
         EXPECT_EQ(param("hdmihotplug"), r.hotplug) << "row at line " << r.line;
         expect_sent(r.sent, r.line);
@@ -58,6 +61,7 @@ TEST_F(Factory, RunsTheCommandsInOrderEachWithItsOwnReply) {
 TEST_F(Factory, ChangesTheChipInformationOnlyToThirtyTwoPlainCharactersAsOneArgument) {
     const std::string factory = "TQNVR6400H01E0000001S00000000001";
     const std::vector<std::string> read = {"-r", "32"};
+    // clang-format off
     struct row {
         int line;
         std::string text;  // a form body
@@ -85,6 +89,7 @@ TEST_F(Factory, ChangesTheChipInformationOnlyToThirtyTwoPlainCharactersAsOneArgu
         {__LINE__, "modelupdate=N$(id)", "OK modelupdate", "TQN$(id)0H01E0000001S00000000001"},
         {__LINE__, "chipupdate=TQN touch pwned; $(touch pwned)", "NG chipupdate", ""},
     };
+    // clang-format on
     for (const auto& r : rows) {
         std::filesystem::remove(root.file("/etc/tqchip.txt"));
         if (!r.stored.empty()) root.write("/etc/tqchip.txt", r.stored + "\n");
@@ -101,6 +106,7 @@ TEST_F(Factory, ChangesTheChipInformationOnlyToThirtyTwoPlainCharactersAsOneArgu
 }
 
 TEST_F(Factory, OemCleanRestoresTheFactoryLookAndMarksTheErase) {
+    // clang-format off
     struct row {
         int line;
         std::vector<std::string> refused;
@@ -110,6 +116,7 @@ TEST_F(Factory, OemCleanRestoresTheFactoryLookAndMarksTheErase) {
         {__LINE__, {}, "OK", true},
         {__LINE__, {param_target("oem_type")}, "CGI ERROR", false},
     };
+    // clang-format on
     for (const auto& r : rows) {
         for (const char* name : {"eraseip", "eraseuser", "eraseall"})
             std::filesystem::remove(root.file(std::string("/mnt/nand/app/") + name));
@@ -121,8 +128,9 @@ TEST_F(Factory, OemCleanRestoresTheFactoryLookAndMarksTheErase) {
         root.write("/mnt/nand2/dir/inner", "directories stay");
         root.write("/opt/app/bin/logo.jpg", "vendor logo");
         root.write("/opt/app/www/web/index.html", "factory page");
-        ASSERT_EQ(std::system(("tar -czf " + root.file("/opt/app/www/web.tar.gz") + " -C " + root.file("/opt/app/www") +
-                               " web").c_str()),
+        ASSERT_EQ(std::system(("tar -czf " + root.file("/opt/app/www/web.tar.gz") + " -C " +
+                               root.file("/opt/app/www") + " web")
+                                  .c_str()),
                   0);
         std::filesystem::remove_all(root.file("/opt/app/www/web"));
         cgi_result res;
@@ -144,6 +152,7 @@ TEST_F(Factory, OemCleanRestoresTheFactoryLookAndMarksTheErase) {
 }
 
 TEST_F(Factory, CameraAddressesCountUpWithinTheChannelsOffered) {
+    // clang-format off
     struct row {
         int line;
         std::string body;
@@ -167,6 +176,7 @@ TEST_F(Factory, CameraAddressesCountUpWithinTheChannelsOffered) {
         {__LINE__, R"({"startip": "10.0.0.1; reboot", "chnNum": 1, "chnFre": 1})", 32, {}},
         {__LINE__, R"({"startip": "10.0.0.1", "chnNum": 1, "chnFre": 2})", 32, {}, {"camera"}, "CGI ERROR"},
     };
+    // clang-format on
     for (const auto& r : rows) {
         set_param_int(TQDB_FILE, "max_cameras", r.max_cameras);
         tqdb_atomic(TQDB_FILE, [] {

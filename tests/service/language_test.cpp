@@ -22,6 +22,7 @@ TEST_F(Language, AnswersTheSectionBetweenThePagesMarkers) {
                "{//open.json\n\"a\": 1\n");
     root.write("/opt/app/www/other.json", "{//login.json\n\"secret\": 1\n}//login.json\n");
     const std::string login = "{\n\"user\": \"User\",\n\"pass\": \"Password\"\n\n}";
+    // clang-format off
     struct row {
         int line;
         std::string query;
@@ -44,6 +45,7 @@ TEST_F(Language, AnswersTheSectionBetweenThePagesMarkers) {
         {__LINE__, "lang=en-US.json&page=login", text_reply("ERROR LANG.")},
         {__LINE__, "lang=" + std::string(64, 'a') + "&page=login", text_reply("ERROR LANG.")},
     };
+    // clang-format on
     for (const auto& r : rows) EXPECT_EQ(get("/json", r.query).out, r.reply) << "row at line " << r.line;
 
     // A long section is cut at 307200 bytes and still closed.
@@ -73,6 +75,7 @@ struct file_size_limit {
 TEST_F(Language, ReplacesTheListOnlyByAWholeNewFile) {
     const std::string before = "{\"languages\": [\"en-US\"]}\n";
     const std::string long_list = "{\"languages\": [\"" + std::string(8000, 'x') + "\"]}";
+    // clang-format off
     struct row {
         int line;
         std::string body;
@@ -86,6 +89,7 @@ TEST_F(Language, ReplacesTheListOnlyByAWholeNewFile) {
         {__LINE__, long_list, "CGI ERROR", before, true},
         {__LINE__, "{}", "CGI ERROR", "", false, true},
     };
+    // clang-format on
     for (const auto& r : rows) {
         std::filesystem::remove_all(root.file(dir + "languages.json"));
         if (r.list_is_dir)

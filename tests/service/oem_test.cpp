@@ -13,6 +13,7 @@ const std::string key = "k3y-of-thirty-two-characters-00x";
 
 TEST_F(OemPack, UnpacksOnlyWholeSafeArchivesAndMarksThemForUse) {
     const std::vector<pack::entry> good = {{"logo.jpg", "JPEG"}, {"web/", ""}, {"web/lang.json", "{}"}};
+    // clang-format off
     struct row {
         int line;
         std::string text;   // the uploaded file
@@ -44,11 +45,14 @@ TEST_F(OemPack, UnpacksOnlyWholeSafeArchivesAndMarksThemForUse) {
         {__LINE__, pack::sealed_pack({{"a.txt", "x"}, {"b.txt", "damaged", false, true}}, key), "aes=" + key,
          "ERROR", "a.txt b.txt oem.db "},
     };
+    // clang-format on
     for (const auto& r : rows) {
         fresh_case();
-        for (const std::string& name : root.list("/mnt/nand2")) std::filesystem::remove_all(root.file("/mnt/nand2/" + name));
+        for (const std::string& name : root.list("/mnt/nand2"))
+            std::filesystem::remove_all(root.file("/mnt/nand2/" + name));
         root.write("/mnt/nand2/oem.db", "factory accounts");
-        EXPECT_EQ(upload("/oem", "pack.bin", r.text, r.query).out, text_reply(r.reply)) << "row at line " << r.line;
+        EXPECT_EQ(upload("/oem", "pack.bin", r.text, r.query).out, text_reply(r.reply))
+            << "row at line " << r.line;
         EXPECT_EQ(service::listing(root, "/mnt/nand2"), r.unpacked) << "row at line " << r.line;
         // Nothing of the pack stays in /tmp, whatever the outcome.
         EXPECT_EQ(service::listing(root, "/tmp"), "") << "row at line " << r.line;
@@ -62,6 +66,7 @@ TEST_F(OemPack, UnpacksOnlyWholeSafeArchivesAndMarksThemForUse) {
 
 TEST_F(OemPack, TakesNoPathFromTheRequestText) {
     root.write("/tmp/planted", pack::sealed_pack({{"planted.txt", "x"}}, key));
+    // clang-format off
     struct row {
         int line;
         bool form;  // a form body, else a query string
@@ -70,6 +75,7 @@ TEST_F(OemPack, TakesNoPathFromTheRequestText) {
         {__LINE__, false, "/tmp/planted & aes=" + key},
         {__LINE__, true, "/tmp/planted & aes=" + key},
     };
+    // clang-format on
     for (const auto& r : rows) {
         EXPECT_EQ((r.form ? form("/oem", r.text) : get("/oem", r.text)).out, text_reply("ERROR"))
             << "row at line " << r.line;

@@ -15,7 +15,7 @@ namespace pack {
 struct entry {
     std::string name;
     std::string data;
-    bool link = false;  // a symbolic link to data
+    bool link = false;     // a symbolic link to data
     bool bad_crc = false;  // listed like any entry, but its data fails the check
 };
 
@@ -43,7 +43,8 @@ inline std::string zip(const std::vector<entry>& entries) {
     std::string out, central;
     for (const entry& e : entries) {
         const uint32_t offset = static_cast<uint32_t>(out.size());
-        const uint32_t crc = crc32(e.data) ^ (e.bad_crc ? 1u : 0u), size = static_cast<uint32_t>(e.data.size());
+        const uint32_t crc = crc32(e.data) ^ (e.bad_crc ? 1u : 0u),
+                       size = static_cast<uint32_t>(e.data.size());
         put32(out, 0x04034b50);
         put16(out, 10);  // version needed
         put16(out, 0);   // flags
@@ -91,7 +92,8 @@ inline std::string seal(const std::string& plain, const std::string& key) {
     std::vector<unsigned char> buf(plain.size() + 32);
     int got = 0, last = 0;
     EVP_CIPHER_CTX* ctx = EVP_CIPHER_CTX_new();
-    EVP_EncryptInit_ex(ctx, EVP_aes_256_cbc(), nullptr, reinterpret_cast<const unsigned char*>(key.data()), iv);
+    EVP_EncryptInit_ex(ctx, EVP_aes_256_cbc(), nullptr, reinterpret_cast<const unsigned char*>(key.data()),
+                       iv);
     EVP_EncryptUpdate(ctx, buf.data(), &got, reinterpret_cast<const unsigned char*>(plain.data()),
                       static_cast<int>(plain.size()));
     EVP_EncryptFinal_ex(ctx, buf.data() + got, &last);

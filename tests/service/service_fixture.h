@@ -28,7 +28,8 @@ protected:
         std::ofstream(dir + "/tqchip_update") << "#!/bin/sh\n"
                                                  "printf '%s\\037' \"$@\" >> \"$NVR_ROOT/tool-argv\"\n"
                                                  "printf '\\n' >> \"$NVR_ROOT/tool-argv\"\n"
-                                                 "exec '" + bin_path("tqchip_update") + "' \"$@\"\n";
+                                                 "exec '" +
+                                                     bin_path("tqchip_update") + "' \"$@\"\n";
         chmod((dir + "/tqchip_update").c_str(), 0755);
         saved_path_ = std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin:/bin";
         setenv("PATH", (dir + ":" + saved_path_).c_str(), 1);
@@ -40,24 +41,21 @@ protected:
 
     cgi_result get(const std::string& code, const std::string& query) { return cgi_get(root, code, query); }
     cgi_result form(const std::string& code, const std::string& body) {
-        cgi_request req;
-        req.method = "POST";
-        req.path_info = code;
-        req.content_type = "application/x-www-form-urlencoded";
-        req.body = body;
-        return run_webreq(root, req);
+        return run_webreq(root, {.method = "POST",
+                                 .path_info = code,
+                                 .content_type = "application/x-www-form-urlencoded",
+                                 .body = body});
     }
     // A multipart upload of one file part named "file".
     cgi_result upload(const std::string& code, const std::string& file_name, const std::string& content,
                       const std::string& query = "") {
-        cgi_request req;
-        req.method = "POST";
-        req.path_info = code;
-        req.query = query;
-        req.content_type = "multipart/form-data; boundary=b0undary";
-        req.body = "--b0undary\r\nContent-Disposition: form-data; name=\"file\"; filename=\"" + file_name +
-                   "\"\r\nContent-Type: application/octet-stream\r\n\r\n" + content + "\r\n--b0undary--\r\n";
-        return run_webreq(root, req);
+        return run_webreq(
+            root, {.method = "POST",
+                   .path_info = code,
+                   .query = query,
+                   .content_type = "multipart/form-data; boundary=b0undary",
+                   .body = "--b0undary\r\nContent-Disposition: form-data; name=\"file\"; filename=\"" +
+                           file_name + "\"\r\n\r\n" + content + "\r\n--b0undary--\r\n"});
     }
 
     // The argument vectors the chip tool was started with (without its

@@ -15,14 +15,6 @@ namespace {
 
 const char diagnostic_path[] = "/tmp/diagnostic.txt";
 
-void put(std::vector<coresim::out_msg>& out, int32_t id, const void* data, size_t size) {
-    coresim::out_msg msg;
-    msg.id = id;
-    const auto* bytes = static_cast<const uint8_t*>(data);
-    msg.payload.assign(bytes, bytes + size);
-    out.push_back(std::move(msg));
-}
-
 // Writes the package and names it (result 0).
 void diagnostic(const coresim::request_view& req, std::vector<coresim::out_msg>& out) {
     std::ofstream file(req.root + diagnostic_path, std::ios::trunc);
@@ -35,7 +27,7 @@ void diagnostic(const coresim::request_view& req, std::vector<coresim::out_msg>&
     const int32_t result = file ? 0 : -1;
     std::memcpy(reply + offsetof(diagnostic_reply_head, result), &result, sizeof result);
     std::memcpy(reply + diagnostic_name_at, diagnostic_path, sizeof diagnostic_path);
-    put(out, msg_diagnostic_collect_reply, reply, sizeof reply);
+    coresim::add_message(out, msg_diagnostic_collect_reply, reply, sizeof reply);
 }
 
 void audio_list(const coresim::request_view&, std::vector<coresim::out_msg>& out) {
@@ -51,19 +43,20 @@ void audio_list(const coresim::request_view&, std::vector<coresim::out_msg>& out
         base64EncodeUrl(reinterpret_cast<const unsigned char*>(f.name), static_cast<int>(std::strlen(f.name)),
                         slots[f.slot].name, sizeof slots[f.slot].name);
     }
-    put(out, msg_audio_list_reply, slots, sizeof slots);
+    coresim::add_message(out, msg_audio_list_reply, slots, sizeof slots);
 }
 
 const coresim::default_reply rows[] = {
     // request, request size, reply record size (-1: no answer)
     {msg_set_language, 4, -1},           // factory command: the language number
     {msg_access_filter_changed, 0, -1},  // the access filter was stored
-    {msg_diagnostic_collect, sizeof(diagnostic_request), diagnostic_name_at + diagnostic_name_width, -1, diagnostic},
+    {msg_diagnostic_collect, sizeof(diagnostic_request), diagnostic_name_at + diagnostic_name_width, -1,
+     diagnostic},
     {msg_audio_list, 0, sizeof(alarm_audio_file_record), -1, audio_list},
-    {msg_audio_add, sizeof(audio_name_request), 4},           // result 0: taken
-    {msg_audio_remove, 4, 4},                                 // result 0: removed
+    {msg_audio_add, sizeof(audio_name_request), 4},          // result 0: taken
+    {msg_audio_remove, 4, 4},                                // result 0: removed
     {msg_audio_rename, sizeof(alarm_audio_file_record), 4},  // result 0: renamed
-    {msg_audio_by_id, 4, 4},                                  // result 0
+    {msg_audio_by_id, 4, 4},                                 // result 0
 };
 
 }  // namespace
