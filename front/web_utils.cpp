@@ -13,6 +13,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
@@ -111,6 +112,40 @@ int cgi_exec(std::initializer_list<const char*> argv) {
     std::vector<const char*> args(argv);
     args.push_back(nullptr);
     return cgi_execv(args.data());
+}
+
+int cgi_exec_output(const char* const* argv, std::string* out, size_t limit) {
+    if (out) out->clear();
+    if (!argv || !argv[0]) return -1;
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0) return -1;
+    std::fflush(stdout);
+    pid_t pid = fork();
+    if (pid == 0) {
+        dup2(fds[1], 1);
+        execvp(argv[0], const_cast<char* const*>(argv));
+        _exit(127);
+    }
+    close(fds[1]);
+    if (pid < 0) {
+        close(fds[0]);
+        return -1;
+    }
+    char buf[4096];
+    for (;;) {
+        ssize_t got = read(fds[0], buf, sizeof buf);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) break;
+        if (out && out->size() < limit)
+            out->append(buf, std::min(static_cast<size_t>(got), limit - out->size()));
+    }
+    close(fds[0]);
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0) {
+        if (errno != EINTR) return -1;
+    }
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 127) return -1;
+    return status_result(status);
 }
 
 int cgi_spawn(std::initializer_list<const char*> argv) {
@@ -229,6 +264,13 @@ int write_whole_file(const char* path, const void* data, size_t length) {
     size_t written = length ? std::fwrite(data, 1, length, fp) : 0;
     int closed = std::fclose(fp);
     return written == length && closed == 0 ? 0 : -1;
+}
+
+int touch_file(const char* path) {
+    if (!path) return -1;
+    const int fd = open(nvr_path(path).c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY, 0644);
+    if (fd < 0) return -1;
+    return close(fd) == 0 ? 0 : -1;
 }
 
 void copy_text(char* dst, size_t dst_size, const char* src, size_t max_chars) {

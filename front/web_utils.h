@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
+#include <string>
 
 #include "front/reply.h"
 #include "platform/oplog_record.h"
@@ -28,6 +29,10 @@ int cgi_exec(std::initializer_list<const char*> argv);
 int cgi_execv(const char* const* argv);
 // Starts argv without waiting (own session, output to /dev/null).
 int cgi_spawn(std::initializer_list<const char*> argv);
+// Runs argv like cgi_execv with its standard output on a pipe instead of the
+// reply: the first limit bytes of it land in *out, the rest is read and
+// dropped; a null out discards all of it. Same result rule as cgi_exec.
+int cgi_exec_output(const char* const* argv, std::string* out, size_t limit = 65536);
 
 // ---- operation log ----------------------------------------------------------
 int oplog_record_init(oplog_record* rec);
@@ -55,6 +60,9 @@ struct cgi_lock_guard {
 // Paths here are the device's paths: the root prefix is added inside.
 char* read_whole_file(const char* path, long* length);
 int write_whole_file(const char* path, const void* data, size_t length);
+// Creates the file when it is missing (its contents kept otherwise), as the
+// marker files that other programs look for. 0, or -1 when it cannot be made.
+int touch_file(const char* path);
 
 // Copies src into a fixed field of dst_size bytes: at most dst_size - 1
 // characters (or max_chars when smaller), NUL-padded.

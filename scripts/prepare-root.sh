@@ -9,3 +9,5 @@ mkdir -p "$run"/{mnt/nand/app,mnt/nand2,mnt/nand/ssl,tmp,var/run,dev/shm,dev/inp
 rm -f "$run"/mnt/nand/app/tqdb.db{,-wal,-shm}
 NVR_ROOT="$run" build/bin/nvrdb init
 echo "<html><body>NVR local server</body></html>" > "$run/www/index.html"
+# The interface's language files, where "/json" reads them.
+cp www/webfile/json/*.json "$run/opt/app/www/webfile/json/"

@@ -3,15 +3,20 @@
 #include "front/core_link.h"
 #include "front/dispatchreq.h"
 #include "modules/system/maintenance.h"
+#include "modules/system/service.h"
 #include "modules/system/system.h"
 #include "platform/msg_maintenance.h"
 #include "platform/msg_system.h"
+#include "platform/msg_system_service.h"
+#include "platform/tqdb/rec_system.h"
 
 namespace {
 
 // clang-format off
 const request_entry table[] = {
     {"/1000", user_login, IN_TEXT, OUT_TEXT},
+    {"/1001", language_list_store, IN_TEXT, OUT_TEXT,
+     "replace the interface's language list", "the new contents of languages.json", "-", "OK"},
     {"/1004", maint_restart, IN_TEXT, OUT_TEXT,
      "restart the recorder", "-", "3485, 1703", "OK"},
     {"/1005", maint_core_check, IN_TEXT, OUT_TEXT,
@@ -62,6 +67,43 @@ const request_entry table[] = {
     {"/6089", cam_upgrade_check, IN_JSON, OUT_JSON_ERR,
      "the upgrade information of the cameras of a channel text", "{ch}", "3365 -> 8365",
      "{check: [64 x {state, fileSize, softversion, url, description}]}"},
+    {"/6300", access_filter_show, IN_TEXT, OUT_JSON,
+     "the access filter", "-", "-", "{filterEnable, filterType, filterList: [{address_type, address}]}"},
+    {"/6301", access_filter_store, IN_JSON, OUT_TEXT,
+     "store the access filter and tell the core",
+     "{filterEnable?, filterType?, filterList?: [{address_type, address}] (at most 100)}", "1722", "OK"},
+    {"/6310", diagnostic_collect, IN_TEXT, OUT_TEXT,
+     "have the core collect a diagnostic package", "-", "3528 -> 8528",
+     "OK/<URL-encoded path>\\r\\n, or Failed"},
+    {"/6311", diagnostic_download, IN_TEXT, OUT_TEXT,
+     "download the diagnostic package, then remove it", "/tmp/<name>, URL-encoded", "-",
+     "the file as a download"},
+    {"/6320", audio_list, IN_TEXT, OUT_JSON,
+     "the alarm sound files", "-", "4012 -> 9012", "{audioFileList: [{id, enable, name?}], status: 0}"},
+    {"/6321", audio_upload, IN_TEXT, OUT_TEXT,
+     "give an uploaded WAV file its encoded name", "upload: the WAV file", "-",
+     "CGI OK status:[0], data:[<encoded name>] or CGI ERROR status:[-1], data:[...]"},
+    {"/6322", audio_add, IN_JSON, OUT_JSON_ERR,
+     "hand an uploaded sound file to the core under a name", "{uploadName, name}", "4013 -> 9013, 3485",
+     "{status}"},
+    {"/6323", audio_remove, IN_JSON, OUT_JSON_ERR,
+     "remove sound files", "{idMask} (bits 0..9)", "4014 -> 9014, 3485", "{status}"},
+    {"/6324", audio_rename, IN_JSON, OUT_JSON_ERR,
+     "rename a sound file", "{id, name}", "4015 -> 9015, 3485", "{status}"},
+    {"/6325", audio_by_id, IN_JSON, OUT_JSON_ERR,
+     "ask the core about one sound file", "{id}", "4016 -> 9016", "{status}"},
+    {"/dw.cgi", factory_download, IN_TEXT, OUT_TEXT,
+     "downloads are not offered here", "-", "-", "NG download"},
+    {"/ipc", camera_addresses, IN_JSON, OUT_TEXT,
+     "consecutive camera addresses for the channels", "{startip, chnNum, chnFre}", "-", "OK"},
+    {"/json", language_section, IN_TEXT, OUT_TEXT,
+     "one page's texts from a language file", "lang=<language>&page=<page>[&sub=<part>]", "-",
+     "{...}, or ERROR PAGE. / ERROR LANG."},
+    {"/oem", oem_pack_install, IN_UPLOAD_TEMP, OUT_TEXT,
+     "install a vendor customisation pack", "upload: the pack; query aes=<32-character key>", "-",
+     "OK or ERROR"},
+    {"/vb.htm", factory_commands, IN_TEXT, OUT_TEXT,
+     "factory commands", "name=value&... or a bare command", "4000 (setlang)", "one reply per command"},
 };
 // clang-format on
 
@@ -73,6 +115,12 @@ const reply_row replies[] = {
     {msg_image_state_reply, sizeof(int32_t), reply_short::fail, write_res},
     {msg_cam_upgrade_reply, sizeof(cam_upgrade_state), reply_short::fail, write_cam_upgrade},
     {msg_cam_upgrade_check_reply, sizeof(upgrade_check_record), reply_short::fail, write_upgrade_check},
+    {msg_diagnostic_collect_reply, 0, reply_short::fail, write_diagnostic_ready},
+    {msg_audio_list_reply, sizeof(alarm_audio_file_record), reply_short::wait, write_audio_list},
+    {msg_audio_add_reply, sizeof(int32_t), reply_short::wait, write_audio_status},
+    {msg_audio_remove_reply, sizeof(int32_t), reply_short::wait, write_audio_status},
+    {msg_audio_rename_reply, sizeof(int32_t), reply_short::wait, write_audio_status},
+    {msg_audio_by_id_reply, sizeof(int32_t), reply_short::wait, write_audio_status},
 };
 
 // Messages whose answers take longer than the usual 40 s, in wait rounds of

@@ -146,6 +146,9 @@ std::vector<default_reply> default_rows();
 // The generic answer: count zero-filled records of reply_size bytes, the
 // request's first int32 copied to channel_at of each record.
 void generic_reply(const default_reply& row, const request_view& req, std::vector<out_msg>& out);
+// Appends the message id with a copy of size bytes of data as its payload
+// (for builders that answer with records of their own).
+void add_message(std::vector<out_msg>& out, int32_t id, const void* data, size_t size);
 // The answer to a message when no script rule matches: the row's builder or
 // the generic answer; nothing for a notice or an unknown identifier.
 void default_answer(const request_view& req, std::vector<out_msg>& out);

@@ -72,6 +72,14 @@ void generic_reply(const default_reply& row, const request_view& req, std::vecto
     out.push_back(std::move(msg));
 }
 
+void add_message(std::vector<out_msg>& out, int32_t id, const void* data, size_t size) {
+    out_msg msg;
+    msg.id = id;
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    msg.payload.assign(bytes, bytes + size);
+    out.push_back(std::move(msg));
+}
+
 void default_answer(const request_view& req, std::vector<out_msg>& out) {
     const default_reply* row = find_default(req.id);
     if (!row) return;
