@@ -7,7 +7,7 @@
 set -euo pipefail
 
 packages=(build-essential cmake g++ pkg-config libjson-c-dev libsqlite3-dev
-          libgtest-dev libgmock-dev lighttpd curl procps)
+          libgtest-dev libgmock-dev lighttpd curl procps ffmpeg)
 packages+=("$@")
 
 missing=()

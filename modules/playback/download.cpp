@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <ctime>
 
@@ -77,6 +78,9 @@ void download_recording(request& rq) {
     core_time(msg.start_time, start);
     core_time(msg.end_time, end);
 
+    // A client that goes away ends the process at its next write, also
+    // when the web server started it with the signal ignored.
+    signal(SIGPIPE, SIG_DFL);
     cgi_download_header(name);
     errno = 0;
     if (nice(19) == -1 && errno != 0) cgi_debug_log(__FILE__, __LINE__, __func__, "nice: %d", errno);

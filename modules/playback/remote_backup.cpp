@@ -199,8 +199,8 @@ bool backup_start(FILE* out) {
 bool backup_take(const void* payload, size_t size) {
     const auto* bytes = static_cast<const uint8_t*>(payload);
     // Record by record; a last part record still counts when it holds its
-    // whole piece.
-    for (size_t at = 0; bytes && at + piece_head <= size; at += sizeof(download_piece)) {
+    // whole piece. Nothing after a marker is taken: the data is over.
+    for (size_t at = 0; bytes && !st.done.load() && at + piece_head <= size; at += sizeof(download_piece)) {
         avi_frame_header header;
         int32_t position = 0, length = 0;
         std::memcpy(&header, bytes + at, sizeof header);
@@ -214,7 +214,6 @@ bool backup_take(const void* payload, size_t size) {
         } else if (length >= 0 && length <= piece_data_bytes && at + piece_head + length <= size) {
             reassemble(header, position, bytes + at + piece_head, static_cast<uint32_t>(length));
         }
-        if (st.done.load()) return true;
     }
     return st.done.load();
 }
