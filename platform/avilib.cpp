@@ -123,8 +123,9 @@ private:
         if (audio ? wave_tag(h.codec) == 0 : video_fourcc(h.codec) == nullptr) return;
         stream_desc& s = audio ? audio_ : video_;
         if (!s.declared) {
-            // The header goes out with the first segment: only its frames
-            // can still add a stream.
+            // The header goes out with the first segment: until then a new
+            // kind of frame still adds its stream (also when this frame
+            // only goes into the next segment).
             if (started_) return;
             s.declared = true;
             s.first = h;
@@ -133,7 +134,9 @@ private:
         if (!movi_.b.empty() && movi_.b.size() + chunk > limit_) flush(nullptr, 0);
         if (length > max_frame_) max_frame_ = length;
         const bool key = audio || h.key_frame != 0;
-        if (chunk > limit_) {
+        // The first segment gathers at least its first frame, whatever its
+        // size, so that the frames that follow it can still be declared.
+        if (chunk > limit_ && started_) {
             // A frame larger than a segment is a segment of its own, written
             // from the caller's buffer.
             pending_key_ = key;

@@ -13,8 +13,10 @@
 //   RIFF 'AVIX'  LIST movi (frame chunks; ix00/ix01)        ... one per further segment
 //
 // The header is written with the first segment, so the streams (codec,
-// picture size, frame rate; audio format) are those of the first segment's
-// frames; frames of a kind the header does not declare are dropped. The
+// picture size, frame rate; audio format) are those of the frames that came
+// before it went out (the first segment's, and the frame that ended it);
+// frames of a kind the header does not declare are dropped. The first
+// segment always holds at least one frame, however large. The
 // header's frame counts (avih, strh, dmlh) are 0: they are not known before
 // the file ends. Readers take the frames from the chunks and their places
 // from the segments' standard index chunks (and from idx1 for the first
