@@ -267,6 +267,7 @@ TEST_F(Download, TheMarkerIsCheckedAndRemovedOnCancel) {
         {__LINE__, "/4019", "x", "file", "", true, {}},
         {__LINE__, "/4027", "", "file", text_reply("OK"), false, {{1178, {}}}},
         {__LINE__, "/4027", "", "", text_reply("OK"), false, {{1178, {}}}},
+        {__LINE__, "/4027", "1", "file", text_reply("OK"), false, {{1178, {}}}},
         // The marker is removed itself, never what a link names.
         {__LINE__, "/4027", "", "link", text_reply("OK"), false, {{1178, {}}}},
     };
