@@ -1,7 +1,11 @@
 // The download's writer: reassembler, bounded frame queue and writer thread.
 #include "modules/playback/remote_backup.h"
 
+#include <malloc.h>
+
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstring>
 
 #include "front/core_link.h"
@@ -26,9 +30,12 @@ struct queued_frame {
     queued_frame* next;
 };
 
-// Guarded by mu: the FIFO, its node count and its data bytes.
+// Guarded by mu: the FIFO, its node count and its data bytes. changed is
+// signalled when a frame is queued or taken and when the writer is to
+// stop, so that a poll ends as soon as there is something to do.
 struct frame_queue {
     tq_mutex_t mu;
+    pthread_cond_t changed;
     queued_frame* head = nullptr;
     queued_frame* tail = nullptr;
     int count = 0;
@@ -55,28 +62,50 @@ struct backup_state {
 
 backup_state st;
 
+using poll_clock = std::chrono::steady_clock;
+
+// The end of n polls from now.
+poll_clock::time_point polls_from_now(int n) {
+    return poll_clock::now() + std::chrono::microseconds(nvr_scaled_us(backup_poll_ms) * n);
+}
+
+// One poll (q.mu held): up to 40 ms, or less when the queue changes or the
+// deadline comes first.
+void poll_queue(frame_queue& q, poll_clock::time_point deadline) {
+    const poll_clock::time_point end = std::min(polls_from_now(1), deadline);
+    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(end.time_since_epoch()).count();
+    if (ns <= 0) return;
+    timespec ts;
+    ts.tv_sec = static_cast<time_t>(ns / 1000000000);
+    ts.tv_nsec = static_cast<long>(ns % 1000000000);
+    pthread_cond_timedwait(&q.changed, &q.mu, &ts);
+}
+
 void drop_frame() {
     BACKUP_FREE(st.frame.data);
     st.frame.data = nullptr;
     st.frame.total = st.frame.filled = 0;
 }
 
-// Moves the complete frame into the queue. A full queue is waited on for at
+// Moves the complete frame into the queue. The queue holds at most 10 MiB
+// (a larger frame only when it is alone): a full queue is waited on for at
 // most 25 polls, then the frame is lost; so is a frame that no writer will
 // take any more.
 void enqueue_frame() {
     frame_queue& q = st.queue;
-    for (int waits = 0;; ++waits) {
-        tq_mutex_lock(&q.mu);
-        const bool full = q.bytes >= backup_queue_limit;
-        tq_mutex_unlock(&q.mu);
-        if (!full) break;
-        if (waits == backup_enqueue_waits || !st.running.load()) return drop_frame();
-        nvr_sleep_ms(backup_poll_ms);
-    }
-    if (!st.running.load()) return drop_frame();
     auto* node = static_cast<queued_frame*>(BACKUP_MALLOC(sizeof(queued_frame)));
     if (!node) return drop_frame();
+    const poll_clock::time_point give_up = polls_from_now(backup_enqueue_waits);
+    tq_mutex_lock(&q.mu);
+    while (st.running.load() && q.bytes > 0 && q.bytes + st.frame.total > backup_queue_limit &&
+           poll_clock::now() < give_up)
+        poll_queue(q, give_up);
+    const bool room = st.running.load() && (q.bytes == 0 || q.bytes + st.frame.total <= backup_queue_limit);
+    tq_mutex_unlock(&q.mu);
+    if (!room) {
+        BACKUP_FREE(node);
+        return drop_frame();
+    }
     // The node takes the assembled data over: the receiving thread has
     // already made the frame's own copy and never waits on the output.
     node->header = st.frame.header;
@@ -93,6 +122,7 @@ void enqueue_frame() {
     q.tail = node;
     ++q.count;
     q.bytes += length;
+    pthread_cond_broadcast(&q.changed);
     tq_mutex_unlock(&q.mu);
 }
 
@@ -125,6 +155,7 @@ queued_frame* take_head() {
         if (!q.head) q.tail = nullptr;
         --q.count;
         q.bytes -= node->header.data_length;
+        pthread_cond_broadcast(&q.changed);
     }
     tq_mutex_unlock(&q.mu);
     return node;
@@ -141,26 +172,24 @@ bool write_frame(const queued_frame& node) {
 
 void* writer_main(void*) {
     tq_task_set_name("remote_backup");
-    int idle = 0;
+    frame_queue& q = st.queue;
+    // An idle writer gives up 1500 polls after the last frame it took.
+    poll_clock::time_point give_up = polls_from_now(backup_idle_polls);
     while (st.running.load()) {
         if (queued_frame* node = take_head()) {
             const bool written = write_frame(*node);
             BACKUP_FREE(node->data);
             BACKUP_FREE(node);
-            idle = 0;
+            give_up = polls_from_now(backup_idle_polls);
             if (!written) break;  // the response cannot take more
             continue;
         }
-        if (st.stop.load()) {
-            tq_mutex_lock(&st.queue.mu);
-            const bool empty = st.queue.count == 0;
-            tq_mutex_unlock(&st.queue.mu);
-            if (empty) break;
-        }
-        nvr_sleep_ms(backup_poll_ms);
-        if (++idle >= backup_idle_polls) break;
+        tq_mutex_lock(&q.mu);
+        const bool finished = st.stop.load() && q.count == 0;
+        if (!finished && q.count == 0 && st.running.load()) poll_queue(q, give_up);
+        tq_mutex_unlock(&q.mu);
+        if (finished || poll_clock::now() >= give_up) break;
     }
-    frame_queue& q = st.queue;
     tq_mutex_lock(&q.mu);
     while (queued_frame* node = q.head) {
         q.head = node->next;
@@ -171,6 +200,7 @@ void* writer_main(void*) {
     q.count = 0;
     q.bytes = 0;
     st.running.store(false);
+    pthread_cond_broadcast(&q.changed);
     tq_mutex_unlock(&q.mu);
     // A writer that gave up (idle, or the response failed) ends the
     // handler's wait for the stream too: nothing more will be written.
@@ -181,14 +211,24 @@ void* writer_main(void*) {
 }  // namespace
 
 bool backup_start(FILE* out) {
+    // Frames are large and short-lived: they are mapped and unmapped on
+    // their own instead of growing the heap, so that what the process
+    // holds follows what is queued.
+    mallopt(M_MMAP_THRESHOLD, 256 * 1024);
     if (!tq_avi_open_fp(out, &st.avi)) return false;
     tq_mutex_init(&st.queue.mu);
+    pthread_condattr_t attr;
+    pthread_condattr_init(&attr);
+    pthread_condattr_setclock(&attr, CLOCK_MONOTONIC);
+    pthread_cond_init(&st.queue.changed, &attr);
+    pthread_condattr_destroy(&attr);
     st.stop.store(false);
     st.done.store(false);
     st.running.store(true);
     if (tq_task_create_join(&st.thread, writer_main, nullptr) != 0) {
         st.running.store(false);
         tq_mutex_destroy(&st.queue.mu);
+        pthread_cond_destroy(&st.queue.changed);
         tq_avi_close_fp(st.avi);
         st.avi = nullptr;
         return false;
@@ -224,9 +264,13 @@ bool backup_running() { return st.running.load(); }
 
 void backup_stop() {
     if (!st.avi) return;
+    tq_mutex_lock(&st.queue.mu);
     st.stop.store(true);
+    pthread_cond_broadcast(&st.queue.changed);
+    tq_mutex_unlock(&st.queue.mu);
     tq_task_join(st.thread);
     tq_mutex_destroy(&st.queue.mu);
+    pthread_cond_destroy(&st.queue.changed);
     drop_frame();
     tq_avi_close_fp(st.avi);
     st.avi = nullptr;

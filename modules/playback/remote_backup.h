@@ -18,7 +18,9 @@ inline constexpr uint64_t backup_queue_limit = 10u << 20;
 inline constexpr int backup_enqueue_waits = 25;
 // Empty polls after which an idle writer gives up (60 s).
 inline constexpr int backup_idle_polls = 1500;
-// Every wait of the download is a poll of 40 ms (divided by the time divisor).
+// Every wait of the download is counted in polls of 40 ms (divided by the
+// time divisor); a poll on the queue ends early when a frame is queued or
+// taken, so the bounds hold without the stream waiting on the poll.
 inline constexpr long backup_poll_ms = 40;
 // The largest frame taken; a frame header that claims more (or less than
 // one byte) is not believed and its pieces are dropped.
