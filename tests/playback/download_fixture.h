@@ -3,7 +3,6 @@
 // download reply, and ffmpeg/ffprobe run on files of the test root.
 #pragma once
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <string>
@@ -88,33 +87,6 @@ inline download_reply split_download(const std::string& out) {
 inline std::string download_head(const std::string& name) {
     return "Content-Type:application/octet-stream\r\nContent-Disposition: attachment; filename= " + name +
            "\r\n\r\n";
-}
-
-// Runs a program (searched in PATH) and returns its standard output; status
-// -1 when it could not be started.
-inline std::string run_program(const std::vector<std::string>& argv, int* status) {
-    int out[2];
-    if (pipe(out) != 0) return "";
-    pid_t pid = fork();
-    if (pid == 0) {
-        dup2(out[1], 1);
-        close(out[0]);
-        close(out[1]);
-        std::vector<char*> args;
-        for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        execvp(args[0], args.data());
-        _exit(127);
-    }
-    close(out[1]);
-    std::string text;
-    char buf[4096];
-    for (ssize_t n; (n = read(out[0], buf, sizeof buf)) > 0;) text.append(buf, static_cast<size_t>(n));
-    close(out[0]);
-    int ws = 0;
-    waitpid(pid, &ws, 0);
-    *status = WIFEXITED(ws) && WEXITSTATUS(ws) != 127 ? WEXITSTATUS(ws) : -1;
-    return text;
 }
 
 inline bool have_ffmpeg() {

@@ -54,7 +54,7 @@ struct out_msg {
     bool close = false;    // close the connection here instead of sending
     // Set: this entry stands for the messages the source makes, sent in its
     // place (journaled without their payloads).
-    std::shared_ptr<stream_source> source;
+    std::shared_ptr<stream_source> source = nullptr;
 };
 
 // A message the daemon received.
