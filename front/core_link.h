@@ -139,6 +139,11 @@ enum class reply_short : uint8_t {
 enum class reply_kind : uint8_t {
     page,    // the writer: the table claims the reply before it runs
     result,  // nobody here: the writer's result ends the wait, the handler answers
+    // One answer of many (a stream): the writer takes its records and the
+    // wait goes on; nothing is claimed and the writer's result is not
+    // looked at. The writer ends the wait itself (core_reply_done) once
+    // the stream is over.
+    feed,
 };
 
 // An answer as a writer sees it. Records are copied out (the payload need
@@ -170,9 +175,11 @@ struct reply_row {
 };
 
 void core_reply_table(std::span<const reply_row> rows, const void* header, const void* payload);
+// The same, with the feed rows served first (the module callbacks use it).
+void core_reply_rows(std::span<const reply_row> rows, const void* header, const void* payload);
 
 #define CORE_REPLY_CALLBACK(name, rows) \
-    void name(void*, const void* header, const void* payload) { core_reply_table(rows, header, payload); }
+    void name(void*, const void* header, const void* payload) { core_reply_rows(rows, header, payload); }
 
 // Writes the failure reply of the waiting request ("CGI ERROR" in its form,
 // or the text core_query_text was given) when nobody has claimed the reply,

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/avi_frame.h"
+
 namespace playback {
 
 // ---- identifiers -------------------------------------------------------------
@@ -336,5 +338,42 @@ struct picture_rec {
 };
 static_assert(sizeof(picture_rec) == 32);
 static_assert(offsetof(picture_rec, status) == 28);
+
+// ---- download of a recording -------------------------------------------------
+
+// The recording of one channel between two times, streamed as frame pieces
+// (6173, any number of them, ended by a piece whose length is one of the
+// markers); the cancel notice has no payload.
+inline constexpr int32_t msg_download = 1173;  // download_req
+inline constexpr int32_t msg_download_cancel = 1178;
+inline constexpr int32_t msg_download_piece = 6173;  // download_piece, repeated
+
+// 1173: channel, stream type and the two times as "%d-%d-%d %d:%d:%d".
+struct download_req {
+    int32_t channel_id;
+    int32_t stream_type;
+    char start_time[32];
+    char end_time[32];
+};
+static_assert(sizeof(download_req) == 72);
+static_assert(offsetof(download_req, start_time) == 8);
+static_assert(offsetof(download_req, end_time) == 40);
+
+// 6173: one piece of a frame. Position 0 starts a new frame, any other
+// position continues it (pieces come in order and are appended); the
+// piece's length is the bytes of data it carries, or a marker.
+inline constexpr int32_t piece_data_bytes = 614400;
+inline constexpr int32_t piece_end = -1;    // the download is complete
+inline constexpr int32_t piece_abort = -2;  // the download was aborted
+struct download_piece {
+    avi_frame_header header;  // the frame's header; data_length is the whole frame's
+    int32_t position;         // 0 for a frame's first piece
+    int32_t length;
+    uint8_t data[piece_data_bytes];
+};
+static_assert(sizeof(download_piece) == 614496);
+static_assert(offsetof(download_piece, position) == 88);
+static_assert(offsetof(download_piece, length) == 92);
+static_assert(offsetof(download_piece, data) == 96);
 
 }  // namespace playback

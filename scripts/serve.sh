@@ -27,6 +27,15 @@ stop() {
 }
 trap stop INT TERM EXIT
 
+# The recording the simulated core streams for a download (/4013): ten
+# seconds of a test picture as an H.264 elementary stream.
+recording="$run/var/lib/coresim/recording.h264"
+if [ ! -s "$recording" ]; then
+    mkdir -p "$(dirname "$recording")"
+    ffmpeg -v error -f lavfi -i testsrc=size=640x360:rate=25 -t 10 -pix_fmt yuv420p \
+        -c:v libx264 -g 25 -f h264 "$recording"
+fi
+
 NVR_ROOT="$run" build/bin/coresim --journal "$run/log/coresim.jsonl" &
 pids+=($!)
 lighttpd -D -f "$run/lighttpd.conf" &
@@ -49,6 +58,9 @@ Factory administrator: user "admin", password "123456".
   curl -s "$base/2001"
   # change a setting: switch the setup wizard off
   curl -s "$base/3303" -H 'Content-Type: application/json' -d '{"wizardEnable": 0}'
+  # download channel 1's recording as an AVI file
+  curl -s -OJ "$base/4013" -H 'Content-Type: application/json' \
+       -d '{"id": 0, "streamType": 0, "startTime": "2024-01-02T03:00:00Z", "endTime": "2024-01-02T03:10:00Z"}'
 
 Core daemon journal: $run/log/coresim.jsonl
 Press Ctrl-C to stop.

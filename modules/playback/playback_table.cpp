@@ -2,6 +2,7 @@
 // its reply table (one row an answer identifier).
 #include "front/core_link.h"
 #include "front/dispatchreq.h"
+#include "modules/playback/download.h"
 #include "modules/playback/playback.h"
 #include "platform/msg_playback.h"
 
@@ -29,11 +30,17 @@ const request_entry table[] = {
     {"/4010", show_stream_addr, IN_JSON, OUT_JSON},
     {"/4011", notify_stream, IN_JSON, OUT_TEXT},
     {"/4012", reset_stream, IN_TEXT, OUT_TEXT},
+    {"/4013", download_recording, IN_JSON, OUT_TEXT,
+     "stream one channel's recording between two times as an AVI file",
+     "{id, streamType?, startTime, endTime} (%Y-%m-%dT%H:%M:%SZ)", "3485, 1173 -> 6173 pieces",
+     "the AVI file (attachment <mask>DDD<start>-<end>_<id>.avi), or BUSY NOW"},
     {"/4014", note_channel<205>, IN_TEXT, OUT_TEXT},
     {"/4015", note_channel<0>, IN_TEXT, OUT_TEXT},
     {"/4016", note_channel<0>, IN_TEXT, OUT_TEXT},
     {"/4017", note_channel<218>, IN_TEXT, OUT_TEXT},
     {"/4018", ask_core<msg_stream_addrs>, IN_TEXT, OUT_JSON},
+    {"/4019", download_check, IN_JSON, OUT_TEXT,
+     "may a download start (no download marker)", "{}", "-", "{isOK: 1 or 0} as text/plain"},
     {"/4020", open_mask_sessions, IN_JSON, OUT_JSON},
     {"/4021", ask_core<msg_ext_ports>, IN_TEXT, OUT_JSON},
     {"/4022", set_sessions_speed, IN_JSON, OUT_TEXT},
@@ -41,6 +48,8 @@ const request_entry table[] = {
     {"/4024", note_channel<log_view_stream>, IN_TEXT, OUT_TEXT},
     {"/4025", start_transcode, IN_JSON, OUT_JSON_ERR},
     {"/4026", show_transcode_state, IN_JSON, OUT_JSON_ERR},
+    {"/4027", download_cancel, IN_TEXT, OUT_TEXT,
+     "cancel the download: remove the download marker and tell the core", "-", "1178", "OK"},
 };
 
 // What an answer without a whole record means: "wait" (not the answer), "fail"
@@ -66,10 +75,10 @@ const reply_row replies[] = {
     {msg_ext_ports_reply, sizeof(ext_ports_rec), reply_short::wait, write_ext_ports},
     {msg_busy_reply, sizeof(int32_t), reply_short::wait, write_busy},
     {msg_picture_reply, sizeof(picture_rec), reply_short::wait, write_picture},
-    // The download's frame pieces (6173, 614496-byte records, several per
-    // message) get their row here: a writer that hands each record to the
-    // frame reassembler, of a kind that neither claims the reply nor ends
-    // the wait (the download's end or abort marker does).
+    // The download's frame pieces: every answer goes to the reassembler
+    // (whole records, and a last part record that holds its piece); none
+    // claims the reply, and only the end or abort marker ends the wait.
+    {msg_download_piece, sizeof(download_piece), reply_short::empty, take_download_pieces, reply_kind::feed},
 };
 // clang-format on
 

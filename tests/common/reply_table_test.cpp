@@ -32,8 +32,29 @@ int write_failed(const core_answer&) {
 }
 int report_state(const core_answer& a) { return a.rec<int32_t>() + 10; }
 
+// A stream of answers: each one's records are kept; a record whose x is -1
+// ends the stream and the wait (what comes after it is not taken).
+std::string fed;
+bool fed_end = false;
+int feed_pairs(const core_answer& a) {
+    if (fed_end) return 0;
+    fed += "[" + std::to_string(a.count) + "]";
+    for (uint32_t i = 0; i < a.count; ++i) {
+        const pair_rec r = a.rec<pair_rec>(i);
+        if (r.x == -1) {
+            fed_end = true;
+            core_reply_done(7);
+            return 0;
+        }
+        fed += " " + std::to_string(r.y);
+    }
+    return 0;
+}
+
 const reply_row rows[] = {
     {8001, sizeof(pair_rec), reply_short::wait, write_pairs},
+    {8006, sizeof(pair_rec), reply_short::empty, feed_pairs, reply_kind::feed},
+    {8007, sizeof(pair_rec), reply_short::wait, feed_pairs, reply_kind::feed},
     {8002, sizeof(pair_rec), reply_short::fail, write_pairs},
     {8003, sizeof(pair_rec), reply_short::empty, write_pairs},
     {8004, 0, reply_short::wait, write_failed},
@@ -89,6 +110,38 @@ TEST_F(ReplyTable, RowsDecideWhatShortAnswersMeanAndWritersEndTheWait) {
     for (const row& c : cases) {
         int state = -1;
         EXPECT_EQ(query(c.msg_id, c.script, &state), c.out) << c.line;
+        EXPECT_EQ(state, c.state) << c.line;
+    }
+}
+
+TEST_F(ReplyTable, FeedRowsTakeEveryAnswerOfAStreamWithoutEndingTheWait) {
+    const std::string fail = text_reply("CGI ERROR");
+    struct row {
+        int line;
+        int msg_id;
+        const char* script;
+        std::string fed;
+        std::string out;
+        int state;
+    } cases[] = {
+        // Every answer is handed over; the last one ends the wait with the
+        // writer's state; the handler writes nothing after it.
+        {__LINE__, 3006,
+         R"([{"hex": "0100000002000000"}, {"hex": "03000000040000000500000006000000"}, {"hex": "ffffffff00000000"},
+             {"hex": "0700000008000000"}])",
+         "[1] 2[2] 4 6[1]", "", 7},
+        // Without the end the wait runs out and the failure reply follows.
+        {__LINE__, 3006, R"([{"hex": "0100000002000000"}, {"hex": "0300000004000000"}])", "[1] 2[1] 4", fail, 0},
+        // A part record is handed over as it is (empty) or not at all (wait).
+        {__LINE__, 3006, R"([{"size": 5}, {"hex": "ffffffff"}])", "[0][0]", fail, 0},
+        {__LINE__, 3007, R"([{"size": 5}, {"hex": "0100000002000000ff"}])", "[1] 2", fail, 0},
+    };
+    for (const row& c : cases) {
+        fed.clear();
+        fed_end = false;
+        int state = -1;
+        EXPECT_EQ(query(c.msg_id, c.script, &state), c.out) << c.line;
+        EXPECT_EQ(fed, c.fed) << c.line;
         EXPECT_EQ(state, c.state) << c.line;
     }
 }

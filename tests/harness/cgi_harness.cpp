@@ -323,3 +323,29 @@ int fd_with_bytes(const std::string& bytes) {
     lseek(fd, 0, SEEK_SET);
     return fd;
 }
+
+std::string run_program(const std::vector<std::string>& argv, int* status) {
+    int out[2];
+    if (status) *status = -1;
+    if (argv.empty() || pipe(out) != 0) return "";
+    pid_t pid = fork();
+    if (pid == 0) {
+        dup2(out[1], 1);
+        close(out[0]);
+        close(out[1]);
+        std::vector<char*> args;
+        for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        execvp(args[0], args.data());
+        _exit(127);
+    }
+    close(out[1]);
+    std::string text;
+    char buf[4096];
+    for (ssize_t n; (n = read(out[0], buf, sizeof buf)) > 0;) text.append(buf, static_cast<size_t>(n));
+    close(out[0]);
+    int ws = 0;
+    waitpid(pid, &ws, 0);
+    if (status) *status = WIFEXITED(ws) && WEXITSTATUS(ws) != 127 ? WEXITSTATUS(ws) : -1;
+    return text;
+}

@@ -91,5 +91,9 @@ private:
     int file_fd_ = -1;
 };
 
+// Runs a program (searched in PATH) and returns its standard output;
+// *status (when given) gets its exit status, -1 when it could not be started.
+std::string run_program(const std::vector<std::string>& argv, int* status = nullptr);
+
 // A file descriptor reading the given bytes (a temporary file, rewound).
 int fd_with_bytes(const std::string& bytes);

@@ -43,28 +43,7 @@ bool port_open(int port) {
 }
 
 // Runs a program and returns its standard output.
-std::string run(const std::vector<std::string>& args) {
-    int out[2];
-    if (pipe(out) != 0) return "";
-    pid_t pid = fork();
-    if (pid == 0) {
-        dup2(out[1], 1);
-        close(out[0]);
-        std::vector<char*> argv;
-        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execvp(argv[0], argv.data());
-        _exit(127);
-    }
-    close(out[1]);
-    std::string text;
-    char buf[4096];
-    ssize_t n;
-    while ((n = read(out[0], buf, sizeof buf)) > 0) text.append(buf, n);
-    close(out[0]);
-    waitpid(pid, nullptr, 0);
-    return text;
-}
+std::string run(const std::vector<std::string>& args) { return run_program(args); }
 
 class Http : public ::testing::Test {
 protected:

@@ -27,6 +27,7 @@
 #include <cstring>
 #include <functional>
 #include <list>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -37,12 +38,24 @@ namespace coresim {
 
 using bytes = std::vector<uint8_t>;
 
+struct out_msg;
+
+// Messages made one at a time while they are sent (a long stream is never
+// held whole): next() fills the next message, false when there is none.
+struct stream_source {
+    virtual ~stream_source() = default;
+    virtual bool next(out_msg& msg) = 0;
+};
+
 // A message as the daemon sends it.
 struct out_msg {
     int32_t id = 0;
     bytes payload;
     int delay_rounds = 0;  // rounds of 40 ms (divided by the time divisor) before it
     bool close = false;    // close the connection here instead of sending
+    // Set: this entry stands for the messages the source makes, sent in its
+    // place (journaled without their payloads).
+    std::shared_ptr<stream_source> source = nullptr;
 };
 
 // A message the daemon received.
@@ -87,6 +100,25 @@ struct reply_plan {
     bytes file_data;
 };
 
+// The download stream (answer 6173 to 1173): the frames of an H.264
+// elementary stream cut into pieces, then the end or abort marker.
+struct stream_plan {
+    std::string file;     // device path (under the root); unreadable: only the marker
+    int repeat = 1;       // the file this many times in a row
+    int32_t width = 0;    // 0: from the stream's sequence parameters
+    int32_t height = 0;
+    int32_t frame_rate = 0;  // 0: from the stream's timing, else 25
+    uint32_t piece_size = 614400;  // data bytes per piece (every record is full size)
+    int pace_rounds = 0;  // wait rounds before each frame
+    int frames = -1;      // frames sent before the marker (-1: all)
+    enum class finish { end, abort, none } marker = finish::end;
+    std::vector<int> gaps;      // frames whose first piece is left out
+    std::vector<int> oversize;  // frames whose header claims more than a frame may hold
+};
+
+// Where the default answer of 1173 finds its recording (device path).
+inline constexpr const char* default_recording = "/var/lib/coresim/recording.h264";
+
 // Answers messages of one identifier, optionally only those whose payload
 // holds the given bytes at match_at, at most times times (-1 always).
 struct rule {
@@ -95,6 +127,7 @@ struct rule {
     bytes match;
     int times = -1;
     std::vector<reply_plan> replies;  // sent in order
+    std::optional<stream_plan> stream;  // set: the download stream instead
     // Set by programs instead of replies: builds the answer itself.
     std::function<void(const request&, std::vector<out_msg>&)> handler;
 };
@@ -104,6 +137,10 @@ bool parse_script(const std::string& text, std::vector<rule>& out, std::string* 
 // The messages one reply plan produces for a request (none for no_answer).
 void build_reply(const reply_plan& plan, const request& req, const std::string& root,
                  std::vector<out_msg>& out);
+// The download stream for a request (its channel and start time go into
+// the frame headers): one out_msg whose source makes the pieces.
+void build_stream(const stream_plan& plan, const request& req, const std::string& root,
+                  std::vector<out_msg>& out);
 bytes from_hex(const std::string& hex, bool* ok = nullptr);
 std::string to_hex(const uint8_t* data, size_t len);
 
@@ -244,7 +281,7 @@ private:
     void pause_rounds(int rounds);
     std::vector<coresim::out_msg> answer(const coresim::request& req);
     void log_event(const char* event, int conn, const coresim::request* msg, int32_t expected_size,
-                   const char* reason);
+                   const char* reason, size_t streamed_size = SIZE_MAX);
     void reap_locked();
 
     std::string socket_path_;

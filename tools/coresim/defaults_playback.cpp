@@ -155,6 +155,18 @@ void picture(const coresim::request_view&, std::vector<coresim::out_msg>& out) {
     push_records(8002, &r, 1, out);
 }
 
+// 1173 -> 6173 pieces: the recording the local server left for the
+// simulator (an H.264 elementary stream), or, without one, only the end
+// marker (an empty download).
+void download(const coresim::request_view& req, std::vector<coresim::out_msg>& out) {
+    coresim::stream_plan plan;
+    plan.file = coresim::default_recording;
+    coresim::request r;
+    r.id = req.id;
+    r.payload.assign(req.data, req.data + req.size);
+    coresim::build_stream(plan, r, req.root, out);
+}
+
 const coresim::default_reply rows[] = {
     // request, request size, reply record size (-1: no answer), channel offset, builder, reply id
     {1159, sizeof(search_req), sizeof(section_rec), -1, search_result},
@@ -171,6 +183,7 @@ const coresim::default_reply rows[] = {
     {3506, 0, sizeof(ext_ports_rec)},  // no external ports
     {4011, 0, sizeof(int_rec)},        // not busy
     {3002, sizeof(int_rec), sizeof(picture_rec), -1, picture},
+    {1173, sizeof(download_req), sizeof(download_piece), -1, download},
     // notices
     {1160, sizeof(session_list), -1},
     {1903, sizeof(int_rec), -1},
@@ -185,6 +198,7 @@ const coresim::default_reply rows[] = {
     {1901, sizeof(stream_req), -1},
     {1902, 0, -1},
     {1205, sizeof(picture_req), -1},
+    {1178, 0, -1},
 };
 
 }  // namespace

@@ -220,6 +220,51 @@ bool parse_reply(json_object* obj, reply_plan& r, parse_ctx& ctx, const std::str
     return true;
 }
 
+bool get_int_list(json_object* v, std::vector<int>* out) {
+    if (!v || !json_object_is_type(v, json_type_array)) return false;
+    for (size_t i = 0; i < json_object_array_length(v); ++i) {
+        int32_t n;
+        if (!get_int32(json_object_array_get_idx(v, i), &n)) return false;
+        out->push_back(n);
+    }
+    return true;
+}
+
+bool parse_stream(json_object* obj, stream_plan& p, parse_ctx& ctx, const std::string& where) {
+    if (!json_object_is_type(obj, json_type_object)) return ctx.fail(where, "a stream is an object");
+    json_object_object_foreach(obj, key, val) {
+        std::string_view k(key);
+        uint32_t n = 0;
+        bool ok = true;
+        if (k == "file") {
+            ok = json_object_is_type(val, json_type_string) && device_path_ok(json_object_get_string(val));
+            if (ok) p.file = json_object_get_string(val);
+        } else if (k == "end") {
+            std::string_view e = json_object_is_type(val, json_type_string) ? json_object_get_string(val) : "";
+            ok = e == "end" || e == "abort" || e == "none";
+            p.marker = e == "abort" ? stream_plan::finish::abort
+                                    : (e == "none" ? stream_plan::finish::none : stream_plan::finish::end);
+        } else if (k == "gaps" || k == "oversize") {
+            ok = get_int_list(val, k == "gaps" ? &p.gaps : &p.oversize);
+        } else if (k == "repeat" || k == "width" || k == "height" || k == "frame_rate" || k == "piece_size" ||
+                   k == "pace" || k == "frames") {
+            ok = get_uint32(val, &n);
+            const int v = static_cast<int>(n);
+            if (k == "repeat") p.repeat = v;
+            if (k == "width") p.width = v;
+            if (k == "height") p.height = v;
+            if (k == "frame_rate") p.frame_rate = v;
+            if (k == "piece_size") p.piece_size = n;
+            if (k == "pace") p.pace_rounds = v;
+            if (k == "frames") p.frames = v;
+        } else {
+            return ctx.fail(where, "unknown member \"" + std::string(k) + "\"");
+        }
+        if (!ok) return ctx.fail(where, "bad value of \"" + std::string(k) + "\"");
+    }
+    return true;
+}
+
 bool parse_rule(json_object* obj, rule& r, parse_ctx& ctx, const std::string& where) {
     if (!json_object_is_type(obj, json_type_object)) return ctx.fail(where, "a rule is an object");
     bool have_id = false, have_reply = false;
@@ -236,6 +281,10 @@ bool parse_rule(json_object* obj, rule& r, parse_ctx& ctx, const std::string& wh
             uint32_t n;
             if (!get_uint32(val, &n)) return ctx.fail(where, "\"times\" is a count");
             r.times = static_cast<int>(n);
+        } else if (k == "stream") {
+            have_reply = true;
+            r.stream.emplace();
+            if (!parse_stream(val, *r.stream, ctx, where + ".stream")) return false;
         } else if (k == "reply") {
             have_reply = true;
             if (json_object_is_type(val, json_type_array)) {
@@ -254,7 +303,7 @@ bool parse_rule(json_object* obj, rule& r, parse_ctx& ctx, const std::string& wh
         }
     }
     if (!have_id) return ctx.fail(where, "\"id\" is missing");
-    if (!have_reply) return ctx.fail(where, "\"reply\" is missing");
+    if (!have_reply) return ctx.fail(where, "\"reply\" or \"stream\" is missing");
     return true;
 }
 

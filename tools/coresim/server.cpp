@@ -319,6 +319,8 @@ std::vector<out_msg> coresim_server::answer(const request& req) {
     if (found) {
         if (found->handler)
             found->handler(req, out);
+        else if (found->stream)
+            coresim::build_stream(*found->stream, req, root_, out);
         else
             for (const coresim::reply_plan& plan : found->replies) coresim::build_reply(plan, req, root_, out);
     } else if (fallback && fallback(req, out)) {
@@ -332,15 +334,18 @@ std::vector<out_msg> coresim_server::answer(const request& req) {
 }
 
 void coresim_server::log_event(const char* event, int conn, const request* msg,
-                               int32_t expected_size, const char* reason) {
+                               int32_t expected_size, const char* reason, size_t streamed_size) {
     char head[160];
     std::snprintf(head, sizeof head, "{\"time\":%.6f,\"conn\":%d,\"event\":\"%s\"",
                   now_s() - start_time_, conn, event);
     std::string line = head;
     if (msg) {
-        line += ",\"id\":" + std::to_string(msg->id) + ",\"size\":" + std::to_string(msg->payload.size());
+        const bool streamed = streamed_size != SIZE_MAX;
+        line += ",\"id\":" + std::to_string(msg->id) +
+                ",\"size\":" + std::to_string(streamed ? streamed_size : msg->payload.size());
         if (expected_size >= 0) line += ",\"expected_size\":" + std::to_string(expected_size);
-        line += ",\"payload\":\"" + coresim::to_hex(msg->payload.data(), msg->payload.size()) + "\"";
+        if (!streamed)
+            line += ",\"payload\":\"" + coresim::to_hex(msg->payload.data(), msg->payload.size()) + "\"";
     }
     if (reason) line += std::string(",\"reason\":\"") + reason + "\"";
     line += "}\n";
@@ -387,33 +392,42 @@ void coresim_server::serve(conn_entry* c) {
         cv_.notify_all();
         std::vector<out_msg> replies = answer(req);
         bool open = true;
-        for (const out_msg& m : replies) {
-            // A peer that stopped reading may still have sent more: those
-            // messages are read and journaled, only the answers are dropped.
-            if (!writable) break;
+        // Sends one message; false when the connection ends here.
+        auto send_one = [&](const out_msg& m, bool streamed) {
             pause_rounds(m.delay_rounds);
             if (stopping_.load()) {
-                open = false;
                 reason = "stop";
-                break;
+                return false;
             }
             if (m.close) {
-                open = false;
                 reason = "script";
-                break;
+                return false;
             }
             tq_sock_header rh = tq_sock_make_header(++seq, m.id, static_cast<uint32_t>(m.payload.size()));
             if (!write_all(fd, &rh, sizeof rh) ||
                 (!m.payload.empty() && !write_all(fd, m.payload.data(), m.payload.size()))) {
                 writable = false;
                 reason = "write failed";
-                break;
+                return true;
             }
             request sent{0, c->number, m.id, {}};
-            sent.payload = m.payload;
-            log_event("reply", c->number, &sent, -1, nullptr);
+            if (!streamed) sent.payload = m.payload;
+            log_event("reply", c->number, &sent, -1, nullptr, streamed ? m.payload.size() : SIZE_MAX);
             std::lock_guard<std::mutex> lock(mu_);
             ++replies_;
+            return true;
+        };
+        for (const out_msg& m : replies) {
+            // A peer that stopped reading may still have sent more: those
+            // messages are read and journaled, only the answers are dropped.
+            if (!writable) break;
+            if (!m.source) {
+                open = send_one(m, false);
+            } else {
+                out_msg piece;
+                while (open && writable && m.source->next(piece)) open = send_one(piece, true);
+            }
+            if (!open) break;
         }
         if (!open) break;
     }
