@@ -4,9 +4,9 @@
 //
 // Every step is bounded (platform/sock_bounded.h): a daemon whose listen
 // queue is full fails the connect at once, and one that stops reading fails
-// the write after a stall of one second, so a send attempt never hangs. A connection that the daemon closes is reported
-// to the close hook once every message that arrived before the end has been
-// handed to the callback.
+// the write after a stall of one second, so a send attempt never hangs. A
+// connection that the daemon closes is reported to the close hook once every
+// message that arrived before the end has been handed to the callback.
 //
 // Locking: api_mu serialises init, send and uninit made on ordinary threads,
 // and is held while a receiving thread is joined. The receiving thread never
@@ -40,7 +40,7 @@ namespace {
 constexpr int write_stall_ms = 1000;
 
 struct connection {
-    unsigned id = 0;   // numbers the connections of the process, from 1
+    unsigned id = 0;  // numbers the connections of the process, from 1
     int fd = -1;
     int wake_fd = -1;  // eventfd: tells the receiving thread to stop
     std::string path;  // device path it was opened on; fixed before the thread starts
@@ -90,7 +90,9 @@ int connect_socket(const std::string& device_path) {
     return fd;
 }
 
-bool write_all(int fd, const void* data, size_t len) { return sock_write_bounded(fd, data, len, write_stall_ms) == 0; }
+bool write_all(int fd, const void* data, size_t len) {
+    return sock_write_bounded(fd, data, len, write_stall_ms) == 0;
+}
 
 bool write_message(int fd, int msg_id, const void* payload, int payload_len) {
     tq_sock_header h = tq_sock_make_header(link().seq.fetch_add(1) + 1, msg_id,

@@ -396,7 +396,8 @@ std::unique_ptr<connection> open_file(const char* device_path, const std::string
     // The test switch of a database that refuses every change: SQLite itself
     // then fails each write as it would on a read-only file.
     const char* refuse = std::getenv("NVR_DB_REFUSE_WRITES");
-    if (refuse && *refuse && std::strcmp(refuse, "0") != 0 && !exec(c->db, "PRAGMA query_only=1")) return nullptr;
+    if (refuse && *refuse && std::strcmp(refuse, "0") != 0 && !exec(c->db, "PRAGMA query_only=1"))
+        return nullptr;
     // A file that must exist is used as it is: never given a schema here.
     if (kind == file_kind::existing_only && !force_create) return c;
     if (ensure_schema(c.get(), kind == file_kind::main) != 0) return nullptr;

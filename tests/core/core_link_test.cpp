@@ -11,7 +11,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <future>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -316,13 +315,6 @@ bool ends_within(std::chrono::seconds limit, Fn fn) {
     return done.wait_for(limit) == std::future_status::ready;
 }
 
-std::vector<std::string> log_lines(const test_root& root) {
-    std::vector<std::string> lines;
-    std::istringstream in(root.read("/mnt/nand/cgi_log.txt"));
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
-
 // With no daemon every attempt fails: a waiting handler answers with its
 // failure reply as soon as the attempts are over (1.5 s at this divisor),
 // not after the wait (30 s here), and a notice counts as sent. Either way
@@ -338,12 +330,15 @@ TEST_F(CoreLink, AbsentDaemonEndsAWaitingSendAfterTheAttemptsWithOneLogLine) {
         std::string out;
         std::string logged;
     } rows[] = {
-        {__LINE__, long_wait_msg, 0, fail_json, "message 3299 not sent: " + root.file("/var/run/tqsocket") + " does not take it"},
-        {__LINE__, 3206, 0, fail_json, "message 3206 not sent: " + root.file("/var/run/tqsocket") + " does not take it"},
-        {__LINE__, 1403, 1, "", "message 1403 not sent: " + root.file("/var/run/tqsocket") + " does not take it (notice dropped)"},
+        {__LINE__, long_wait_msg, 0, fail_json,
+         "message 3299 not sent: " + root.file("/var/run/tqsocket") + " does not take it"},
+        {__LINE__, 3206, 0, fail_json,
+         "message 3206 not sent: " + root.file("/var/run/tqsocket") + " does not take it"},
+        {__LINE__, 1403, 1, "",
+         "message 1403 not sent: " + root.file("/var/run/tqsocket") + " does not take it (notice dropped)"},
     };
     for (const row& r : rows) {
-        size_t before = log_lines(root).size();
+        size_t before = root.lines("/mnt/nand/cgi_log.txt").size();
         auto out = std::make_shared<std::string>();
         bool ended = ends_within(std::chrono::seconds(20), [out, r] {
             int32_t channel = 3;
@@ -356,9 +351,10 @@ TEST_F(CoreLink, AbsentDaemonEndsAWaitingSendAfterTheAttemptsWithOneLogLine) {
         });
         ASSERT_TRUE(ended) << "row at line " << r.line << ": still waiting for a message that was never sent";
         EXPECT_EQ(*out, r.out) << "row at line " << r.line;
-        std::vector<std::string> lines = log_lines(root);
+        std::vector<std::string> lines = root.lines("/mnt/nand/cgi_log.txt");
         ASSERT_EQ(lines.size(), before + 1) << "row at line " << r.line;
-        EXPECT_TRUE(lines.back().ends_with(" in core_send: " + r.logged)) << "row at line " << r.line << ": " << lines.back();
+        EXPECT_TRUE(lines.back().ends_with(" in core_send: " + r.logged))
+            << "row at line " << r.line << ": " << lines.back();
     }
     EXPECT_EQ(callbacks.load(), 0);
 }

@@ -107,15 +107,12 @@ TEST_F(BusyDatabase, HeldLongerThanTheTimeoutEveryWriteFailsAndNothingIsTold) {
         };
         for (const auto& r : rows) {
             fresh_case();
-            cgi_request req;
-            req.method = "POST";
-            req.path_info = r.code;
-            req.content_type = "application/json";
-            req.body = r.body;
+            cgi_request req = json_post(r.code, r.body);
             req.env["NVR_DB_BUSY_MS"] = "300";
             cgi_result res = run_webreq(root, req);
             EXPECT_EQ(res.out, r.reply) << "row at line " << r.line;
-            EXPECT_TRUE(sent().empty()) << "row at line " << r.line << ": the core was told of a change not stored";
+            EXPECT_TRUE(sent().empty())
+                << "row at line " << r.line << ": the core was told of a change not stored";
         }
     }
     EXPECT_EQ(get_param_int(TQDB_FILE, "faults_value", -1), 1);

@@ -79,17 +79,13 @@ TEST_F(MisbehavingDaemon, NotAcceptingFailsEverySendAttemptAndRequestsEnd) {
         {__LINE__, "/7043", "", text_reply("OK")},
     };
     for (const auto& r : rows) {
-        cgi_request req;
-        req.method = "POST";
-        req.path_info = r.code;
-        req.content_type = "application/json";
-        req.body = r.body;
+        cgi_request req = json_post(r.code, r.body);
         req.timeout_ms = 60000;  // the attempts take 0.3 s at this divisor
         cgi_result res = run_webreq(root, req);
         EXPECT_FALSE(res.timed_out) << "row at line " << r.line << ": hangs on a daemon that does not accept";
         EXPECT_EQ(res.out, r.reply) << "row at line " << r.line;
-        std::printf("[ faults   ] %s against a full listen queue (%zu queued): ended after %.0f ms\n", r.code.c_str(),
-                    deaf.queued(), res.elapsed_ms);
+        std::printf("[ faults   ] %s against a full listen queue (%zu queued): ended after %.0f ms\n",
+                    r.code.c_str(), deaf.queued(), res.elapsed_ms);
     }
 }
 
@@ -106,18 +102,15 @@ TEST_F(MisbehavingDaemon, ClosingTheLinkEndsTheWaitAndAnAnswerBeforeItCounts) {
     for (const auto& r : rows) {
         fresh_case();
         ASSERT_TRUE(core.set_script(std::string("[{\"id\": 1729, \"reply\": ") + r.replies + "}]"));
-        cgi_request req;
-        req.method = "POST";
-        req.path_info = "/7034";
-        req.content_type = "application/json";
-        req.body = "{\"enable\": 1}";
+        cgi_request req = json_post("/7034", "{\"enable\": 1}");
         // Real time: the wait for this answer would be 40 s.
         req.env["NVR_TIME_DIVISOR"] = "1";
         req.timeout_ms = 20000;
         cgi_result res = run_webreq(root, req);
         EXPECT_FALSE(res.timed_out) << "row at line " << r.line << ": waited on a link the daemon had closed";
         EXPECT_EQ(res.out, r.reply) << "row at line " << r.line;
-        std::printf("[ faults   ] /7034 with a daemon that closes the link: ended after %.0f ms\n", res.elapsed_ms);
+        std::printf("[ faults   ] /7034 with a daemon that closes the link: ended after %.0f ms\n",
+                    res.elapsed_ms);
     }
 }
 

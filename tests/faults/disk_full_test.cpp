@@ -70,11 +70,12 @@ void direct_writes(child_report& report, int rounds) {
     } const calls[] = {
         {"set_param_int", [](int v) { return set_param_int(TQDB_FILE, "faults_value", v); },
          [] { return get_param_int(TQDB_FILE, "faults_value", -1); }},
-        {"edit_network", [](int v) { return edit_network(TQDB_FILE, [v](network_record& r) { r.eth[0].mtu = v; }); },
+        {"edit_network",
+         [](int v) { return edit_network(TQDB_FILE, [v](network_record& r) { r.eth[0].mtu = v; }); },
          [] { return static_cast<int>(stored_mtu()); }},
         // A whole table in one transaction: 64 records at once.
-        {"copy_table_column_int", [](int v) { return copy_table_column_int(TQDB_FILE, "camera", "anr", v, ~0ULL, "id"); },
-         stored_anr},
+        {"copy_table_column_int",
+         [](int v) { return copy_table_column_int(TQDB_FILE, "camera", "anr", v, ~0ULL, "id"); }, stored_anr},
     };
     int refused = 0, stored = 0;
     for (int i = 0; i < rounds; ++i) {
@@ -85,17 +86,19 @@ void direct_writes(child_report& report, int rounds) {
             int after = c.stored();
             if (rc == 0) {
                 ++stored;
-                report.check(after == value, std::string(c.name) + " answered 0 but stored " + std::to_string(after) +
-                                                 " instead of " + std::to_string(value));
+                report.check(after == value, std::string(c.name) + " answered 0 but stored " +
+                                                 std::to_string(after) + " instead of " +
+                                                 std::to_string(value));
             } else {
                 ++refused;
-                report.check(after == before, std::string(c.name) + " failed but changed the stored value from " +
+                report.check(after == before, std::string(c.name) +
+                                                  " failed but changed the stored value from " +
                                                   std::to_string(before) + " to " + std::to_string(after));
             }
         }
     }
-    report.count("full disk: " + std::to_string(stored + refused) + " database writes, " + std::to_string(refused) +
-                 " refused, " + std::to_string(stored) + " stored");
+    report.count("full disk: " + std::to_string(stored + refused) + " database writes, " +
+                 std::to_string(refused) + " refused, " + std::to_string(stored) + " stored");
     report.check(refused > 0, "the disk never refused a database write: the scenario did not fill it");
 }
 
@@ -106,7 +109,8 @@ TEST(DiskFull, WritesAreStoredOrRefusedAndTheLogStaysLineByLine) {
         std::string why;
         if (!mount_private_tmpfs(root.file("/mnt/nand"), 16384, &why)) return report.skip(why);
         mkdir(root.file("/mnt/nand/app").c_str(), 0755);
-        if (!report.check(check_param_key(TQDB_FILE, "max_cameras") == 0, "no database on the small file system"))
+        if (!report.check(check_param_key(TQDB_FILE, "max_cameras") == 0,
+                          "no database on the small file system"))
             return;
         for (int i = 0; i < 3; ++i)
             if (!report.check(cgi_debug_log("faults.c", i, "setup", "before the disk filled up") == 0,
@@ -141,8 +145,8 @@ TEST(DiskFull, WritesAreStoredOrRefusedAndTheLogStaysLineByLine) {
                 size_t told = core.journal().size();
                 if (res.out == r.fail_reply) {
                     ++refused;
-                    report.check(told == 0, r.code + " failed to store yet told the core " + std::to_string(told) +
-                                                " messages");
+                    report.check(told == 0, r.code + " failed to store yet told the core " +
+                                                std::to_string(told) + " messages");
                     report.check(!r.stored(i), r.code + " answered its failure but the change is stored");
                 } else {
                     ++answered_ok;
@@ -151,18 +155,20 @@ TEST(DiskFull, WritesAreStoredOrRefusedAndTheLogStaysLineByLine) {
                 }
             }
         }
-        report.count("full disk: " + std::to_string(refused + answered_ok) + " requests, " + std::to_string(refused) +
-                     " answered their failure, " + std::to_string(answered_ok) + " success");
+        report.count("full disk: " + std::to_string(refused + answered_ok) + " requests, " +
+                     std::to_string(refused) + " answered their failure, " + std::to_string(answered_ok) +
+                     " success");
         report.check(refused > 0, "no request met the full disk");
 
         // The debug log: every call says whether its line was written, and
         // what is in the file is whole lines, the last perhaps cut short.
         int logged = 0, failed = 0;
-        for (int i = 0; i < 400; ++i) (cgi_debug_log("faults.c", i, "full", "entry %d on a full disk", i) == 0 ? logged : failed)++;
-        report.count("full disk: 400 log calls, " + std::to_string(logged) + " written, " + std::to_string(failed) +
-                     " refused");
+        for (int i = 0; i < 400; ++i)
+            (cgi_debug_log("faults.c", i, "full", "entry %d on a full disk", i) == 0 ? logged : failed)++;
+        report.count("full disk: 400 log calls, " + std::to_string(logged) + " written, " +
+                     std::to_string(failed) + " refused");
         report.check(failed > 0, "the log never met the full disk");
-        std::vector<std::string> lines = lines_of(root.file("/mnt/nand/cgi_log.txt"));
+        std::vector<std::string> lines = root.lines("/mnt/nand/cgi_log.txt");
         report.check(static_cast<int>(lines.size()) <= 3 + logged + 1, "more lines than entries written");
 
         // Room again: the next process's entry starts a line of its own.
@@ -171,7 +177,7 @@ TEST(DiskFull, WritesAreStoredOrRefusedAndTheLogStaysLineByLine) {
         refused_request.method = "DELETE";
         refused_request.path_info = "/2001";
         run_webreq(root, refused_request);
-        lines = lines_of(root.file("/mnt/nand/cgi_log.txt"));
+        lines = root.lines("/mnt/nand/cgi_log.txt");
         for (size_t i = 0; i + 1 < lines.size(); ++i) {
             size_t at = lines[i].find("[cgix debug]");
             report.check(at == 0 || (i + 2 == lines.size() && at == std::string::npos),

@@ -24,7 +24,8 @@ struct tally_rec {
     int32_t by_worker[max_workers];
 };
 static_assert(sizeof(tally_rec) == 40);
-const tqdb_table tally_table = {"faults_tally", sizeof(tally_rec), tqdb_key_kind::int_at, 0, 0, 0, nullptr, 0, nullptr};
+const tqdb_table tally_table = {"faults_tally", sizeof(tally_rec), tqdb_key_kind::int_at, 0, 0, 0, nullptr, 0,
+                                nullptr};
 
 class ConcurrentEdits : public core_case {};
 
@@ -71,8 +72,8 @@ TEST_F(ConcurrentEdits, EditsOfOneRecordByManyProcessesAreAllKept) {
     tally_rec t = read_back<tally_rec>(tally_table, 0);
     EXPECT_EQ(t.total, workers * edits - failed);
     for (int w = 0; w < workers; ++w) EXPECT_EQ(t.by_worker[w], edits) << "worker " << w;
-    std::printf("[ faults   ] %d processes x %d edits of one record: %d kept, %d refused\n", workers, edits, t.total,
-                failed);
+    std::printf("[ faults   ] %d processes x %d edits of one record: %d kept, %d refused\n", workers, edits,
+                t.total, failed);
 }
 
 // Two requests that each change one member of the multicast record, at the
@@ -84,7 +85,8 @@ TEST_F(ConcurrentEdits, TwoRequestsChangingOneRecordBothStay) {
         const int enable = i % 2;
         const std::string ip = "239.3.0." + std::to_string(i);
         cgi_result a, b;
-        std::thread first([&] { a = cgi_post_json(root, "/7034", "{\"enable\": " + std::to_string(enable) + "}"); });
+        std::thread first(
+            [&] { a = cgi_post_json(root, "/7034", "{\"enable\": " + std::to_string(enable) + "}"); });
         std::thread second([&] { b = cgi_post_json(root, "/7034", "{\"ip\": \"" + ip + "\"}"); });
         first.join();
         second.join();

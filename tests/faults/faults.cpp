@@ -63,9 +63,12 @@ child_findings run_in_child(const std::function<void(child_report&)>& scenario) 
     std::istringstream lines(text);
     for (std::string line; std::getline(lines, line);) {
         std::string rest = line.substr(line.find(' ') + 1);
-        if (line.rfind("FAIL ", 0) == 0) found.fails.push_back(rest);
-        else if (line.rfind("COUNT ", 0) == 0) found.counts.push_back(rest);
-        else if (line.rfind("SKIP ", 0) == 0) found.skip = rest;
+        if (line.rfind("FAIL ", 0) == 0)
+            found.fails.push_back(rest);
+        else if (line.rfind("COUNT ", 0) == 0)
+            found.counts.push_back(rest);
+        else if (line.rfind("SKIP ", 0) == 0)
+            found.skip = rest;
     }
     return found;
 }
@@ -135,11 +138,4 @@ std::string integrity_of(const std::string& file) {
     }
     sqlite3_close(db);
     return result;
-}
-
-std::vector<std::string> lines_of(const std::string& full_path) {
-    std::vector<std::string> lines;
-    std::ifstream in(full_path, std::ios::binary);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
 }

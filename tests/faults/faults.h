@@ -58,6 +58,3 @@ bool mount_private_tmpfs(const std::string& dir, int size_kib, std::string* why)
 
 // "ok", or what SQLite's integrity check of the file found.
 std::string integrity_of(const std::string& file);
-
-// The lines of a file.
-std::vector<std::string> lines_of(const std::string& full_path);

@@ -26,7 +26,8 @@ struct seq_rec {
     int32_t seq;
     uint8_t bulk[4000];  // spans pages, so that a torn write would show
 };
-const tqdb_table seq_table = {"faults_seq", sizeof(seq_rec), tqdb_key_kind::int_at, 0, 0, 0, nullptr, 0, nullptr};
+const tqdb_table seq_table = {"faults_seq", sizeof(seq_rec), tqdb_key_kind::int_at, 0, 0, 0, nullptr, 0,
+                              nullptr};
 
 int32_t stored_seq() {
     seq_rec rec;
@@ -80,15 +81,18 @@ TEST_F(KilledWriters, DirectWritersKeepEveryAcknowledgedEditWhole) {
         ASSERT_EQ(integrity, "ok") << "after kill " << k;
         int32_t found = stored_seq();
         // The edit in hand when it was killed may have committed unacknowledged.
-        EXPECT_TRUE(found == last || found == last + 1) << "kill " << k << ": acknowledged " << last << ", stored " << found;
+        EXPECT_TRUE(found == last || found == last + 1)
+            << "kill " << k << ": acknowledged " << last << ", stored " << found;
         EXPECT_EQ(get_param_int(TQDB_FILE, "faults_seq", 0), found) << "kill " << k << ": a torn edit";
         seq_rec rec;
         tqdb_load(TQDB_FILE, seq_table, &rec, 0);
-        EXPECT_TRUE(std::all_of(rec.bulk, rec.bulk + sizeof rec.bulk, [&](uint8_t b) { return b == (found & 0xff); }))
+        EXPECT_TRUE(
+            std::all_of(rec.bulk, rec.bulk + sizeof rec.bulk, [&](uint8_t b) { return b == (found & 0xff); }))
             << "kill " << k << ": a torn record";
         seq = found;
     }
-    std::printf("[ faults   ] %d writers killed, %d acknowledged edits, every one found whole\n", kills, acknowledged);
+    std::printf("[ faults   ] %d writers killed, %d acknowledged edits, every one found whole\n", kills,
+                acknowledged);
 }
 
 // Requests killed while they run: the database is intact, and the stored
@@ -102,11 +106,7 @@ TEST_F(KilledWriters, KilledRequestsLoseNoAcknowledgedChange) {
     int last_ok = 1000, killed = 0;
     std::vector<int> unacknowledged;
     for (int i = 1; i <= requests; ++i) {
-        cgi_request req;
-        req.method = "POST";
-        req.path_info = "/7041";
-        req.content_type = "application/json";
-        req.body = body(1000 + i);
+        cgi_request req = json_post("/7041", body(1000 + i));
         // The harness kills the process (SIGKILL) when this runs out.
         req.timeout_ms = 1 + static_cast<int>(rng() % static_cast<unsigned>(typical_ms * 3 / 2));
         cgi_result res = run_webreq(root, req);
@@ -124,8 +124,10 @@ TEST_F(KilledWriters, KilledRequestsLoseNoAcknowledgedChange) {
     const int found = rec.eth[0].mtu;
     EXPECT_TRUE(found == last_ok || std::count(unacknowledged.begin(), unacknowledged.end(), found))
         << "last acknowledged " << last_ok << ", stored " << found;
-    std::printf("[ faults   ] %d requests to /7041, %d killed while running, %d answered OK; stored as acknowledged\n",
-                requests, killed, requests - killed);
+    std::printf(
+        "[ faults   ] %d requests to /7041, %d killed while running, %d answered OK; stored as "
+        "acknowledged\n",
+        requests, killed, requests - killed);
 }
 
 }  // namespace

@@ -190,7 +190,8 @@ TEST(DebugLog, AnEntryNeverContinuesALineThatWasCutShort) {
         {__LINE__, "", ""},
         {__LINE__, "[cgix debug] whole line\n", "[cgix debug] whole line\n"},
         // A full disk cut the last entry short: it is ended, not continued.
-        {__LINE__, "[cgix debug] whole line\n[cgix debug] cut sh", "[cgix debug] whole line\n[cgix debug] cut sh\n"},
+        {__LINE__, "[cgix debug] whole line\n[cgix debug] cut sh",
+         "[cgix debug] whole line\n[cgix debug] cut sh\n"},
         {__LINE__, "x", "x\n"},
     };
     for (const auto& r : rows) {
