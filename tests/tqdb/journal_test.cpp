@@ -39,7 +39,8 @@ camera_record read_back_camera(int chn) {
 // Sizes of every file beside the database in its directory.
 std::map<std::string, long long> app_files(const test_root& root) {
     std::map<std::string, long long> sizes;
-    for (const std::string& name : root.list("/mnt/nand/app")) sizes[name] = file_size(root.file("/mnt/nand/app/" + name));
+    for (const std::string& name : root.list("/mnt/nand/app"))
+        sizes[name] = file_size(root.file("/mnt/nand/app/" + name));
     return sizes;
 }
 
@@ -50,9 +51,8 @@ TEST(TqdbJournal, ManyShortLivedWritersLeaveNothingThatGrows) {
         std::function<int(int)> store;  // one process's store of value i
     } rows[] = {
         {__LINE__, "a parameter", [](int i) { return set_param_int(TQDB_FILE, "journal_test", i); }},
-        {__LINE__, "a record", [](int i) {
-             return edit_camera(TQDB_FILE, 5, [i](camera_record& cam) { cam.anr = i; });
-         }},
+        {__LINE__, "a record",
+         [](int i) { return edit_camera(TQDB_FILE, 5, [i](camera_record& cam) { cam.anr = i; }); }},
     };
     for (const row& r : rows) {
         test_root root;
@@ -67,7 +67,8 @@ TEST(TqdbJournal, ManyShortLivedWritersLeaveNothingThatGrows) {
             if (pid == 0) _exit(r.store(i) == 0 ? 0 : 1);
             int status = 0;
             ASSERT_EQ(waitpid(pid, &status, 0), pid);
-            ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "row at line " << r.line << ", writer " << i;
+            ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+                << "row at line " << r.line << ", writer " << i;
         }
         std::map<std::string, long long> files = app_files(root);
         std::string listing;
@@ -101,13 +102,15 @@ TEST(TqdbJournal, RefusingSwitchFailsEveryWriteAndKeepsReads) {
         {__LINE__, [] { return edit_camera(TQDB_FILE, 0, [](camera_record& c) { c.anr = 9; }); }},
         {__LINE__, [] { return tqdb_blob_write(TQDB_FILE, "refuse_list", 1, "ab", 2); }},
         {__LINE__, [] { return copy_table_column_int(TQDB_FILE, "camera", "anr", 7, ~0ULL, "id"); }},
-        {__LINE__, [] { return tqdb_atomic(TQDB_FILE, [] { return set_param_int(TQDB_FILE, "refuse_test", 3); }); }},
+        {__LINE__,
+         [] { return tqdb_atomic(TQDB_FILE, [] { return set_param_int(TQDB_FILE, "refuse_test", 3); }); }},
     };
     for (const char* mode : {"1", "0"}) {
         setenv("NVR_DB_REFUSE_WRITES", mode, 1);
         tqdb_close_all();
         const bool refusing = std::strcmp(mode, "1") == 0;
-        for (const row& r : rows) EXPECT_EQ(r.write() != 0, refusing) << "row at line " << r.line << ", switch " << mode;
+        for (const row& r : rows)
+            EXPECT_EQ(r.write() != 0, refusing) << "row at line " << r.line << ", switch " << mode;
         if (refusing) {
             EXPECT_EQ(get_param_int(TQDB_FILE, "refuse_test", -1), 1);
             EXPECT_NE(check_param_key(TQDB_FILE, "refuse_new"), 0);
