@@ -40,6 +40,7 @@ requests() {
     local quoted=${body//\"/\\\"}
     local data=("data = \"${quoted//@V@/0}\"" "data = \"${quoted//@V@/1}\"")
     for ((i = 0; i < count; i++)); do
+        ((i == 0)) || echo next
         echo "url = \"$url\""
         echo 'output = "/dev/null"'
         echo 'write-out = "%{time_total}\n"'
@@ -47,7 +48,6 @@ requests() {
             echo 'header = "Content-Type: application/json"'
             echo "${data[i % 2]}"
         fi
-        echo next
     done
 }
 # Median (ms) of RUNS requests.

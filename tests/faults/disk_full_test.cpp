@@ -1,8 +1,8 @@
 // A full file system under the database and the debug log (a small tmpfs in
-// a private mount namespace): every write either is stored or says it was
-// not, a request whose change was not stored answers its failure reply and
-// tells the core nothing, and the log never glues an entry onto a line a
-// full disk cut short.
+// a private mount namespace), then the same file system read-only: every
+// write either is stored or says it was not, a request whose change was not
+// stored answers its failure reply and tells the core nothing, and the log
+// never glues an entry onto a line a full disk cut short.
 #include "front/web_utils.h"
 #include "platform/tqdb/rec_camera.h"
 #include "platform/tqdb/rec_network.h"
@@ -13,9 +13,11 @@
 
 #include <gtest/gtest.h>
 #include <fcntl.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -60,9 +62,9 @@ int stored_anr() {
     return cam.anr;
 }
 
-// The database calls on a full disk: each one is stored and says so, or
-// changes nothing and says so.
-void direct_writes(child_report& report, int rounds) {
+// The database calls on a disk that refuses writes (phase names it): each
+// one is stored and says so, or changes nothing and says so.
+void direct_writes(child_report& report, const std::string& phase, int rounds, int base) {
     struct call {
         const char* name;
         int (*write)(int value);
@@ -81,7 +83,7 @@ void direct_writes(child_report& report, int rounds) {
     for (int i = 0; i < rounds; ++i) {
         for (const call& c : calls) {
             int before = c.stored();
-            int value = 1000 + i;
+            int value = base + i;
             int rc = c.write(value);
             int after = c.stored();
             if (rc == 0) {
@@ -97,12 +99,55 @@ void direct_writes(child_report& report, int rounds) {
             }
         }
     }
-    report.count("full disk: " + std::to_string(stored + refused) + " database writes, " +
+    report.count(phase + ": " + std::to_string(stored + refused) + " database writes, " +
                  std::to_string(refused) + " refused, " + std::to_string(stored) + " stored");
-    report.check(refused > 0, "the disk never refused a database write: the scenario did not fill it");
+    report.check(refused > 0, phase + ": the disk never refused a database write");
 }
 
-TEST(DiskFull, WritesAreStoredOrRefusedAndTheLogStaysLineByLine) {
+// Requests that store, on a disk that refuses writes: the failure reply and
+// nothing for the core, or the success reply with the change stored.
+void store_requests(child_report& report, const std::string& phase, const test_root& root,
+                    coresim_server& core, int rounds, int base) {
+    struct request_row {
+        std::string code, body, ok_reply, fail_reply;
+        std::function<bool()> stored;
+    };
+    int refused = 0, answered_ok = 0;
+    for (int i = 0; i < rounds; ++i) {
+        const int n = base + i;
+        const std::string ip = "239.0." + std::to_string(n / 256 % 256) + "." + std::to_string(n % 256);
+        const request_row rows[] = {
+            {"/7041", "{\"mode\": 0, \"mtu\": " + std::to_string(n) + "}", text_reply("OK"),
+             text_reply("CGI ERROR"), [n] { return stored_mtu() == n; }},
+            {"/7034", "{\"ip\": \"" + ip + "\"}", json_reply("{ \"res\": 0 }"),
+             json_reply("{status:\"CGI ERROR\"}"), [ip] { return stored_multicast_ip() == ip; }},
+        };
+        for (const request_row& r : rows) {
+            core.wait_idle(5000);
+            core.clear_journal();
+            cgi_result res = cgi_post_json(root, r.code, r.body);
+            core.wait_idle(5000);
+            size_t told = core.journal().size();
+            if (res.out == r.fail_reply) {
+                ++refused;
+                report.check(told == 0, phase + ": " + r.code + " failed to store yet told the core " +
+                                            std::to_string(told) + " messages");
+                report.check(!r.stored(),
+                             phase + ": " + r.code + " answered its failure but the change is stored");
+            } else {
+                ++answered_ok;
+                report.check(res.out == r.ok_reply, phase + ": " + r.code + " answered " + res.out);
+                report.check(r.stored(), phase + ": " + r.code + " answered success for a change not stored");
+            }
+        }
+    }
+    report.count(phase + ": " + std::to_string(refused + answered_ok) + " requests, " +
+                 std::to_string(refused) + " answered their failure, " + std::to_string(answered_ok) +
+                 " success");
+    report.check(refused > 0, phase + ": no request met the refusing disk");
+}
+
+TEST(DiskFull, WritesAreStoredOrRefusedOnAFullOrReadOnlyDiskAndTheLogStaysLineByLine) {
     test_root root;
     const int rounds = scaled_count(20, 6);
     child_findings found = run_in_child([&](child_report& report) {
@@ -120,45 +165,8 @@ TEST(DiskFull, WritesAreStoredOrRefusedAndTheLogStaysLineByLine) {
         if (!report.check(core.start(root.path()), "no fake core")) return;
         std::string filler = fill_up(root.file("/mnt/nand"));
 
-        direct_writes(report, rounds);
-
-        // Requests that store: the failure reply and nothing for the core,
-        // or the success reply with the change stored.
-        struct request_row {
-            std::string code, body, ok_reply, fail_reply;
-            std::function<bool(int)> stored;
-        };
-        int refused = 0, answered_ok = 0;
-        for (int i = 0; i < rounds; ++i) {
-            const request_row rows[] = {
-                {"/7041", "{\"mode\": 0, \"mtu\": " + std::to_string(1400 + i) + "}", text_reply("OK"),
-                 text_reply("CGI ERROR"), [](int n) { return stored_mtu() == 1400 + n; }},
-                {"/7034", "{\"ip\": \"239.0.0." + std::to_string(i) + "\"}", json_reply("{ \"res\": 0 }"),
-                 json_reply("{status:\"CGI ERROR\"}"),
-                 [](int n) { return stored_multicast_ip() == "239.0.0." + std::to_string(n); }},
-            };
-            for (const request_row& r : rows) {
-                core.wait_idle(5000);
-                core.clear_journal();
-                cgi_result res = cgi_post_json(root, r.code, r.body);
-                core.wait_idle(5000);
-                size_t told = core.journal().size();
-                if (res.out == r.fail_reply) {
-                    ++refused;
-                    report.check(told == 0, r.code + " failed to store yet told the core " +
-                                                std::to_string(told) + " messages");
-                    report.check(!r.stored(i), r.code + " answered its failure but the change is stored");
-                } else {
-                    ++answered_ok;
-                    report.check(res.out == r.ok_reply, r.code + " answered " + res.out);
-                    report.check(r.stored(i), r.code + " answered success for a change that is not stored");
-                }
-            }
-        }
-        report.count("full disk: " + std::to_string(refused + answered_ok) + " requests, " +
-                     std::to_string(refused) + " answered their failure, " + std::to_string(answered_ok) +
-                     " success");
-        report.check(refused > 0, "no request met the full disk");
+        direct_writes(report, "full disk", rounds, 1000);
+        store_requests(report, "full disk", root, core, rounds, 1400);
 
         // The debug log: every call says whether its line was written, and
         // what is in the file is whole lines, the last perhaps cut short.
@@ -170,6 +178,9 @@ TEST(DiskFull, WritesAreStoredOrRefusedAndTheLogStaysLineByLine) {
         report.check(failed > 0, "the log never met the full disk");
         std::vector<std::string> lines = root.lines("/mnt/nand/cgi_log.txt");
         report.check(static_cast<int>(lines.size()) <= 3 + logged + 1, "more lines than entries written");
+        const std::string log_text = root.read("/mnt/nand/cgi_log.txt");
+        report.count(std::string("full disk: the log ") +
+                     (log_text.ends_with("\n") ? "ends with a whole line" : "ends inside a line cut short"));
 
         // Room again: the next process's entry starts a line of its own.
         unlink(filler.c_str());
@@ -187,6 +198,19 @@ TEST(DiskFull, WritesAreStoredOrRefusedAndTheLogStaysLineByLine) {
                          lines.back().ends_with("refused /2001: method not taken: DELETE"),
                      "the entry after the full disk is not a line of its own: " +
                          (lines.empty() ? std::string("(none)") : lines.back()));
+
+        // A file system mounted read-only: the same (nothing is open on it
+        // for writing while it is remounted).
+        tqdb_close_all();
+        const std::string nand = root.file("/mnt/nand");
+        if (report.check(mount(nullptr, nand.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0,
+                         std::string("no read-only remount: ") + std::strerror(errno))) {
+            direct_writes(report, "read-only", rounds / 2, 2000);
+            store_requests(report, "read-only", root, core, rounds / 2, 2400);
+            tqdb_close_all();
+            report.check(mount(nullptr, nand.c_str(), nullptr, MS_REMOUNT, nullptr) == 0,
+                         std::string("no writable remount: ") + std::strerror(errno));
+        }
 
         // Nothing was damaged, and writing works again.
         tqdb_close_all();
