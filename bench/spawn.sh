@@ -28,8 +28,8 @@ printf '%-34s %8s %8s %8s\n' "webreq, settings read (/6070)" "$set_med" "$set_p1
 awk -v a="$web_med" -v s="$set_med" -v b="$noop_med" \
     'BEGIN { printf "ratio webreq / do-nothing: unregistered %.2f, settings read %.2f\n\n", a / b, s / b }'
 
-# Bodies of real requests, the large ones as the issue of unbounded fields
-# showed them: one 64 MB field, 200,000 tiny fields, a 64 MB file.
+# Bodies of real requests, the large ones those that once grew memory without
+# bound: one 64 MB field, 200,000 tiny fields, a 64 MB file.
 b=$root/bodies
 printf '{"autoLoginEnable": 0}' > "$b/store0"
 printf '{"autoLoginEnable": 1}' > "$b/store1"

@@ -30,8 +30,8 @@ const tqdb_table tally_table = {"faults_tally", sizeof(tally_rec), tqdb_key_kind
 class ConcurrentEdits : public core_case {};
 
 TEST_F(ConcurrentEdits, EditsOfOneRecordByManyProcessesAreAllKept) {
-    const int workers = scaled_count(max_workers, 4);
-    const int edits = scaled_count(40, 10);
+    const int workers = scaled_count(6, 4);
+    const int edits = scaled_count(15, 10);
     ASSERT_EQ(tqdb_count(TQDB_FILE, tally_table), 0);
     tqdb_close_all();
     int gate[2];
@@ -79,7 +79,7 @@ TEST_F(ConcurrentEdits, EditsOfOneRecordByManyProcessesAreAllKept) {
 // Two requests that each change one member of the multicast record, at the
 // same time: after each pair both changes are stored.
 TEST_F(ConcurrentEdits, TwoRequestsChangingOneRecordBothStay) {
-    const int rounds = scaled_count(25, 6);
+    const int rounds = scaled_count(12, 6);
     int kept = 0;
     for (int i = 0; i < rounds; ++i) {
         const int enable = i % 2;

@@ -41,7 +41,7 @@ protected:
 };
 
 TEST_F(KilledWriters, DirectWritersKeepEveryAcknowledgedEditWhole) {
-    const int kills = scaled_count(40, 12);
+    const int kills = scaled_count(20, 12);
     int acknowledged = 0, seq = 0;
     for (int k = 0; k < kills; ++k) {
         int acks[2];
@@ -98,7 +98,7 @@ TEST_F(KilledWriters, DirectWritersKeepEveryAcknowledgedEditWhole) {
 // Requests killed while they run: the database is intact, and the stored
 // value is the last one answered "OK" or one of the killed requests after it.
 TEST_F(KilledWriters, KilledRequestsLoseNoAcknowledgedChange) {
-    const int requests = scaled_count(40, 12);
+    const int requests = scaled_count(24, 12);
     auto body = [](int mtu) { return "{\"mode\": 0, \"mtu\": " + std::to_string(mtu) + "}"; };
     cgi_result probe = cgi_post_json(root, "/7041", body(1000));
     ASSERT_EQ(probe.out, text_reply("OK"));
