@@ -294,13 +294,13 @@ public:
     write_txn(const write_txn&) = delete;
     write_txn& operator=(const write_txn&) = delete;
     explicit operator bool() const { return ok_; }
-    // 0 when committed.
-    int commit() {
+    // 0 when committed. empty: fold the log back and empty it afterwards.
+    int commit(bool empty = true) {
         if (!ok_ || done_) return -1;
         if (joined_) return 0;
         done_ = stmt(c_, s_commit).run();
         if (!done_) return -1;
-        empty_log(c_);
+        if (empty) empty_log(c_);
         return 0;
     }
 
@@ -375,13 +375,16 @@ int ensure_schema(connection* c, bool seed) {
     write_txn txn(c);
     if (!txn) return -1;
     if (user_version(c->db, &have) != 0) return -1;
-    if (have == want) return txn.commit();
+    // Not while the file is being set up: other processes may be opening
+    // it this moment, and a checkpoint then makes their first transaction
+    // fail at once instead of waiting its turn.
+    if (have == want) return txn.commit(false);
     if (!exec(c->db, schema_sql)) return -1;
     if (seed && fill_factory(c) != 0) return -1;
     char sql[48];
     std::snprintf(sql, sizeof sql, "PRAGMA user_version=%d", want);
     if (!exec(c->db, sql)) return -1;
-    return txn.commit();
+    return txn.commit(false);
 }
 
 std::unique_ptr<connection> open_file(const char* device_path, const std::string& file, bool force_create) {
