@@ -4,6 +4,7 @@
 
 #include "front/json_req.h"
 #include "front/reply.h"
+#include "front/web_utils.h"
 #include "platform/nvr_env.h"
 #include "platform/tqsock_wire.h"
 #include "platform/tqstd.h"
@@ -29,6 +30,11 @@ constexpr long wait_round_ms = 40;
 
 std::atomic<bool> reply_claimed{false};
 std::atomic<bool> reply_done{false};
+// The connection the waiting message went out on (0: none), and the newest
+// connection the daemon has ended: once the first is ended no answer can
+// come on it.
+std::atomic<unsigned> waiting_link{0};
+std::atomic<unsigned> ended_link{0};
 
 // Guards the done mark against a lost wake-up between the waiting thread's
 // check and its sleep. Never destroyed: a writer may still run at exit.
@@ -43,32 +49,64 @@ reply_sync& reply_sync_state() {
 
 bool finished() { return reply_done.load() || core_reply_state.load() != 0; }
 
+bool link_ended() {
+    unsigned link = waiting_link.load();
+    return link != 0 && ended_link.load() >= link;
+}
+
 void reset_reply() {
     core_reply_state.store(0);
     reply_claimed.store(false);
+    waiting_link.store(0);
     std::lock_guard<std::mutex> lock(reply_sync_state().mu);
     reply_done.store(false);
 }
 
-// Waits in rounds of 40 ms (scaled) so that a writer that only stores
-// core_reply_state is still seen within one round; core_reply_done wakes the
-// wait at once.
-void wait_for_reply(int rounds) {
+// Runs on the socket library's thread after the last message of the ended
+// connection was handed to the callback: a reply that came before the end
+// has been handled already.
+void on_link_ended(unsigned link) {
+    unsigned seen = ended_link.load();
+    while (seen < link && !ended_link.compare_exchange_weak(seen, link)) {
+    }
+    reply_sync& s = reply_sync_state();
+    { std::lock_guard<std::mutex> lock(s.mu); }
+    s.cv.notify_all();
+}
+
+// Waits up to bound for the reply: it ends as soon as a writer calls
+// core_reply_done or the daemon ends the link, and checks core_reply_state at
+// least every 40 ms (scaled), so that a writer that only stores the state is
+// seen within one round.
+void wait_for_reply(std::chrono::microseconds bound) {
+    using clock = std::chrono::steady_clock;
     const auto round = std::chrono::microseconds(nvr_scaled_us(wait_round_ms));
-    const auto start = std::chrono::steady_clock::now();
+    const auto end = clock::now() + bound;
     reply_sync& s = reply_sync_state();
     std::unique_lock<std::mutex> lock(s.mu);
-    for (int i = 0; i < rounds; ++i) {
+    auto done = [] { return finished() || link_ended(); };
+    for (auto next = clock::now();;) {
+        next = std::min(next + round, end);
+        if (s.cv.wait_until(lock, next, done) || next >= end) return;
         // Rounds that have already passed (a scaled round can be shorter
-        // than one wake-up) are not slept again: the wait keeps its bound.
-        const auto now = std::chrono::steady_clock::now();
-        if (now >= start + round * (i + 1)) {
-            if (finished()) return;
-            i = std::max<long long>(i, (now - start) / round - 1);
-            continue;
-        }
-        if (s.cv.wait_until(lock, start + round * (i + 1), finished)) return;
+        // than one wake-up) are not waited again: the wait keeps its bound.
+        const auto now = clock::now();
+        if (now > next) next += (now - next) / round * round;
     }
+}
+
+// Up to 3000 attempts, each failed one followed by the 10 ms pause, and never
+// longer in all than those pauses (an attempt whose socket step ran into its
+// own bound counts against it). True once the message was handed over.
+bool send_with_retries(int msg_id, int payload_len, const void* payload) {
+    const auto budget = std::chrono::microseconds(nvr_scaled_us(send_pause_ms) * send_attempts);
+    const auto start = std::chrono::steady_clock::now();
+    for (int attempt = 0; attempt < send_attempts; ++attempt) {
+        if (tq_sock_send_msg(1, msg_id, payload, payload_len, 0, 0) == 0) return true;
+        nvr_sleep_ms(send_pause_ms);
+        if (std::chrono::steady_clock::now() - start >= budget) break;
+    }
+    return false;
 }
 
 // The waits the modules registered (CORE_WAITS), filled before main.
@@ -114,16 +152,29 @@ int core_send(reply_callback cb, int msg_id, int payload_len, const void* payloa
     if (payload_len < 0 || static_cast<unsigned>(payload_len) > TQ_SOCK_MAX_PAYLOAD ||
         (payload_len > 0 && !payload))
         return -1;
-    if (!nested) tq_sock_init(cb, 0, 3, CORE_SOCKET_PATH);
-    // After the last failed attempt the message counts as sent: the wait (if
-    // any) then runs out and the handler reports the failure.
-    for (int attempt = 0; attempt < send_attempts; ++attempt) {
-        int rc = tq_sock_send_msg(1, msg_id, payload, payload_len, 0, 0);
-        nvr_sleep_ms(send_pause_ms);
-        if (rc == 0) break;
+    if (!nested) {
+        tq_sock_set_close_hook(on_link_ended);
+        tq_sock_init(cb, 0, 3, CORE_SOCKET_PATH);
     }
-    if (no_wait || nested) return 0;
-    wait_for_reply(core_wait_rounds(msg_id));
+    const bool waiting = !no_wait && !nested;
+    if (!send_with_retries(msg_id, payload_len, payload)) {
+        // A notice counts as sent; a waiting message is not waited for, so
+        // that its handler answers with its failure reply at once.
+        cgi_debug_log("core_link.c", __LINE__, "core_send", "message %d not sent: %s does not take it%s",
+                      msg_id, nvr_path(CORE_SOCKET_PATH).c_str(), waiting ? "" : " (notice dropped)");
+        return 0;
+    }
+    if (!waiting) {
+        // The pause after a notice paces the daemon and keeps the order of
+        // what it is told.
+        nvr_sleep_ms(send_pause_ms);
+        return 0;
+    }
+    // The pause after a waiting message's send becomes part of its wait, and
+    // ends with it as soon as the reply has been written.
+    waiting_link.store(tq_sock_link_id());
+    wait_for_reply(std::chrono::microseconds(nvr_scaled_us(send_pause_ms) +
+                                             nvr_scaled_us(wait_round_ms) * core_wait_rounds(msg_id)));
     return 0;
 }
 

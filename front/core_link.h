@@ -59,12 +59,19 @@ typedef void (*reply_callback)(void* ctx, const void* header, const void* payloa
 // 1, or the daemon's result where a module says so.
 extern std::atomic<int> core_reply_state;
 
-// Opens the link, clears the reply state, sends (up to 3000 attempts, each
-// followed by a 10 ms pause) and, unless no_wait is set, waits up to
-// core_wait_rounds(msg_id) rounds of 40 ms until a writer calls
-// core_reply_done (or sets core_reply_state). -1 when cb is null or the
-// payload cannot be sent at all (negative or oversized length, null payload
-// with a length); nothing is sent then. Otherwise 0, answered or not.
+// Opens the link, clears the reply state and sends: up to 3000 attempts, each
+// failed one followed by a 10 ms pause, and no longer in all than those
+// pauses. A notice (no_wait) pauses 10 ms after its send as well; when every
+// attempt failed it counts as sent. A waiting send then waits up to 10 ms
+// plus core_wait_rounds(msg_id) rounds of 40 ms, and the wait ends at once
+// when a writer calls core_reply_done (or sets core_reply_state) or the
+// daemon ends the link the message went out on (a reply that arrived before
+// counts). When every attempt failed it does not wait at all, so that the
+// handler answers with its failure reply at once; either way a failed send
+// leaves one debug-log line with the message id and the socket path.
+// -1 when cb is null or the payload cannot be sent at all (negative or
+// oversized length, null payload with a length); nothing is sent then.
+// Otherwise 0, answered or not.
 int core_send(reply_callback cb, int msg_id, int payload_len, const void* payload, int no_wait);
 // Releases the link (tq_sock_uninit) and returns 0.
 int core_close();

@@ -5,6 +5,7 @@
 #include "front/web_utils.h"
 
 #include <cstring>
+#include <string>
 
 namespace {
 // Constant-initialised: the modules' constructors register into these before
@@ -15,24 +16,21 @@ constinit int used_count;
 
 int reply_type(req_out out) { return out == OUT_JSON || out == OUT_JSON_ERR ? REPLY_JSON : REPLY_TEXT; }
 
-// Refused requests leave a line in the debug log: the code, the reason and
-// the start of the text (64 characters at most, control characters shown as
-// '?'), so that a page that sends what a code does not take can be found.
-void log_refused(const char* code, const char* reason, const char* text) {
-    char head[65];
-    size_t n = 0;
-    for (const char* p = text ? text : ""; *p && n < sizeof head - 1; ++p)
-        head[n++] = static_cast<unsigned char>(*p) < 0x20 || *p == 0x7f ? '?' : *p;
-    head[n] = '\0';
-    cgi_debug_log("dispatchreq.c", __LINE__, "webreq_dispatch", "refused %s: %s: %s", code ? code : "",
-                  reason ? reason : "", head);
-}
 }  // namespace
 
 void request::fail() const { cgi_reply_error(reply_type(row ? row->out : OUT_TEXT)); }
 
+void webreq_log_refused(const char* file, int line, const char* func, const char* code, const char* reason,
+                        const char* text) {
+    std::string entry = "refused " + log_excerpt(code ? code : "") + ": " + (reason ? reason : "");
+    if (text) entry += ": " + log_excerpt(text);
+    cgi_debug_log(file, line, func, "%s", entry.c_str());
+}
+
 void request::refuse(const char* reason) const {
-    log_refused(code, reason, text);
+    // The start of the text shows what a page sent that the code does not
+    // take.
+    webreq_log_refused("dispatchreq.c", __LINE__, "webreq_dispatch", code, reason, text ? text : "");
     if (!row) return;
     if (row->out == OUT_TEXT_ERR || row->out == OUT_JSON_ERR) cgi_reply_error(reply_type(row->out));
 }

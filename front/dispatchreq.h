@@ -76,6 +76,12 @@ struct request {
     void refuse(const char* reason) const;
 };
 
+// The debug-log line of a refused request: "refused <code>: <reason>" and,
+// when text is given, ": <text>"; code and text shown by log_excerpt (64
+// characters at most). The reason is the caller's own words.
+void webreq_log_refused(const char* file, int line, const char* func, const char* code, const char* reason,
+                        const char* text);
+
 #define MAX_WEBREQ_COUNT 512
 
 int webreq_register(const request_entry* table, int count);

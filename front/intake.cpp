@@ -4,6 +4,7 @@
 #include "front/dispatchreq.h"
 #include "front/input_buffer.h"
 #include "front/multipart.h"
+#include "front/web_utils.h"
 #include "platform/nvr_env.h"
 
 #include <strings.h>
@@ -98,6 +99,12 @@ const char* const reserved_tmp_names[] = {
     "chipinfo.txt", "port",    "log",        "packet.tar",     "updateFM.bin",
 };
 
+// The debug-log line of a request the intake does not hand on; nothing of
+// the body is shown.
+void refuse(const std::string& code, const std::string& reason) {
+    webreq_log_refused("intake.c", __LINE__, "intake_run", code.c_str(), reason.c_str(), nullptr);
+}
+
 // How the code's row takes an upload (IN_TEXT: moved to "/tmp/<name>").
 req_in upload_kind(const std::string& code) {
     const request_entry* row = webreq_find(code.c_str());
@@ -144,7 +151,14 @@ int dispatch_upload(const cgi_vars& env, const std::vector<form_entry>& entries,
             file = &entry;
             break;
         }
-    if (!file || file->file_name.empty() || file->file_name.size() > 127 || file->tmp_path.empty()) return 0;
+    if (!file || file->file_name.empty() || file->tmp_path.empty()) {
+        refuse(code, "upload without a \"file\" part");
+        return 0;
+    }
+    if (file->file_name.size() > 127) {
+        refuse(code, "upload file name longer than 127 characters");
+        return 0;
+    }
 
     if (kind == IN_UPLOAD_TEMP) {
         cgi_env_set_upload(file->tmp_path.c_str());
@@ -154,14 +168,20 @@ int dispatch_upload(const cgi_vars& env, const std::vector<form_entry>& entries,
     }
 
     std::string base = base_name_of(file->file_name);
-    if (!intake_upload_name_ok(base)) return 0;
+    if (!intake_upload_name_ok(base)) {
+        refuse(code, "upload file name not taken: " + log_excerpt(base));
+        return 0;
+    }
     std::string target = file->tmp_path.substr(0, file->tmp_path.rfind('/') + 1) + base;
     std::string full_target = nvr_path(target.c_str());
     struct stat st;
-    if (lstat(full_target.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) return 0;
     // Moved with rename(2) within /tmp: the client's name never reaches a
     // shell.
-    if (std::rename(nvr_path(file->tmp_path.c_str()).c_str(), full_target.c_str()) != 0) return 0;
+    if ((lstat(full_target.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) ||
+        std::rename(nvr_path(file->tmp_path.c_str()).c_str(), full_target.c_str()) != 0) {
+        refuse(code, "upload could not be moved to " + log_excerpt(target));
+        return 0;
+    }
     cgi_env_set_upload(target.c_str());
     char* text = keep_text(target + param_suffix(env.query_string), UPLOAD_TEXT_MAX);
     if (text) dispatch(code.c_str(), text);
@@ -244,6 +264,8 @@ int intake_run(int in_fd, intake_dispatch_fn dispatch) {
                 int rc = multipart_parse(in_fd, content_length, boundary, entries);
                 if (rc != MP_OK) {
                     multipart_cleanup(entries);
+                    refuse(code, rc == MP_NO_MEMORY ? "multipart body of more than 64 parts"
+                                                    : "multipart body cut short, or its file not stored");
                     return -1;
                 }
             }
@@ -251,6 +273,7 @@ int intake_run(int in_fd, intake_dispatch_fn dispatch) {
             multipart_cleanup(entries);
             return 0;
         }
+        refuse(code, "content type not taken: " + log_excerpt(type));
         return 0;
     }
     if (strcasecmp(method, "get") == 0) {
@@ -259,5 +282,6 @@ int intake_run(int in_fd, intake_dispatch_fn dispatch) {
         if (kept && !code.empty()) dispatch(code.c_str(), kept);
         return 0;
     }
+    refuse(code, "method not taken: " + log_excerpt(env.request_method, 16));
     return 0;
 }

@@ -19,6 +19,9 @@
 namespace {
 
 constexpr size_t header_text_max = 1023;
+// Longer header lines are read to their end but kept only this far: more
+// than any name and value that are kept.
+constexpr size_t header_line_max = 4096;
 
 // Push-back reader over a descriptor that never takes more than the content
 // length from it. Bytes pushed back are read again first and count as not yet
@@ -95,7 +98,7 @@ bool read_line(input_reader& in, std::string& line) {
             if (next >= 0 && next != '\n') in.unget(static_cast<char>(next));
             return true;
         }
-        line.push_back(static_cast<char>(c));
+        if (line.size() < header_line_max) line.push_back(static_cast<char>(c));
     }
 }
 
@@ -233,10 +236,11 @@ int multipart_parse(int fd, long content_length, const std::string& boundary, st
     after_boundary(in);
 
     try {
-        for (;;) {
+        for (int parts = 0;; ++parts) {
             std::string two;
             in.take(two, 2);
             if (two.size() < 2 || two == "--") return MP_OK;
+            if (parts == MP_PARTS_MAX) return MP_NO_MEMORY;
             in.unget(two);
 
             form_entry entry;
@@ -275,7 +279,7 @@ int multipart_parse(int fd, long content_length, const std::string& boundary, st
             } else if (keep) {
                 entry.value.reserve(256);
                 copied = copy_body(in, delimiter, [&](const char* data, size_t len) {
-                    entry.value.append(data, len);
+                    entry.value.append(data, std::min(len, MP_FIELD_MAX - entry.value.size()));
                     return true;
                 });
                 entry.value.shrink_to_fit();

@@ -9,11 +9,13 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
@@ -25,7 +27,47 @@
 
 // ---- debug log ------------------------------------------------------------------
 
+namespace {
+
+// Set once the log's file system was found full: the rest of the process
+// logs nothing rather than retrying every line.
+std::atomic<bool> log_gave_up{false};
+
+// The log, opened for appending and locked against other processes' entries
+// (released when it is closed); moved aside first when it has reached the
+// limit. -1 when it cannot be opened.
+int open_log(const std::string& path) {
+    for (int round = 0; round < 2; ++round) {
+        int fd = open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+        if (fd < 0) return -1;
+        while (flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+        }
+        struct stat st;
+        if (round == 0 && fstat(fd, &st) == 0 && st.st_size >= CGI_LOG_LIMIT) {
+            // The log lives on flash and carries request text: past the
+            // limit it is moved aside (one old file kept) and a new one
+            // started.
+            std::rename(path.c_str(), (path + ".1").c_str());
+            close(fd);
+            continue;
+        }
+        return fd;
+    }
+    return -1;
+}
+
+// True when the file does not end with a line end (a write before was cut
+// short by a full disk).
+bool ends_inside_a_line(int fd) {
+    struct stat st;
+    char last = '\n';
+    return fstat(fd, &st) == 0 && st.st_size > 0 && pread(fd, &last, 1, st.st_size - 1) == 1 && last != '\n';
+}
+
+}  // namespace
+
 int cgi_debug_log(const char* file, int line, const char* func, const char* fmt, ...) {
+    if (log_gave_up.load()) return -1;
     char message[2048];
     va_list args;
     va_start(args, fmt);
@@ -46,18 +88,33 @@ int cgi_debug_log(const char* file, int line, const char* func, const char* fmt,
     if (line_text.size() > 2046) line_text.resize(2046);
     line_text += '\n';
 
-    std::string path = nvr_path("/mnt/nand/cgi_log.txt");
-    // The log lives on flash and carries request text: past the limit the
-    // file is moved aside (one old file kept) and a new one started.
-    struct stat st;
-    if (stat(path.c_str(), &st) == 0 && st.st_size >= CGI_LOG_LIMIT)
-        std::rename(path.c_str(), (path + ".1").c_str());
-    FILE* fp = std::fopen(path.c_str(), "a");
-    if (!fp) return -1;
-    std::fputs(line_text.c_str(), fp);
-    std::fflush(fp);
-    std::fclose(fp);
-    return 0;
+    int fd = open_log(nvr_path("/mnt/nand/cgi_log.txt"));
+    if (fd < 0) return -1;
+    // A line that an earlier write left unfinished is ended first: this entry
+    // never continues it.
+    if (ends_inside_a_line(fd)) line_text.insert(0, 1, '\n');
+    // One write for the whole entry; a short one is continued until the
+    // disk refuses.
+    bool written = true;
+    for (size_t done = 0; done < line_text.size();) {
+        ssize_t n = write(fd, line_text.data() + done, line_text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            if (n == 0 || errno == ENOSPC || errno == EDQUOT) log_gave_up.store(true);
+            written = false;
+            break;
+        }
+        done += static_cast<size_t>(n);
+    }
+    close(fd);
+    return written ? 0 : -1;
+}
+
+std::string log_excerpt(std::string_view text, size_t max) {
+    std::string out(text.substr(0, max));
+    for (char& c : out)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
+    return out;
 }
 
 // ---- commands --------------------------------------------------------------------

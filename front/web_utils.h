@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <string>
+#include <string_view>
 
 #include "front/reply.h"
 #include "platform/oplog_record.h"
@@ -14,9 +15,16 @@
 // ---- debug log ------------------------------------------------------------
 // Appends "[cgix debug] <time>  <file>:<line> in <func>: <message>" to
 // "/mnt/nand/cgi_log.txt"; the file is rotated to ".1" past CGI_LOG_LIMIT.
+// 0 when the whole line was written, -1 otherwise. An entry always starts a
+// line of its own, also after a write that a full disk cut short; once the
+// disk was found full the process logs nothing more.
 #define CGI_LOG_LIMIT (512 * 1024)
 int cgi_debug_log(const char* file, int line, const char* func, const char* fmt, ...)
     __attribute__((format(printf, 4, 5)));
+// Request text as a log line shows it: at most max characters, control
+// characters as '?', so that a client can neither flood the log nor forge
+// lines in it.
+std::string log_excerpt(std::string_view text, size_t max = 64);
 
 // ---- commands -------------------------------------------------------------
 // Runs a fixed command line through the shell. Only for command texts made

@@ -2,12 +2,19 @@
 // stream socket, with a receiving thread that hands every message to the
 // callback.
 //
+// Every step is bounded (platform/sock_bounded.h): a daemon whose listen
+// queue is full fails the connect at once, and one that stops reading fails
+// the write after a stall of one second, so a send attempt never hangs. A
+// connection that the daemon closes is reported to the close hook once every
+// message that arrived before the end has been handed to the callback.
+//
 // Locking: api_mu serialises init, send and uninit made on ordinary threads,
 // and is held while a receiving thread is joined. The receiving thread never
 // takes api_mu: a callback that sends (a reply writer's follow-up notice)
 // writes on its own connection under that connection's write_mu, so a join
 // that waits for the callback cannot deadlock with it.
 #include "platform/nvr_env.h"
+#include "platform/sock_bounded.h"
 #include "platform/tqsock_wire.h"
 #include "platform/tqstd.h"
 
@@ -27,7 +34,13 @@
 
 namespace {
 
+// A write that makes no progress for this long fails. Not divided by the
+// time divisor: how soon the daemon takes data is its own, real time (a
+// test's divisor only shortens the waits for answers).
+constexpr int write_stall_ms = 1000;
+
 struct connection {
+    unsigned id = 0;  // numbers the connections of the process, from 1
     int fd = -1;
     int wake_fd = -1;  // eventfd: tells the receiving thread to stop
     std::string path;  // device path it was opened on; fixed before the thread starts
@@ -48,7 +61,9 @@ struct link_state {
     std::shared_ptr<connection> cur;  // guarded by api_mu
     std::string path = "/var/run/tqsocket";  // guarded by api_mu
     std::atomic<tq_sock_callback> cb{nullptr};
+    std::atomic<tq_sock_close_hook> close_hook{nullptr};
     std::atomic<uint32_t> seq{0};
+    unsigned next_id = 0;  // guarded by api_mu
 };
 
 // Never destroyed: a receiving thread may still be running at exit.
@@ -60,14 +75,15 @@ link_state& link() {
 // The connection whose receiving thread this is; null on other threads.
 thread_local connection* reader_conn = nullptr;
 
+// A non-blocking connection to the daemon, or -1 when it cannot be made at
+// once (no socket, nobody listening, listen queue full).
 int connect_socket(const std::string& device_path) {
     sockaddr_un addr{};
     addr.sun_family = AF_UNIX;
     if (nvr_path_buf(addr.sun_path, sizeof addr.sun_path, device_path.c_str()) < 0) return -1;
-    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0) return -1;
-    while (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
-        if (errno == EINTR) continue;
+    if (sock_connect_bounded(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr, 0) != 0) {
         close(fd);
         return -1;
     }
@@ -75,17 +91,7 @@ int connect_socket(const std::string& device_path) {
 }
 
 bool write_all(int fd, const void* data, size_t len) {
-    const char* p = static_cast<const char*>(data);
-    while (len > 0) {
-        ssize_t n = send(fd, p, len, MSG_NOSIGNAL);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        p += n;
-        len -= static_cast<size_t>(n);
-    }
-    return true;
+    return sock_write_bounded(fd, data, len, write_stall_ms) == 0;
 }
 
 bool write_message(int fd, int msg_id, const void* payload, int payload_len) {
@@ -148,6 +154,10 @@ void reader_main(connection* c) {
     c->broken.store(true);
     shutdown(c->fd, SHUT_RDWR);
     c->exited.store(true);
+    // Ended by the daemon (not stopped from here): whoever waits for an
+    // answer on this connection need not wait any longer.
+    if (!c->stopping.load())
+        if (tq_sock_close_hook hook = link().close_hook.load()) hook(c->id);
 }
 
 // Stops the receiving thread of c and waits for it (api_mu held, never on
@@ -166,6 +176,7 @@ void drop(std::shared_ptr<connection>& c) {
 // A fresh connection with its receiving thread (api_mu held).
 std::shared_ptr<connection> open_link(const std::string& device_path) {
     auto c = std::make_shared<connection>();
+    c->id = ++link().next_id;
     c->path = device_path;
     c->fd = connect_socket(device_path);
     if (c->fd < 0) return nullptr;
@@ -235,3 +246,12 @@ int tq_sock_uninit() {
 }
 
 int tq_sock_in_callback() { return reader_conn ? 1 : 0; }
+
+unsigned tq_sock_link_id() {
+    if (connection* c = reader_conn) return c->id;
+    link_state& st = link();
+    std::lock_guard<std::mutex> lock(st.api_mu);
+    return st.cur ? st.cur->id : 0;
+}
+
+void tq_sock_set_close_hook(tq_sock_close_hook hook) { link().close_hook.store(hook); }

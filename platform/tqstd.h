@@ -21,12 +21,15 @@ typedef void (*tq_sock_callback)(void* ctx, const void* header, const void* payl
 // Connects to the daemon at the socket path (root prefix added inside) and
 // starts the receiving thread. A null callback is allowed: what arrives is
 // then read and discarded. mode and flags are informational. Returns 0 on
-// success, -1 when the daemon cannot be reached (a later send retries the
-// connection). Called while the link is open, it only replaces the callback
+// success, -1 when the daemon cannot be reached at once (a later send retries
+// the connection; a full listen queue counts as unreachable, the connect
+// never waits). Called while the link is open, it only replaces the callback
 // and keeps the connection.
 int tq_sock_init(tq_sock_callback cb, int mode, int flags, const char* path);
 // 0 when the message has been handed over, non-zero when the send is to be
-// tried again (no daemon, connection lost: the next send connects anew).
+// tried again (no daemon, a daemon that does not accept or takes nothing for
+// a second, connection lost: the next send connects anew). Never blocks
+// longer than that second.
 // channel, arg5 and arg6 are informational. A payload length below 0 or above
 // 16 MiB, or a null payload with a length, is refused with -2.
 int tq_sock_send_msg(int channel, int msg_id, const void* payload, int payload_len, int arg5,
@@ -40,6 +43,16 @@ int tq_sock_uninit();
 // 1 when the calling thread is the library's receiving thread (inside a
 // callback), else 0.
 int tq_sock_in_callback();
+// The number of the open connection (on the receiving thread: the
+// callback's own), 0 when none is open. Numbers grow with every connection
+// the process opens.
+unsigned tq_sock_link_id();
+// Called on the receiving thread when the daemon ends connection link_id
+// (closed, lost or garbled), after every message that arrived before the end
+// has been handed to the callback. Not called for a link closed with
+// tq_sock_uninit. Null removes it.
+typedef void (*tq_sock_close_hook)(unsigned link_id);
+void tq_sock_set_close_hook(tq_sock_close_hook hook);
 
 // ---- tasks and mutexes ----------------------------------------------------
 typedef pthread_t tq_task_t;

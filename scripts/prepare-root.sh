@@ -6,8 +6,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 run=${1:?run directory}
 mkdir -p "$run"/{mnt/nand/app,mnt/nand2,mnt/nand/ssl,tmp,var/run,dev/shm,dev/input,opt/app/www/webfile/json,www,cgi-bin,log}
-rm -f "$run"/mnt/nand/app/tqdb.db{,-wal,-shm}
-NVR_ROOT="$run" build/bin/nvrdb init
+rm -f "$run"/mnt/nand/app/tqdb.db{,-wal,-shm,-journal}
+NVR_ROOT="$run" "${BUILD_DIR:-build}/bin/nvrdb" init
 echo "<html><body>NVR local server</body></html>" > "$run/www/index.html"
 # The interface's language files, where "/json" reads them.
 cp www/webfile/json/*.json "$run/opt/app/www/webfile/json/"

@@ -1,22 +1,31 @@
 #!/usr/bin/env bash
-# The local server: installs what is missing, builds, prepares a run root
-# with a fresh configuration database, starts the simulated core daemon and
-# lighttpd on 127.0.0.1 (port 8080, or $PORT), and stays in the foreground.
-# Ctrl-C stops both.
+# The local server: installs what is missing, builds the programs it serves
+# (webreq, coresim, nvrdb and the tools webreq runs), prepares a run root with a fresh configuration
+# database, starts the simulated core daemon and lighttpd on 127.0.0.1 (port
+# 8080, or $PORT), and stays in the foreground. Ctrl-C stops both.
+#
+# The banner appears only once this server's own lighttpd answers (a token
+# written into this run root comes back); when lighttpd or the core daemon
+# cannot start (a port or socket already taken) their own messages are
+# shown and the script fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 repo=$(pwd)
 port=${PORT:-8080}
 run=${NVR_RUN:-$repo/run}
+build=${BUILD_DIR:-build}
 
 bash scripts/install-deps.sh
-bash scripts/build.sh
-bash scripts/prepare-root.sh "$run"
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" >/dev/null
+cmake --build "$build" -j"$(nproc)" --target webreq coresim nvrdb tqprofile tqchip_update
+BUILD_DIR=$build bash scripts/prepare-root.sh "$run"
 
 sed -e "s|@PORT@|$port|g" -e "s|@RUN@|$run|g" -e "s|@DIVISOR@|${NVR_TIME_DIVISOR:-1}|g" \
-    -e "s|@BIN@|$repo/build/bin|g" \
+    -e "s|@BIN@|$repo/$build/bin|g" \
     conf/lighttpd.conf.in > "$run/lighttpd.conf"
-ln -sf "$repo/build/bin/webreq" "$run/cgi-bin/webreq.cgi"
+ln -sf "$repo/$build/bin/webreq" "$run/cgi-bin/webreq.cgi"
+token=$(od -An -N8 -tx8 /dev/urandom | tr -d ' ')
+echo "$token" > "$run/www/serve-token.txt"
 
 pids=()
 stop() {
@@ -36,16 +45,35 @@ if [ ! -s "$recording" ]; then
         -c:v libx264 -g 25 -f h264 "$recording"
 fi
 
-NVR_ROOT="$run" build/bin/coresim --journal "$run/log/coresim.jsonl" &
-pids+=($!)
-lighttpd -D -f "$run/lighttpd.conf" &
-pids+=($!)
+# Messages of either program before it is up land here; they are shown when
+# it fails to come up.
+core_err=$run/log/coresim-start.log
+server_err=$run/log/lighttpd-start.log
+NVR_ROOT="$run" "$build/bin/coresim" --journal "$run/log/coresim.jsonl" 2> "$core_err" &
+core=$!
+pids+=("$core")
+lighttpd -D -f "$run/lighttpd.conf" 2> "$server_err" &
+server=$!
+pids+=("$server")
 
+fail() {
+    echo "serve.sh: $1" >&2
+    [ -s "$2" ] && cat "$2" >&2
+    exit 1
+}
 base="http://127.0.0.1:$port/cgi-bin/webreq.cgi"
-for _ in $(seq 50); do
-    curl -s -o /dev/null "http://127.0.0.1:$port/" && break
+up=
+for _ in $(seq 100); do
+    kill -0 "$server" 2>/dev/null || { wait "$server" || true; fail "lighttpd did not start on 127.0.0.1:$port:" "$server_err"; }
+    kill -0 "$core" 2>/dev/null || { wait "$core" || true; fail "the simulated core daemon did not start:" "$core_err"; }
+    if [ "$(curl -s --max-time 1 "http://127.0.0.1:$port/serve-token.txt" 2>/dev/null)" = "$token" ]; then
+        up=1
+        break
+    fi
     sleep 0.1
 done
+[ -n "$up" ] || fail "lighttpd on 127.0.0.1:$port did not answer with this run's token (another server on the port?)" \
+    "$server_err"
 cat <<INFO
 
 Local server running: $base/CODE   (run root: $run)

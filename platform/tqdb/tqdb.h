@@ -15,8 +15,15 @@
 // (tqdb_create makes one on purpose). A missing directory fails the call.
 //
 // Several processes may use a file at once; calls never fail because another
-// process holds the file (they wait up to 10 s). Within a process the calls
-// are thread-safe.
+// process holds the file for a moment: they wait up to tqdb_busy_timeout_ms()
+// (10 s). A file held longer, a full disk, or a file that cannot be written
+// fails the call: a write that returns 0 is stored, one that does not has
+// changed nothing. Within a process the calls are thread-safe.
+//
+// Two switches that only tests set in a process's environment:
+// NVR_DB_REFUSE_WRITES=1 makes its writes fail as on a read-only file while
+// its reads work (a file without its schema cannot be opened then), and
+// NVR_DB_BUSY_MS shortens the busy timeout (milliseconds, at most 10000).
 //
 // Typed calls (read_camera, write_camera, read_cameras, ...) are thin
 // functions over the generic engine below, produced from the table
@@ -189,6 +196,10 @@ int tqdb_edit_as(const char* path, const tqdb_table& t, int64_t key, Fn&& fn) {
 
 // Closes the cached connections (tests that remove a root call it).
 void tqdb_close_all();
+
+// How long a call waits for other processes' transactions: 10 s, or what
+// NVR_DB_BUSY_MS says.
+int tqdb_busy_timeout_ms();
 
 // Creates the database file at path with the schema when it does not exist
 // (the files that are never created on first access, such as the factory

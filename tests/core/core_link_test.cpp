@@ -10,8 +10,10 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <future>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -296,6 +298,97 @@ TEST_F(CoreLink, SendsThatCannotGoOutSendNothing) {
     ASSERT_TRUE(core.wait_for(1));
     ASSERT_EQ(core.journal().size(), 1u);
     EXPECT_EQ(core.journal()[0].id, 1403);
+}
+
+// A message whose reply may take 600 s: far beyond what any of the
+// watchdogs below allow, whatever the divisor.
+constexpr int long_wait_msg = 3299;
+const core_wait long_waits[] = {{long_wait_msg, 15000}};
+
+// Runs fn on a thread of its own and waits for it up to limit: false when
+// it did not end by then (the thread is left behind, the test has failed).
+template <typename Fn>
+bool ends_within(std::chrono::seconds limit, Fn fn) {
+    auto task = std::make_shared<std::packaged_task<void()>>(fn);
+    std::future<void> done = task->get_future();
+    std::thread([task] { (*task)(); }).detach();
+    return done.wait_for(limit) == std::future_status::ready;
+}
+
+// With no daemon every attempt fails: a waiting handler answers with its
+// failure reply as soon as the attempts are over (1.5 s at this divisor),
+// not after the wait (30 s here), and a notice counts as sent. Either way
+// one log line names the message and the socket.
+TEST_F(CoreLink, AbsentDaemonEndsAWaitingSendAfterTheAttemptsWithOneLogLine) {
+    core.stop();
+    core_register_waits(long_waits, 1);
+    setenv("NVR_TIME_DIVISOR", "20", 1);
+    struct row {
+        int line;
+        int msg_id;
+        int no_wait;
+        std::string out;
+        std::string logged;
+    } rows[] = {
+        {__LINE__, long_wait_msg, 0, fail_json,
+         "message 3299 not sent: " + root.file("/var/run/tqsocket") + " does not take it"},
+        {__LINE__, 3206, 0, fail_json,
+         "message 3206 not sent: " + root.file("/var/run/tqsocket") + " does not take it"},
+        {__LINE__, 1403, 1, "",
+         "message 1403 not sent: " + root.file("/var/run/tqsocket") + " does not take it (notice dropped)"},
+    };
+    for (const row& r : rows) {
+        size_t before = root.lines("/mnt/nand/cgi_log.txt").size();
+        auto out = std::make_shared<std::string>();
+        bool ended = ends_within(std::chrono::seconds(20), [out, r] {
+            int32_t channel = 3;
+            stdout_capture capture;
+            if (r.no_wait)
+                core_notify(module_cb, r.msg_id, 4, &channel);
+            else
+                core_query(module_cb, r.msg_id, 4, &channel, REPLY_JSON);
+            *out = capture.text();
+        });
+        ASSERT_TRUE(ended) << "row at line " << r.line << ": still waiting for a message that was never sent";
+        EXPECT_EQ(*out, r.out) << "row at line " << r.line;
+        std::vector<std::string> lines = root.lines("/mnt/nand/cgi_log.txt");
+        ASSERT_EQ(lines.size(), before + 1) << "row at line " << r.line;
+        EXPECT_TRUE(lines.back().ends_with(" in core_send: " + r.logged))
+            << "row at line " << r.line << ": " << lines.back();
+    }
+    EXPECT_EQ(callbacks.load(), 0);
+}
+
+// A daemon that ends the link while a request waits: no answer can come, so
+// the wait ends at once; an answer that came before the end still counts.
+TEST_F(CoreLink, LinkTheDaemonClosesEndsTheWaitAtOnce) {
+    core_register_waits(long_waits, 1);
+    setenv("NVR_TIME_DIVISOR", "1", 1);  // the whole wait would be 600 s
+    struct row {
+        int line;
+        const char* replies;
+        std::string out;
+        int state;
+    } rows[] = {
+        {__LINE__, R"({"fault": "close"})", fail_text, 0},
+        {__LINE__, R"([{"size": 4, "fault": "wrong_id"}, {"fault": "close"}])", fail_text, 0},
+        {__LINE__, R"([{"id": 8206, "size": 4, "fields": [{"at": 0, "int32": 7}]}, {"fault": "close"}])",
+         text_reply("OK 7"), 1},
+    };
+    for (const row& r : rows) {
+        ASSERT_TRUE(core.set_script("[{\"id\": 3299, \"reply\": " + std::string(r.replies) + "}]"));
+        auto out = std::make_shared<std::string>();
+        auto state = std::make_shared<int>(-1);
+        bool ended = ends_within(std::chrono::seconds(30), [out, state] {
+            int32_t channel = 3;
+            stdout_capture capture;
+            *state = core_query(module_cb, long_wait_msg, 4, &channel, REPLY_TEXT);
+            *out = capture.text();
+        });
+        ASSERT_TRUE(ended) << "row at line " << r.line << ": still waiting on a closed link";
+        EXPECT_EQ(*out, r.out) << "row at line " << r.line;
+        EXPECT_EQ(*state, r.state) << "row at line " << r.line;
+    }
 }
 
 }  // namespace

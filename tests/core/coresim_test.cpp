@@ -480,14 +480,28 @@ TEST_F(CoreSim, ProgrammaticRuleSeesTheRequest) {
 
 // ---- the program -----------------------------------------------------------
 
-bool wait_for_file(const std::string& path) {
-    for (int i = 0; i < 1000; ++i) {
-        struct stat st;
-        if (stat(path.c_str(), &st) == 0) return true;
+// Until the program listens on its socket: the file appears at bind(), a
+// moment before listen(), and a connect in between is refused.
+bool wait_for_listener(const std::string& path) {
+    for (int i = 0; i < 2000; ++i) {
+        if (raw_client(path).ok()) return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     return false;
 }
+
+// Kills a spawned program the test did not stop (a failed assertion), so that
+// it does not outlive the test holding its output open.
+struct spawned_guard {
+    pid_t pid;
+    bool reaped = false;
+    ~spawned_guard() {
+        if (!reaped && pid > 0) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+        }
+    }
+};
 
 pid_t spawn(const std::vector<std::string>& args, const std::string& root) {
     pid_t pid = fork();
@@ -521,7 +535,8 @@ TEST(CoreSimProgram, ServesFromItsScriptAndStopsCleanlyOnSignals) {
         std::string sock = root.file("/tmp/core.sock");
         pid_t pid = spawn({"--socket", sock, "--script", root.file("/tmp/script.json"), "--journal", journal},
                           root.path());
-        ASSERT_TRUE(wait_for_file(sock));
+        spawned_guard guard{pid};
+        ASSERT_TRUE(wait_for_listener(sock));
         {
             raw_client client(sock);
             ASSERT_TRUE(client.ok());
@@ -533,6 +548,7 @@ TEST(CoreSimProgram, ServesFromItsScriptAndStopsCleanlyOnSignals) {
             EXPECT_EQ(p, (bytes{5, 0, 0, 0}));
         }
         kill(pid, sig);
+        guard.reaped = true;
         EXPECT_EQ(exit_status(pid), 0);
         EXPECT_FALSE(root.exists("/tmp/core.sock"));
         EXPECT_NE(root.read("/tmp/journal.jsonl").find("\"id\":3204,\"size\":4,\"payload\":\"05000000\""),
@@ -554,7 +570,8 @@ TEST(CoreSimProgram, DefaultSocketIsUnderTheRootAndNoDefaultsSilencesThem) {
         SCOPED_TRACE(no_defaults);
         pid_t pid = spawn(no_defaults ? std::vector<std::string>{"--no-defaults"} : std::vector<std::string>{},
                           root.path());
-        ASSERT_TRUE(wait_for_file(root.file("/var/run/tqsocket")));
+        spawned_guard guard{pid};
+        ASSERT_TRUE(wait_for_listener(root.file("/var/run/tqsocket")));
         {
             raw_client client(root.file("/var/run/tqsocket"));
             ASSERT_TRUE(client.ok());
@@ -566,6 +583,7 @@ TEST(CoreSimProgram, DefaultSocketIsUnderTheRootAndNoDefaultsSilencesThem) {
             }
         }
         kill(pid, SIGTERM);
+        guard.reaped = true;
         EXPECT_EQ(exit_status(pid), 0);
         EXPECT_FALSE(root.exists("/var/run/tqsocket"));
     }

@@ -32,11 +32,11 @@ TEST(Multipart, FieldsKeepDelimiterPrefixesLineEndsAndDashes) {
         {__LINE__, "plain"},
         {__LINE__, "two\r\nlines"},
         {__LINE__, "--XyZ-not-at-line-start"},
-        {__LINE__, "a\r\n--Xy"},     // a prefix of the delimiter
-        {__LINE__, "a\r\n--XyQ"},    // a prefix broken by one byte
+        {__LINE__, "a\r\n--Xy"},   // a prefix of the delimiter
+        {__LINE__, "a\r\n--XyQ"},  // a prefix broken by one byte
         {__LINE__, "\r\n\r\n--"},
         {__LINE__, ""},
-        {__LINE__, std::string(100000, 'v')},
+        {__LINE__, std::string(MP_FIELD_MAX, 'v')},  // the largest value kept whole, over two reads
     };
     for (const auto& r : rows) {
         std::string body = part("Content-Disposition: form-data; name=\"f\"", r.value) + "--XyZ--\r\n";
@@ -136,12 +136,63 @@ TEST(Multipart, HeaderColonsAndParameterQuoting) {
 TEST(Multipart, LongBoundaryAndBoundaryLikeBytesAcrossReads) {
     std::string boundary(900, 'q');
     std::string value;
-    for (int i = 0; i < 200; ++i) value += "\r\n--" + std::string(i * 4, 'q') + "x";
+    for (int i = 0; i < 100; ++i) value += "\r\n--" + std::string(i * 4, 'q') + "x";
     std::string body = part("Content-Disposition: form-data; name=\"v\"", value, boundary) + "--" + boundary + "--";
     parsed p = parse(body, boundary);
     ASSERT_EQ(p.rc, MP_OK);
     ASSERT_EQ(p.entries.size(), 1u);
     EXPECT_EQ(p.entries[0].value, value);
+}
+
+// Whatever the body holds, the parser keeps a bounded amount: a field's
+// first MP_FIELD_MAX bytes (the rest is read past, so the parts after it
+// still count), header lines cut, and no more than MP_PARTS_MAX parts.
+TEST(Multipart, FieldsAreCutAndPartsAreCounted) {
+    test_root root;
+    auto field = [](const std::string& name, const std::string& value) {
+        return part("Content-Disposition: form-data; name=\"" + name + "\"", value);
+    };
+    auto fields = [&](int count) {
+        std::string body;
+        for (int i = 0; i < count; ++i) body += field("f" + std::to_string(i), "v");
+        return body;
+    };
+    const std::string file =
+        part("Content-Disposition: form-data; name=\"file\"; filename=\"big.bin\"", std::string(200000, 'F'));
+    const std::string over_by_one = field("a", std::string(MP_FIELD_MAX + 1, 'a'));
+    const std::string header_1mb =
+        part("Content-Disposition: form-data; name=\"" + std::string(1'000'000, 'n') + "\"", "v");
+    struct row {
+        int line;
+        std::string body;
+        int rc;
+        std::vector<size_t> sizes;  // value sizes of the entries
+    } rows[] = {
+        {__LINE__, over_by_one + field("b", "after"), MP_OK, {MP_FIELD_MAX, 5}},
+        {__LINE__, field("a", std::string(3'000'000, 'a')) + field("b", "after"), MP_OK, {MP_FIELD_MAX, 5}},
+        // A file part is not cut: it goes to disk.
+        {__LINE__, file, MP_OK, {200000}},
+        // A header line of 1 MB: its name is kept to 1023 characters.
+        {__LINE__, header_1mb, MP_OK, {1}},
+        {__LINE__, fields(MP_PARTS_MAX), MP_OK, std::vector<size_t>(MP_PARTS_MAX, 1)},
+        {__LINE__, fields(MP_PARTS_MAX + 1), MP_NO_MEMORY, std::vector<size_t>(MP_PARTS_MAX, 1)},
+        {__LINE__, fields(MP_PARTS_MAX) + file, MP_NO_MEMORY, std::vector<size_t>(MP_PARTS_MAX, 1)},
+    };
+    for (const auto& r : rows) {
+        parsed p = parse(r.body + "--XyZ--\r\n", "XyZ");
+        EXPECT_EQ(p.rc, r.rc) << "row at line " << r.line;
+        std::vector<size_t> sizes;
+        for (const form_entry& e : p.entries) {
+            sizes.push_back(e.value_len);
+            if (e.file_name.empty()) {
+                EXPECT_EQ(e.value.size(), e.value_len) << "row at line " << r.line;
+            }
+            EXPECT_LE(e.name.size(), 1023u) << "row at line " << r.line;
+        }
+        EXPECT_EQ(sizes, r.sizes) << "row at line " << r.line;
+        multipart_cleanup(p.entries);
+        EXPECT_EQ(root.list("/tmp"), std::vector<std::string>{}) << "row at line " << r.line;
+    }
 }
 
 }  // namespace

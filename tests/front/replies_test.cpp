@@ -181,6 +181,38 @@ TEST(DebugLog, LineFormatAndRotation) {
 
 }
 
+TEST(DebugLog, AnEntryNeverContinuesALineThatWasCutShort) {
+    struct row {
+        int line;
+        std::string before;  // the file as an earlier write left it
+        std::string kept;    // what stands before the new entry
+    } rows[] = {
+        {__LINE__, "", ""},
+        {__LINE__, "[cgix debug] whole line\n", "[cgix debug] whole line\n"},
+        // A full disk cut the last entry short: it is ended, not continued.
+        {__LINE__, "[cgix debug] whole line\n[cgix debug] cut sh",
+         "[cgix debug] whole line\n[cgix debug] cut sh\n"},
+        {__LINE__, "x", "x\n"},
+    };
+    for (const auto& r : rows) {
+        test_root root;
+        if (!r.before.empty()) root.write("/mnt/nand/cgi_log.txt", r.before);
+        ASSERT_EQ(cgi_debug_log("f.c", 7, "fn", "entry"), 0) << "row at line " << r.line;
+        std::string log = root.read("/mnt/nand/cgi_log.txt");
+        ASSERT_EQ(log.substr(0, r.kept.size()), r.kept) << "row at line " << r.line;
+        std::string entry = log.substr(r.kept.size());
+        EXPECT_EQ(entry.rfind("[cgix debug] ", 0), 0u) << "row at line " << r.line << ": " << entry;
+        EXPECT_TRUE(entry.ends_with("  f.c:7 in fn: entry\n")) << "row at line " << r.line << ": " << entry;
+    }
+    // No log directory: the call says so and writes nothing anywhere.
+    test_root root;
+    rmdir(root.file("/mnt/nand/ssl").c_str());
+    rmdir(root.file("/mnt/nand/app").c_str());
+    ASSERT_EQ(rmdir(root.file("/mnt/nand").c_str()), 0);
+    EXPECT_EQ(cgi_debug_log("f.c", 1, "fn", "lost"), -1);
+    EXPECT_FALSE(root.exists("/mnt/nand"));
+}
+
 TEST(Files, WholeFileHelpersAndLock) {
     test_root root;
     long len = -1;

@@ -85,6 +85,13 @@ std::string test_root::read(const std::string& device_path) const {
     return out.str();
 }
 
+std::vector<std::string> test_root::lines(const std::string& device_path) const {
+    std::vector<std::string> out;
+    std::istringstream in(read(device_path));
+    for (std::string line; std::getline(in, line);) out.push_back(line);
+    return out;
+}
+
 void test_root::write(const std::string& device_path, const std::string& data) const {
     std::string full = file(device_path);
     make_dirs(full.substr(0, full.rfind('/')));
@@ -265,13 +272,17 @@ cgi_result cgi_get(const test_root& root, const std::string& code, const std::st
     return run_webreq(root, req);
 }
 
-cgi_result cgi_post_json(const test_root& root, const std::string& code, const std::string& body) {
+cgi_request json_post(const std::string& code, const std::string& body) {
     cgi_request req;
     req.method = "POST";
     req.path_info = code;
     req.content_type = "application/json";
     req.body = body;
-    return run_webreq(root, req);
+    return req;
+}
+
+cgi_result cgi_post_json(const test_root& root, const std::string& code, const std::string& body) {
+    return run_webreq(root, json_post(code, body));
 }
 
 std::string text_reply(const std::string& body) { return "Content-type: text/plain\r\n\r\n" + body; }

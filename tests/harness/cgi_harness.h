@@ -22,6 +22,8 @@ public:
     std::string file(const std::string& device_path) const { return path_ + device_path; }
     bool exists(const std::string& device_path) const;
     std::string read(const std::string& device_path) const;
+    // The lines of a device file, without their line ends.
+    std::vector<std::string> lines(const std::string& device_path) const;
     void write(const std::string& device_path, const std::string& data) const;
     // Names in a device directory, sorted.
     std::vector<std::string> list(const std::string& device_dir) const;
@@ -56,6 +58,10 @@ struct cgi_result {
 
 // Runs build/bin/webreq under root with the request.
 cgi_result run_webreq(const test_root& root, const cgi_request& req);
+
+// A JSON POST of body to code, to adjust (environment, time limit) before
+// it is run.
+cgi_request json_post(const std::string& code, const std::string& body);
 
 // Shorthands.
 cgi_result cgi_get(const test_root& root, const std::string& code, const std::string& query = "");

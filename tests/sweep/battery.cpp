@@ -1,7 +1,9 @@
 #include "tests/sweep/battery.h"
 
+#include <json-c/json.h>
 #include <sys/stat.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -201,6 +203,40 @@ std::string url_encode(const std::string& text) {
         }
     }
     return out;
+}
+
+std::vector<request_case> store_cases(const std::vector<std::string>& keys, size_t code_index,
+                                      bool takes_text) {
+    std::vector<request_case> cases;
+    for (const char* value : {"1", "0"})
+        cases.push_back(
+            {"POST", "application/json", "",
+             json_object(keys, code_index, json_budget, [&](size_t) { return std::string(value); }),
+             core_mode::defaults, std::string("POST application/json every member ") + value});
+    if (takes_text) cases.push_back({"GET", "", "1", "", core_mode::defaults, "GET 1"});
+    return cases;
+}
+
+bool success_reply(const std::string& out) {
+    const std::string text_header = "Content-type: text/plain\r\n\r\n";
+    const std::string json_header = "Content-type: application/json\r\n\r\n";
+    if (out.rfind(text_header, 0) == 0) return out.substr(text_header.size()) == "OK";
+    if (out.rfind(json_header, 0) != 0) return false;
+    ::json_object* obj = json_tokener_parse(out.c_str() + json_header.size());
+    bool ok = obj && json_object_is_type(obj, json_type_object);
+    for (const char* key : {"status", "res", "result", "ret", "error"}) {
+        ::json_object* member = nullptr;
+        if (!ok || !json_object_object_get_ex(obj, key, &member)) continue;
+        if (json_object_is_type(member, json_type_int) || json_object_is_type(member, json_type_double)) {
+            ok = json_object_get_double(member) >= 0;
+        } else if (json_object_is_type(member, json_type_string)) {
+            std::string word = json_object_get_string(member);
+            for (char& c : word) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            ok = word.find("ERR") == std::string::npos && word.find("FAIL") == std::string::npos;
+        }
+    }
+    json_object_put(obj);
+    return ok;
 }
 
 std::vector<request_case> battery(const std::vector<std::string>& keys, const targets& t,

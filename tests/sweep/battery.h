@@ -59,6 +59,19 @@ std::set<std::string> source_literals(const std::string& text);
 std::vector<request_case> battery(const std::vector<std::string>& keys, const targets& t,
                                   size_t code_index);
 
+// Requests that store with the plausible values a page sends, for the check
+// with a database that refuses writes: every member 1, every member 0 (JSON
+// posts), and for codes that take text also the bare number 1 by GET.
+std::vector<request_case> store_cases(const std::vector<std::string>& keys, size_t code_index,
+                                      bool takes_text);
+
+// True when a reply tells the browser that the request succeeded: plain
+// "OK", or a JSON object none of whose result members ("status", "res",
+// "result", "ret", "error") is negative or a failure word. A reply that is no
+// JSON object (such as {status:"CGI ERROR"}), another word or nothing is no
+// success.
+bool success_reply(const std::string& out);
+
 // The texts an injected shell command would run, each creating the marker.
 std::vector<std::string> injections(const targets& t);
 

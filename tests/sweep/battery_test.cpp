@@ -65,4 +65,33 @@ TEST(SweepBattery, HostileJsonReachesHandlersWholeAndEveryCoreModeIsMet) {
         EXPECT_TRUE(text.find(t.marker) != std::string::npos || text.find(t.marker_name) != std::string::npos) << text;
 }
 
+// What the check with a refusing database counts as a success reply: the
+// replies a handler gives after storing, not its failure forms.
+TEST(SweepBattery, SuccessRepliesAreTheOkTextAndJsonWithoutAFailedResult) {
+    const std::string text = "Content-type: text/plain\r\n\r\n";
+    const std::string json = "Content-type: application/json\r\n\r\n";
+    struct row {
+        int line;
+        std::string out;
+        bool success;
+    } rows[] = {
+        {__LINE__, text + "OK", true},
+        {__LINE__, json + "{ \"res\": 0 }", true},
+        {__LINE__, json + "{ \"status\": 1, \"list\": [] }", true},
+        {__LINE__, json + "{ \"name\": \"CAM1\" }", true},
+        {__LINE__, json + "{ \"result\": \"success\" }", true},
+        {__LINE__, "", false},
+        {__LINE__, text + "CGI ERROR", false},
+        {__LINE__, text + "ERROR", false},
+        {__LINE__, text + "OK 1", false},
+        {__LINE__, json + "{status:\"CGI ERROR\"}", false},
+        {__LINE__, json + "{ \"res\": -1 }", false},
+        {__LINE__, json + "{ \"status\": \"CGI ERROR\" }", false},
+        {__LINE__, json + "{ \"result\": \"Failed\" }", false},
+        {__LINE__, json + "[ 1, 2 ]", false},
+        {__LINE__, "OK", false},  // no header: not a reply at all
+    };
+    for (const row& r : rows) EXPECT_EQ(sweep::success_reply(r.out), r.success) << "row at line " << r.line;
+}
+
 }  // namespace
