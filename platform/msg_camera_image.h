@@ -271,6 +271,7 @@ static_assert(sizeof(exposure_day) == 3648);
 struct exposure_week {
     exposure_day days[SCHED_DAYS];
 };
+static_assert(sizeof(exposure_week) == 29184);
 
 // Answer 8275.
 struct exposure_sched_reply {

@@ -305,6 +305,26 @@ std::unique_ptr<T> answer_copy(const core_answer& answer) {
     return rec;
 }
 
+// {"schedule": ...} of a week answer: seven days of `slots` slots.
+template <typename Reply>
+int write_week(const core_answer& answer, int slots, std::span<const field> map) {
+    auto rep = answer_copy<Reply>(answer);
+    const auto& days = rep->week.days;
+    return write_schedule(reinterpret_cast<const char*>(days), sizeof days[0], sizeof days[0].slots[0], slots, map);
+}
+
+// count records as objects, each led by its index as "id".
+json_object* indexed_array(const void* recs, size_t stride, int count, std::span<const field> map) {
+    json_object* list = json_object_new_array();
+    for (int i = 0; i < count; ++i) {
+        json_object* obj = json_object_new_object();
+        jadd_int(obj, "id", i);
+        fields_to_json(obj, static_cast<const char*>(recs) + i * stride, map);
+        json_object_array_add(list, obj);
+    }
+    return list;
+}
+
 }  // namespace
 
 // ---- relays --------------------------------------------------------------------------------
@@ -397,47 +417,22 @@ int write_roi(const core_answer& answer) {
     json_ref reply(json_object_new_object());
     jadd_int(reply.get(), "enable", rep.enable);
     jadd_field(reply.get(), "sdkversion", rep.sdk_version, sizeof rep.sdk_version);
-    json_object* areas = json_object_new_array();
-    for (int i = 0; i < roi_areas; ++i) {
-        json_object* area = json_object_new_object();
-        jadd_int(area, "id", i);
-        fields_to_json(area, &rep.areas[i], area_fields);
-        json_object_array_add(areas, area);
-    }
-    json_object_object_add(reply.get(), "area", areas);
+    json_object_object_add(reply.get(), "area", indexed_array(rep.areas, sizeof rep.areas[0], roi_areas, area_fields));
     cgi_reply_json(reply.get());
     return 1;
 }
 
-int write_image_sched1(const core_answer& answer) {
-    auto rep = answer_copy<image_sched_reply>(answer);
-    return write_schedule(reinterpret_cast<const char*>(&rep->week), sizeof(sched_day), sizeof(sched_slot), 10,
-                          slot_fields);
-}
-
-int write_image_sched3(const core_answer& answer) {
-    auto rep = answer_copy<image_sched_reply>(answer);
-    return write_schedule(reinterpret_cast<const char*>(&rep->week), sizeof(sched_day), sizeof(sched_slot), 12,
-                          slot_fields);
-}
-
+int write_image_sched1(const core_answer& answer) { return write_week<image_sched_reply>(answer, 10, slot_fields); }
+int write_image_sched3(const core_answer& answer) { return write_week<image_sched_reply>(answer, 12, slot_fields); }
 int write_exposure_sched(const core_answer& answer) {
-    auto rep = answer_copy<exposure_sched_reply>(answer);
-    return write_schedule(reinterpret_cast<const char*>(&rep->week), sizeof(exposure_day), sizeof(exposure_slot),
-                          12, exposure_slot_fields);
+    return write_week<exposure_sched_reply>(answer, 12, exposure_slot_fields);
 }
 
 int write_time_table(const core_answer& answer) {
     const time_table table = answer.rec<time_table>();
     json_ref reply(json_object_new_object());
-    json_object* list = json_object_new_array();
-    for (int i = 0; i < time_table_entries; ++i) {
-        json_object* entry = json_object_new_object();
-        jadd_int(entry, "id", i);
-        fields_to_json(entry, &table.entries[i], entry_fields);
-        json_object_array_add(list, entry);
-    }
-    json_object_object_add(reply.get(), "image", list);
+    json_object_object_add(reply.get(), "image",
+                           indexed_array(table.entries, sizeof table.entries[0], time_table_entries, entry_fields));
     cgi_reply_json(reply.get());
     return 1;
 }

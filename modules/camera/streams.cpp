@@ -44,6 +44,7 @@ struct caps_view {
     int32_t sub_smart;
     int32_t sub_smart_level;
 };
+static_assert(sizeof(caps_view) == 240);
 
 using cv = caps_view;
 const field caps_fields[] = {
