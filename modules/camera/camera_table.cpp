@@ -6,6 +6,8 @@
 #include "modules/camera/camera_side.h"
 #include "modules/camera/camera_upgrade.h"
 #include "modules/camera/discovery.h"
+#include "modules/camera/image.h"
+#include "modules/camera/streams.h"
 #include "platform/msg_camera.h"
 #include "platform/msg_camera_discovery.h"
 #include "platform/msg_camera_upgrade.h"
@@ -32,6 +34,20 @@ const request_entry camera_table[] = {
      "the camera protocols and the models of each", "-", "-",
      "{protocols: [{id, name, protocolFunction, enable, display_model, "
      "models: [{id, name, alarm_type, default_model}]}]}"},
+    {"/2009", stream_caps_get, IN_JSON, OUT_JSON_ERR,
+     "the stream capabilities and current stream settings of a channel", "{chnid 0..63}", "3204 -> 8204",
+     "{stateCode} when the camera did not answer, else {stateCode, id, name, subEnable, audioEnable, "
+     "videoTypeEnable, mainVideoType, subVideoType, ipc_type, syncTime, protocol, managePort, physicalport, "
+     "poechannel, mac_addr, transmitProtocol, ddns, subStream, SupportSmartStream, SmartStream, SmartStreamLevel, "
+     "SubSmartStream, SubSmartStreamLevel, main, sub: {curRes, res: [{width, height, name}], framerateMax, "
+     "framerateMin, bitrateMax, bitrateMin, framerate, bitrate, iframeinterval}}"},
+    {"/2010", relay_request<stream_set_one_relay>, IN_JSON, OUT_TEXT,
+     "change the stream settings of one channel",
+     "{id 0..63, mainResWidth >= 0, mainResHeight >= 0, mainFramerate >= 0, mainBitrate >= 0, subEnable, "
+     "audioEnable 0..1, videoTypeEnable?, fisheyeType?, mainVideoType?, IframeInterval?, bitrateControl?, "
+     "SmartStream?, SmartStreamLevel?, recordtype?, etframerate?, etIframeinterval?, etbitrate?, subVideoType?, "
+     "subResWidth?, subResHeight?, subFramerate?, subBitrate?, subIframeInterval?, SubBitrateControl?, "
+     "SubSmartStream?, SubSmartStreamLevel?}", "3203 -> 8203", "{res: 64 characters 0/1, the channels changed}"},
     {"/2011", relay_request<cam_address_relay>, IN_JSON, OUT_JSON,
      "change the network settings of a camera found",
      "{macAddr, oldIpcAddr, newIpcAddr, netmask, gateway, primaryDNS, port 0..65535, username, password, "
@@ -51,6 +67,28 @@ const request_entry camera_table[] = {
     {"/2017", cam_set_credentials, IN_JSON, OUT_TEXT},
     {"/2018", cam_poe_ports, IN_TEXT, OUT_TEXT,
      "the number of PoE ports", "-", "-", "the number"},
+    {"/2019", image_get<msg_image_get>, IN_JSON, OUT_TEXT,
+     "the camera's image settings", "{id 0..63}", "3221 -> 8221",
+     "{id, smartir, whiteblance, focusmode, antiblurry, wdrenable, wdrlevel, wdrstarthour, wdrstartminute, "
+     "wdrstophour, wdrstopminute, regiontype, hlcmode, exclude, exposemode, exposeregion, imageschemode, hlcday, "
+     "hlcnight, redgain, bluegain, defogmode, defoglevel, dismode, exposetime, exposegain, wdraflevel, "
+     "exposurectrl, hlclevel, enblur, deblur, sdkversion, lensType, reduceVideoStuttering}"},
+    {"/2020", relay_request<image_set_relay>, IN_JSON, OUT_TEXT,
+     "set the image settings of the listed channels",
+     "{channel: [n], the members of /2019 but id, dismode, exposurectrl, sdkversion; aflevel for wdraflevel; "
+     "modelType?}", "3280", "OK"},
+    {"/2021", image_get<msg_daynight_get>, IN_JSON, OUT_TEXT,
+     "the camera's day/night, infrared and lens settings", "{id 0..63}", "3223 -> 8223",
+     "{id, colorkiller, modestarthour, modestartminute, modestophour, modestopminute, exposurectrl, lighttype, "
+     "mirctrl, localdisplay, ircutaddaytonight, ircutadnighttoday, corridormode, imagerotation, smartIRType, "
+     "nearIRLevel, farIRLevel, midIRLevel, lencorrect, smartIrMath, smartIrLimit, chipninterface, "
+     "nearSmartirValue, farSmartirValue, midSmartirValue, lenCorrectType, fovadjust, sensortype, productmodel, "
+     "softversion, smokeddomecover, smartwhitestrength, dnRefocus, sdkversion, structuretype, "
+     "keepCorrectAspectRatio, dayNightSens, nightDaySens, zoomLimit}"},
+    {"/2022", relay_request<daynight_set_relay>, IN_JSON, OUT_TEXT,
+     "set the camera's day/night, infrared and lens settings",
+     "{id 0..63, the settable members of /2021, saveCorridor?, whiteLedLevel? (for smartwhitestrength)}",
+     "3224 -> 8224", "OK or ERROR"},
     {"/2023", cam_param_get, IN_JSON, OUT_TEXT},
     {"/2024", cam_param_set, IN_JSON, OUT_TEXT},
     {"/2025", cam_type, IN_JSON, OUT_TEXT},
@@ -58,6 +96,12 @@ const request_entry camera_table[] = {
     {"/2027", cam_chip_code, IN_TEXT, OUT_TEXT},
     {"/2028", cam_motion_state, IN_TEXT, OUT_TEXT},
     {"/2029", cam_info_all, IN_TEXT, OUT_JSON},
+    {"/2030", relay_request<stream_set_many_relay>, IN_JSON, OUT_JSON,
+     "change the stream settings of many channels",
+     "{chans: [0/1 per channel], transmitProtocol?, syncTime?, subEnable?, mainVideoType?, mainResWidth?, "
+     "mainResHeight?, mainFramerate?, mainBitrate?, IframeInterval?, mainBitrateControl?, subVideoType?, "
+     "subResWidth?, subResHeight?, subFramerate?, subBitrate?, subIframeInterval?, subBitrateControl?}",
+     "3203 -> 8203", "{res: 64 characters 0/1, the channels changed}"},
     {"/2031", cam_set_transport, IN_JSON, OUT_TEXT},
     {"/2032", cam_address_batch_set, IN_JSON, OUT_TEXT,
      "change the network settings of several cameras; the results come later (/2033)",
@@ -68,6 +112,49 @@ const request_entry camera_table[] = {
      "does the recorder have IPv6", "-", "-", "1 or 0"},
     {"/2035", cam_event_schedules, IN_JSON, OUT_JSON},
     {"/2036", cam_event_schedules_copy, IN_JSON, OUT_TEXT},
+    {"/2037", image_get<msg_time_table_get>, IN_JSON, OUT_JSON_ERR,
+     "the camera's day/night time table", "{id 0..63}", "3278 -> 8278",
+     "{image: [7 x {id, enable, startHour, startMinute, endHour, endMinute, exposureLevel, maxShutter, minShutter, "
+     "gainLevel, irCutLatency, irCutState, irLedState, colorMode}]}"},
+    {"/2038", relay_request<time_entry_set_relay>, IN_JSON, OUT_JSON_ERR,
+     "set one entry of the camera's day/night time table",
+     "{channel 0..63, id 0..6, enable?, startHour?, startMinute?, endHour?, endMinute?, exposureLevel?, "
+     "minShutter?, maxShutter?, gainLevel?, irCutLatency?, irCutState?, irLedState?, colorMode?}", "3279", "OK"},
+    {"/2039", image_get<msg_roi_get>, IN_JSON, OUT_JSON_ERR,
+     "the camera's regions of interest", "{id 0..63}", "3271 -> 8271",
+     "{enable, sdkversion, area: [16 x {id, enable, left, top, right, bottom}]}"},
+    {"/2040", relay_request<roi_set_relay>, IN_JSON, OUT_TEXT,
+     "set the regions of interest of the listed channels",
+     "{enable?, area: [up to 16 x {enable, left, top, right, bottom}], cnt, chnid: [n]}", "3288", "OK"},
+    {"/2041", image_get<msg_image_sched1_get>, IN_JSON, OUT_JSON_ERR,
+     "the camera's first image profile schedule", "{id 0..63}", "3273 -> 8273",
+     "{schedule: [7 days x 10 {startTime, endTime, actionType}]}"},
+    {"/2042", relay_request<image_sched1_set_relay>, IN_JSON, OUT_TEXT,
+     "set the first image profile schedule of the listed channels",
+     "{channel: [n], schedule: [7 days x 10 [start, end, action]]}", "3281", "OK"},
+    {"/2043", image_get<msg_exposure_sched_get>, IN_JSON, OUT_JSON_ERR,
+     "the camera's exposure schedule", "{id 0..63}", "3275 -> 8275",
+     "{schedule: [7 days x 12 {startTime, endTime, actionType, exposureTime, gainLevel}]}"},
+    {"/2044", relay_request<exposure_sched_set_relay>, IN_JSON, OUT_TEXT,
+     "set the exposure schedule of the listed channels",
+     "{channel: [n], schedule: [7 days x 10 [start, end, action, exposure time, gain level]]}", "3282", "OK"},
+    {"/2045", image_get<msg_image_sched3_get>, IN_JSON, OUT_JSON_ERR,
+     "the camera's third image profile schedule", "{id 0..63}", "3277 -> 8277",
+     "{schedule: [7 days x 12 {startTime, endTime, actionType}]}"},
+    {"/2046", relay_request<image_sched3_set_relay>, IN_JSON, OUT_TEXT,
+     "set the third image profile schedule of the listed channels",
+     "{channel: [n], schedule: [7 days x 10 [start, end, action]]}", "3283", "OK"},
+    {"/2047", time_table_copy, IN_JSON, OUT_TEXT,
+     "set the day/night time table of the listed channels",
+     "{cnt, chnid: [n], image: [up to 7 x {the entry members of /2038}]}", "3279 per channel", "OK"},
+    {"/2048", exposure_steps_set, IN_JSON, OUT_JSON_ERR,
+     "store the exposure steps of a channel", "{channel 0..63, exposure: [up to 140 x {exposureTime, gainLevel}]}",
+     "-", "OK"},
+    {"/2049", exposure_steps_get, IN_JSON, OUT_JSON_ERR,
+     "the stored exposure steps of a channel", "{channel 0..63}", "-",
+     "{exposure: [{exposureTime, gainLevel}]}; none stored: the failure reply"},
+    {"/2050", relay_request<roi_area_clear_relay>, IN_JSON, OUT_JSON_ERR,
+     "act on one region of interest of a channel", "{chan_id 0..63, area_id 0..16}", "3284", "OK"},
     {"/2051", cam_side_get<msg_cam_motion_get>, IN_JSON, OUT_JSON_ERR,
      "the camera's own motion detection", "{chnid 0..63}", "3358 -> 8358",
      "{chnid, enable, sensitivity, minsize, mintime, adaptability, map_mask, effective}"},
@@ -91,6 +178,14 @@ const request_entry camera_table[] = {
     {"/2057", cam_info_one, IN_JSON, OUT_JSON_ERR},
     {"/2058", cam_watermark_get, IN_JSON, OUT_JSON_ERR},
     {"/2059", cam_watermark_put, IN_JSON, OUT_JSON_ERR},
+    {"/2060", relay_request<stream_extra_get_relay>, IN_JSON, OUT_JSON_ERR,
+     "the extra stream of a fisheye camera", "{chnid 0..63, fisheyeType?}", "1217 -> 6217",
+     "{chnid, enable, framerate, bitrate, iframeinterval}"},
+    {"/2061", relay_request<stream_extra_set_relay>, IN_JSON, OUT_JSON_ERR,
+     "set the extra stream of a fisheye camera", "{chnid 0..63, enable?, framerate?, bitrate?, iframeinterval?}",
+     "1218 -> 6218", "{res}"},
+    {"/2062", night_mode_get, IN_JSON, OUT_JSON_ERR,
+     "the camera's night mode", "{chnid 0..63}", "1219 -> 6219", "{chnid, nightMode}"},
     {"/2063", cam_side_get<msg_cam_audio_caps>, IN_JSON, OUT_JSON_ERR,
      "the camera's audio encodings and audio configuration", "{chnid 0..63}", "3371 -> 8371",
      "{res, support, supportMode, supportInputMode, config: {the members of /2064}, "
@@ -151,18 +246,31 @@ const reply_row replies[] = {
     {msg_cam_fw_upload_reply, sizeof(int32_t), reply_short::fail, write_result},
     {msg_cam_fw_url_reply, sizeof(cam_fw_job_state), reply_short::fail, write_fw_url_started},
     {msg_cam_fw_progress_reply, sizeof(cam_fw_job_state), reply_short::fail, write_fw_progress_text},
+    {msg_stream_caps_reply, sizeof(stream_caps), reply_short::fail, write_stream_caps},
+    {msg_stream_set_reply, sizeof(uint64_t), reply_short::fail, write_stream_set_result},
+    {msg_stream_extra_get_reply, sizeof(stream_extra), reply_short::fail, write_stream_extra},
+    {msg_stream_extra_set_reply, sizeof(int32_t), reply_short::fail, write_result},
+    {msg_image_reply, sizeof(image_reply), reply_short::fail, write_image},
+    {msg_daynight_reply, sizeof(daynight_record), reply_short::fail, write_daynight},
+    {msg_daynight_set_reply, sizeof(int32_t), reply_short::fail, write_daynight_verdict},
+    {msg_time_table_reply, sizeof(time_table), reply_short::fail, write_time_table},
+    {msg_roi_reply, sizeof(roi_reply), reply_short::fail, write_roi},
+    {msg_image_sched1_reply, sizeof(image_sched_reply), reply_short::fail, write_image_sched1},
+    {msg_exposure_sched_reply, sizeof(exposure_sched_reply), reply_short::fail, write_exposure_sched},
+    {msg_image_sched3_reply, sizeof(image_sched_reply), reply_short::fail, write_image_sched3},
+    {msg_night_mode_reply, sizeof(night_mode), reply_short::fail, write_night_mode},
 };
 
 // Messages whose answers take longer than the usual 40 s, in wait rounds of
 // 40 ms.
 const core_wait waits[] = {
-    {3223, 3000},                      // /2021 day/night
+    {msg_daynight_get, 3000},          // /2021 day/night
     {msg_cam_text_query, 3000},        // /2053 camera text
     {msg_cam_search, 6000},            // /2006 network search
     {msg_camera_status, 6000},         // /2001 channel list
     {msg_cam_login_test, 6000},        // /2014 login test
-    {3203, 6000},                      // /2010 stream settings
-    {3204, 6000},                      // /2009 stream capabilities
+    {msg_stream_set, 6000},            // /2010, /2030 stream settings
+    {msg_stream_caps, 6000},           // /2009 stream capabilities
     {msg_cam_address_set, 6000},       // /2011 address change
     {msg_cam_login_test_web, 6000},    // /2015 login test
     {3379, 6000},                      // /2080 camera upgrade state

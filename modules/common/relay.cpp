@@ -10,6 +10,11 @@ void relay_query(const request& rq, reply_callback cb, int32_t msg_id, const voi
     core_query(cb, msg_id, static_cast<int>(size), payload, json ? REPLY_JSON : REPLY_TEXT);
 }
 
+void relay_notice(reply_callback cb, int32_t msg_id, const void* payload, size_t size) {
+    core_notify(cb, msg_id, static_cast<int>(size), payload);
+    cgi_reply(REPLY_TEXT, "OK");
+}
+
 uint64_t channel_text_mask(json_object* req, const char* key) {
     json_object* member = req_member(req, key);
     if (!json_object_is_type(member, json_type_string)) return 0;

@@ -42,11 +42,15 @@ struct relay {
     // Run after the fields are read: the lines that differ (a copy mask, a
     // schedule, a raised port). False refuses the request.
     bool (*finish)(json_object* req, Payload& payload) = nullptr;
+    // Sent without waiting: the reply is "OK" at once (reply stays unused).
+    bool notice = false;
 };
 
 // Sends payload (size bytes) as msg_id and waits for the answer; when none
 // comes, the failure reply in the row's reply form.
 void relay_query(const request& rq, reply_callback cb, int32_t msg_id, const void* payload, size_t size);
+// Sends payload (size bytes) as msg_id without waiting and replies "OK".
+void relay_notice(reply_callback cb, int32_t msg_id, const void* payload, size_t size);
 
 template <typename Payload>
 void relay_send(request& rq, const relay<Payload>& r) {
@@ -56,7 +60,10 @@ void relay_send(request& rq, const relay<Payload>& r) {
     auto payload = std::make_unique<Payload>();
     fields_from_json(rq.json, reinterpret_cast<char*>(payload.get()) + r.fields_at, r.fields);
     if (r.finish && !r.finish(rq.json, *payload)) return rq.refuse("a member is not acceptable");
-    relay_query(rq, r.reply, r.msg_id, payload.get(), sizeof(Payload));
+    if (r.notice)
+        relay_notice(r.reply, r.msg_id, payload.get(), sizeof(Payload));
+    else
+        relay_query(rq, r.reply, r.msg_id, payload.get(), sizeof(Payload));
 }
 
 // The handler of a relay, for a request table row.

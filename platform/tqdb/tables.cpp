@@ -25,6 +25,7 @@
 #include "platform/tqdb/rec_camera.h"
 #include "platform/tqdb/rec_camera_mask.h"
 #include "platform/tqdb/rec_event.h"
+#include "platform/tqdb/rec_exposure.h"
 #include "platform/tqdb/rec_holiday.h"
 #include "platform/tqdb/rec_https.h"
 #include "platform/tqdb/rec_ipc_protocol.h"
@@ -231,6 +232,7 @@ const tqdb_table tqdb_tbl_push_msg_event =   {"push_msg_event",   sizeof(push_ms
 const tqdb_table tqdb_tbl_push_nvr_event =   {"push_nvr_event",   sizeof(push_nvr_event_record),   tqdb_key_kind::single, 0,                                     0, 1,  TQDB_NO_COLUMNS,              nullptr};
 const tqdb_table tqdb_tbl_p2p_info =         {"p2p_info",         sizeof(p2p_record),              tqdb_key_kind::single, 0,                                     0, 1,  TQDB_NO_COLUMNS,              nullptr};
 const tqdb_table tqdb_tbl_snmp =             {"snmp",             sizeof(snmp_record),             tqdb_key_kind::single, 0,                                     0, 1,  TQDB_NO_COLUMNS,              factory_snmp};
+const tqdb_table tqdb_tbl_exposure =         {"exposure",         sizeof(exposure_record),         tqdb_key_kind::int_at, offsetof(exposure_record, chn),        0, 0,  TQDB_NO_COLUMNS,              nullptr};
 // clang-format on
 
 // Every table, in any order; names must be unique.
@@ -281,6 +283,7 @@ const tqdb_table* const tqdb_tables[] = {
     &tqdb_tbl_push_nvr_event,
     &tqdb_tbl_p2p_info,
     &tqdb_tbl_snmp,
+    &tqdb_tbl_exposure,
 };
 const int tqdb_table_count = sizeof(tqdb_tables) / sizeof(tqdb_tables[0]);
 
