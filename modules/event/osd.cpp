@@ -115,10 +115,10 @@ const verdict cam_osd_verdicts[] = {{0, "OK"}, {-1, "NO_SUPPORT"}};
 
 using pa = privacy_mask_area;
 const field stored_area_fields[] = {
-    FM_INT(pa, "area_id", area_id),         FM_INT(pa, "enable", enable),
-    FM_INT(pa, "start_x", start_x),         FM_INT(pa, "start_y", start_y),
-    FM_INT(pa, "area_width", area_width),   FM_INT(pa, "area_height", area_height),
-    FM_INT(pa, "width", width),             FM_INT(pa, "height", height),
+    FM_INT(pa, "area_id", area_id),       FM_INT(pa, "enable", enable),
+    FM_INT(pa, "start_x", start_x),       FM_INT(pa, "start_y", start_y),
+    FM_INT(pa, "area_width", area_width), FM_INT(pa, "area_height", area_height),
+    FM_INT(pa, "width", width),           FM_INT(pa, "height", height),
     FM_INT(pa, "fill_color", fill_color),
 };
 using pm = privacy_mask_record;
@@ -129,9 +129,15 @@ const field stored_mask_fields[] = {
 
 using ca = cam_mask_area;
 const field cam_area_fields[] = {
-    FM_INT(ca, "area_id", area_id),       FM_INT(ca, "enable", enable),         FM_INT(ca, "start_x", start_x),
-    FM_INT(ca, "start_y", start_y),       FM_INT(ca, "area_width", area_width), FM_INT(ca, "area_height", area_height),
-    FM_INT(ca, "fill_color", fill_color), FM_INT(ca, "ratio", ratio),           FM_TEXT(ca, "name", name),
+    FM_INT(ca, "area_id", area_id),
+    FM_INT(ca, "enable", enable),
+    FM_INT(ca, "start_x", start_x),
+    FM_INT(ca, "start_y", start_y),
+    FM_INT(ca, "area_width", area_width),
+    FM_INT(ca, "area_height", area_height),
+    FM_INT(ca, "fill_color", fill_color),
+    FM_INT(ca, "ratio", ratio),
+    FM_TEXT(ca, "name", name),
 };
 
 using cm = cam_mask_record;
@@ -220,8 +226,8 @@ void stored_masks_get(request& rq) {
     auto masks = std::make_unique<privacy_mask_record[]>(64);
     int count = 0;
     if (read_privacy_masks(TQDB_FILE, masks.get(), &count) != 0) return rq.fail();
-    json_ref reply(fields_array(masks.get(), sizeof(privacy_mask_record), static_cast<size_t>(in_use(count, 64)),
-                                stored_mask_fields));
+    json_ref reply(fields_array(masks.get(), sizeof(privacy_mask_record),
+                                static_cast<size_t>(in_use(count, 64)), stored_mask_fields));
     cgi_reply_json(reply.get());
 }
 
@@ -280,7 +286,9 @@ int write_cam_masks(const core_answer& answer) {
 
 int write_mask_state(const core_answer& answer) { return reply_int_member("result", answer); }
 int write_mask_delete(const core_answer& answer) { return reply_int_member("res", answer); }
-int write_cam_osd_verdict(const core_answer& answer) { return reply_verdict(answer, cam_osd_verdicts, "ERROR"); }
+int write_cam_osd_verdict(const core_answer& answer) {
+    return reply_verdict(answer, cam_osd_verdicts, "ERROR");
+}
 
 int write_cam_osd(const core_answer& answer) {
     auto rec = std::make_unique<cam_osd_record>(answer.rec<cam_osd_record>());

@@ -47,8 +47,10 @@ uint64_t list_mask(const snapshot_channels& list) {
 
 using sr = snapshot_record;
 const field snapshot_fields[] = {
-    FM_INT(sr, "resolution", resolution),       FM_INT(sr, "quality", quality),
-    FM_INT(sr, "interval", interval),           FM_INT(sr, "interval_unit", interval_unit),
+    FM_INT(sr, "resolution", resolution),
+    FM_INT(sr, "quality", quality),
+    FM_INT(sr, "interval", interval),
+    FM_INT(sr, "interval_unit", interval_unit),
     FM_INT(sr, "expiration_date", expiration_date),
 };
 
@@ -102,8 +104,10 @@ void sound_stored(request& rq, const void*, int key) {
 
 using ci = cam_io_record;
 const field cam_io_fields[] = {
-    FM_INT(ci, "camId", cam_id),           FM_INT(ci, "enable", enable),
-    FM_INT(ci, "type", type),              FM_INT(ci, "triActions", tri_actions),
+    FM_INT(ci, "camId", cam_id),
+    FM_INT(ci, "enable", enable),
+    FM_INT(ci, "type", type),
+    FM_INT(ci, "triActions", tri_actions),
     FM_TEXT(ci, "triChannels", tri_channels),
 };
 using so = sound_record;
@@ -131,9 +135,12 @@ void text_channel_query(request& rq, int32_t msg_id) {
 
 using ta = trigger_alarms_record;
 const field trigger_table_fields[] = {
-    FM_INT(ta, "0", values[0]).required(), FM_INT(ta, "1", values[1]).required(),
-    FM_INT(ta, "2", values[2]).required(), FM_INT(ta, "3", values[3]).required(),
-    FM_INT(ta, "4", values[4]).required(), FM_INT(ta, "5", values[5]).required(),
+    FM_INT(ta, "0", values[0]).required(),
+    FM_INT(ta, "1", values[1]).required(),
+    FM_INT(ta, "2", values[2]).required(),
+    FM_INT(ta, "3", values[3]).required(),
+    FM_INT(ta, "4", values[4]).required(),
+    FM_INT(ta, "5", values[5]).required(),
     FM_INT(ta, "6", values[6]),
 };
 

@@ -36,10 +36,20 @@ TEST_F(Osd, TheRecorderOverlayIsStoredWhenEveryMemberIsValid) {
     const std::string long_name(70, 'n');
     const row rows[] = {
         {__LINE__, "/6001", osd_body("2"), text_reply("OK"), {{1007, int_bytes({2, 1, 0})}}, 2, "Gate"},
-        {__LINE__, "/6001", osd_body("63", R"(,"camName":")" + long_name + "\""), text_reply("OK"),
-         {{1007, int_bytes({63, 1, 0})}}, 63, long_name.substr(0, 63)},
+        {__LINE__,
+         "/6001",
+         osd_body("63", R"(,"camName":")" + long_name + "\""),
+         text_reply("OK"),
+         {{1007, int_bytes({63, 1, 0})}},
+         63,
+         long_name.substr(0, 63)},
         // The name page cuts at 31 characters and tells the core nothing.
-        {__LINE__, "/6002", R"({"camId":5,"camName":")" + long_name + "\"}", text_reply("OK"), {}, 5,
+        {__LINE__,
+         "/6002",
+         R"({"camId":5,"camName":")" + long_name + "\"}",
+         text_reply("OK"),
+         {},
+         5,
          long_name.substr(0, 31)},
         // Refused: nothing stored, nothing sent, no reply.
         {__LINE__, "/6001", osd_body("2", R"(,"dateFormat":4)"), "", {}, 2, ""},
@@ -79,10 +89,11 @@ TEST_F(Osd, TheRecorderOverlayIsStoredWhenEveryMemberIsValid) {
 
 TEST_F(Osd, TheRecorderOverlayReadsBack) {
     ASSERT_EQ(post("/6001", osd_body("9")).out, text_reply("OK"));
-    EXPECT_EQ(post("/6000", "9").out,
-              json_reply(R"({ "camId": 9, "camName": "Gate", "showName": 1, "showDate": 0, "showWeek": 1, )"
-                         R"("dateFormat": 3, "timeFormat": 1, "datePosX": 1.5, "datePosY": 2.0, "namePosX": 0.0, )"
-                         R"("namePosY": 4.25, "alpha": 7 })"));
+    EXPECT_EQ(
+        post("/6000", "9").out,
+        json_reply(R"({ "camId": 9, "camName": "Gate", "showName": 1, "showDate": 0, "showWeek": 1, )"
+                   R"("dateFormat": 3, "timeFormat": 1, "datePosX": 1.5, "datePosY": 2.0, "namePosX": 0.0, )"
+                   R"("namePosY": 4.25, "alpha": 7 })"));
     EXPECT_EQ(post("/6000", "64").out, "");
     EXPECT_EQ(post("/6000", "x").out, "");
 }
@@ -117,9 +128,10 @@ constexpr size_t area_at = mask_at + 120;
 std::string areas_json(int n) {
     std::string out = "[";
     for (int i = 0; i < n; ++i)
-        out += std::string(i ? "," : "") + R"({"area_id":)" + std::to_string(i) +
-               R"(,"enable":1,"start_x":1,"start_y":2,"area_width":3,"area_height":4,"fill_color":5,"ratio":6,"name":"m)" +
-               std::to_string(i) + "\"}";
+        out +=
+            std::string(i ? "," : "") + R"({"area_id":)" + std::to_string(i) +
+            R"(,"enable":1,"start_x":1,"start_y":2,"area_width":3,"area_height":4,"fill_color":5,"ratio":6,"name":"m)" +
+            std::to_string(i) + "\"}";
     return out + "]";
 }
 
@@ -153,14 +165,18 @@ TEST_F(Osd, MasksGoToTheMarkedChannelsWithTheAreasInUse) {
     deleted.i64(mask_at + 2816, -1);
     const row rows[] = {
         // Channels outside 0..63 and past "cnt" are not marked.
-        {__LINE__, R"({"cnt":2,"chnid":[3,70,5],"enable":1,"num":2,"mosaicNum":0,"area":)" + areas_json(3) + "}",
+        {__LINE__,
+         R"({"cnt":2,"chnid":[3,70,5],"enable":1,"num":2,"mosaicNum":0,"area":)" + areas_json(3) + "}",
          with_areas(two, 2)},
         // 20 + 20 areas fill the 28 the record holds.
-        {__LINE__, R"({"cnt":2,"chnid":[0,63],"enable":1,"num":20,"mosaicNum":20,"area":)" + areas_json(40) + "}",
+        {__LINE__,
+         R"({"cnt":2,"chnid":[0,63],"enable":1,"num":20,"mosaicNum":20,"area":)" + areas_json(40) + "}",
          with_areas(full, 28)},
         // Negative counts are none; a sum past 32 bits does not wrap.
-        {__LINE__, R"({"cnt":0,"chnid":[1],"enable":1,"num":-5,"mosaicNum":-3,"area":)" + areas_json(2) + "}", none},
-        {__LINE__, R"({"cnt":1,"chnid":[1],"enable":1,"num":-2147483648,"mosaicNum":2147483647,"area":)" +
+        {__LINE__, R"({"cnt":0,"chnid":[1],"enable":1,"num":-5,"mosaicNum":-3,"area":)" + areas_json(2) + "}",
+         none},
+        {__LINE__,
+         R"({"cnt":1,"chnid":[1],"enable":1,"num":-2147483648,"mosaicNum":2147483647,"area":)" +
              areas_json(30) + "}",
          with_areas(wide, 28)},
         // A missing element leaves its slot zero; delMask is sign-extended.
@@ -185,14 +201,21 @@ TEST_F(Osd, CameraRequestsSendTheirMessageAndRenderTheAnswer) {
     gone.i32(0, -1);
     const std::string long_text(300, 't');
     record osd_set(836);
-    osd_set.i32(0, 3).i32(4, 1).text(8, long_text.substr(0, 255)).i32(264, 2).i32(268, 1).i32(272, 3).i32(276, 1);
+    osd_set.i32(0, 3)
+        .i32(4, 1)
+        .text(8, long_text.substr(0, 255))
+        .i32(264, 2)
+        .i32(268, 1)
+        .i32(272, 3)
+        .i32(276, 1);
     osd_set.i32(832, 9);
     const std::string osd_set_body = R"({"type":9,"ch":3,"enable_text":1,"text_name":")" + long_text +
                                      R"(","textpos":2,"enable_date":1,"datepos":3,"dateformat":1})";
 
     record masks(2824 * 2);
     masks.i32(0, 7).i32(4, 1).i32(8, 1).i32(12, 2).text(16, "v2").i32(48, 4).i32(52, 1).text(56, "red");
-    masks.i32(120, 0).i32(124, 1).i32(128, 11).i32(132, 12).i32(136, 13).i32(140, 14).i32(144, 15).i32(148, 16);
+    masks.i32(120, 0).i32(124, 1).i32(128, 11).i32(132, 12).i32(136, 13).i32(140, 14).i32(144, 15).i32(148,
+                                                                                                       16);
     masks.text(152, "door").i32(2812, 0);
     masks.i32(2824 + 8, -1).i32(2824 + 2812, -1);  // a second record without areas
     const std::string masks_json =
@@ -218,7 +241,8 @@ TEST_F(Osd, CameraRequestsSendTheirMessageAndRenderTheAnswer) {
         {__LINE__, "/6996", osd_set_body, 3210, osd_set, int_bytes({2}), text_reply("ERROR")},
         {__LINE__, "/6115", R"({"id":7})", 2502, int_bytes({7}), masks, json_reply(masks_json)},
         {__LINE__, "/6115", R"({"id":7})", 2502, int_bytes({7}), {}, json_reply("[ ]")},
-        {__LINE__, "/6116", R"({"id":7})", 2503, int_bytes({7}), int_bytes({-3}), json_reply(R"({ "result": -3 })")},
+        {__LINE__, "/6116", R"({"id":7})", 2503, int_bytes({7}), int_bytes({-3}),
+         json_reply(R"({ "result": -3 })")},
         {__LINE__, "/6198", R"({"chnid":7,"maskid":2})", 3353, int_bytes({7, 2}), int_bytes({1}),
          json_reply(R"({ "res": 1 })")},
     };
@@ -239,13 +263,14 @@ TEST_F(Osd, RefusedOrUnansweredCameraRequests) {
     };
     const row rows[] = {
         {__LINE__, "/6997", R"({"id":1})", 3211, text_failure()},
-        {__LINE__, "/6996", R"({"ch":1,"enable_text":1,"text_name":"a","textpos":1,"enable_date":1,"datepos":1,"dateformat":1})",
+        {__LINE__, "/6996",
+         R"({"ch":1,"enable_text":1,"text_name":"a","textpos":1,"enable_date":1,"datepos":1,"dateformat":1})",
          3210, text_failure()},
         {__LINE__, "/6115", R"({"id":1})", 2502, text_failure()},
         {__LINE__, "/6116", R"({"id":1})", 2503, text_failure()},
         {__LINE__, "/6198", R"({"chnid":1,"maskid":1})", 3353, json_failure()},
-        {__LINE__, "/6996", R"({"ch":1,"enable_text":1,"text_name":"a","textpos":1,"enable_date":1,"datepos":1})", 0,
-         ""},
+        {__LINE__, "/6996",
+         R"({"ch":1,"enable_text":1,"text_name":"a","textpos":1,"enable_date":1,"datepos":1})", 0, ""},
         {__LINE__, "/6997", R"({"id":64})", 0, ""},
         {__LINE__, "/6198", R"({"chnid":64,"maskid":1})", 0, ""},
         {__LINE__, "/6019", R"({"chnid":[1],"area":[]})", 0, ""},
@@ -267,7 +292,6 @@ TEST_F(Osd, RefusedOrUnansweredCameraRequests) {
     expect_sent({{2508, int_bytes({63, 24})}}, __LINE__);
 }
 
-
 // The simulator's default replies give every waiting request its rendered
 // answer, so the local server's pages work.
 TEST_F(Osd, EveryWaitingRequestIsAnsweredByDefault) {
@@ -278,7 +302,8 @@ TEST_F(Osd, EveryWaitingRequestIsAnsweredByDefault) {
     };
     const row rows[] = {
         {__LINE__, "/6997", R"({"id":4})", R"({ "enable_text": 1, "text_name": "CAM5",)"},
-        {__LINE__, "/6996", R"({"ch":4,"enable_text":1,"text_name":"a","textpos":1,"enable_date":1,"datepos":1,"dateformat":1})",
+        {__LINE__, "/6996",
+         R"({"ch":4,"enable_text":1,"text_name":"a","textpos":1,"enable_date":1,"datepos":1,"dateformat":1})",
          "\r\n\r\nOK"},
         {__LINE__, "/6115", R"({"id":4})", R"([ { "id": 4, "num": 0,)"},
         {__LINE__, "/6116", R"({"id":4})", R"({ "result": 0 })"},

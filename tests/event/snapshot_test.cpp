@@ -36,20 +36,35 @@ TEST_F(Snapshots, SchedulesAndSettingsGoToTheListedChannels) {
         int line;
         std::string code, body;
         std::vector<msg> want;
-        std::vector<int> stored;      // channels whose schedule / settings now hold the request's
+        std::vector<int> stored;  // channels whose schedule / settings now hold the request's
         std::vector<int> untouched;
     };
     const row rows[] = {
         // A channel listed twice is listed twice.
-        {__LINE__, "/6175", R"({"cnt":2,"chnid":[2,2],"schedule":)" + sched + "}",
-         {{1312, channel_list({2, 2})}}, {2}, {0, 3}},
-        {__LINE__, "/6175", R"({"cnt":3,"chnid":[64,-1,5,6],"schedule":)" + sched + "}",
-         {{1312, channel_list({5})}}, {5}, {6, 0}},
-        {__LINE__, "/6177",
+        {__LINE__,
+         "/6175",
+         R"({"cnt":2,"chnid":[2,2],"schedule":)" + sched + "}",
+         {{1312, channel_list({2, 2})}},
+         {2},
+         {0, 3}},
+        {__LINE__,
+         "/6175",
+         R"({"cnt":3,"chnid":[64,-1,5,6],"schedule":)" + sched + "}",
+         {{1312, channel_list({5})}},
+         {5},
+         {6, 0}},
+        {__LINE__,
+         "/6177",
          R"({"resolution":2,"quality":3,"interval":4,"interval_unit":1,"expiration_date":7,"cnt":2,"chnid":[9,63]})",
-         {{1311, channel_list({9, 63})}}, {9, 63}, {0, 10}},
-        {__LINE__, "/6177", R"({"resolution":2,"quality":3,"interval":4,"cnt":1,"chnid":[70]})",
-         {{1311, channel_list({})}}, {}, {0}},
+         {{1311, channel_list({9, 63})}},
+         {9, 63},
+         {0, 10}},
+        {__LINE__,
+         "/6177",
+         R"({"resolution":2,"quality":3,"interval":4,"cnt":1,"chnid":[70]})",
+         {{1311, channel_list({})}},
+         {},
+         {0}},
     };
     const week_schedule want_sched = schedule_with({{1, 0, "08:00", "09:00", 1}});
     for (const row& r : rows) {
@@ -72,7 +87,8 @@ TEST_F(Snapshots, SchedulesAndSettingsGoToTheListedChannels) {
                 week_schedule got = stored_schedule(SCHED_SNAPSHOT, chn);
                 EXPECT_FALSE(same_bytes(got, want_sched)) << "row at line " << r.line << ", channel " << chn;
             } else {
-                EXPECT_EQ(read_back<snapshot_record>(tqdb_tbl_snapshot, chn).resolution, 0) << "row at line " << r.line;
+                EXPECT_EQ(read_back<snapshot_record>(tqdb_tbl_snapshot, chn).resolution, 0)
+                    << "row at line " << r.line;
             }
         }
     }
@@ -92,7 +108,8 @@ TEST_F(Snapshots, ManualStartAndStop) {
         std::vector<msg> want;
     };
     const row rows[] = {
-        {__LINE__, R"({"snapshotCnt":2,"snapshotChnId":[1,63,5],"stopCnt":1,"stopChnId":[4]})",
+        {__LINE__,
+         R"({"snapshotCnt":2,"snapshotChnId":[1,63,5],"stopCnt":1,"stopChnId":[4]})",
          {{1313, command(1, {1, 63})}, {1313, command(0, {4})}}},
         {__LINE__, R"({"snapshotCnt":0,"snapshotChnId":[1],"stopCnt":0,"stopChnId":[4]})", {}},
         {__LINE__, R"({"stopCnt":3,"stopChnId":[64,-2,0]})", {{1313, command(0, {0})}}},
@@ -106,8 +123,7 @@ TEST_F(Snapshots, ManualStartAndStop) {
 
 // ---- the camera alarm input and sound detection ------------------------------------
 
-const std::string sound_members =
-    R"(,"volume":40,"duration":5,"onEvent":1,"offEvent":0,"ongoingEvent":1)";
+const std::string sound_members = R"(,"volume":40,"duration":5,"onEvent":1,"offEvent":0,"ongoingEvent":1)";
 
 TEST_F(Snapshots, CameraTriggersAreMirroredThenSentAndLogged) {
     const std::string long_text = std::string(31, '0') + "1" + std::string(48, '1');  // 80 characters
@@ -119,26 +135,57 @@ TEST_F(Snapshots, CameraTriggersAreMirroredThenSentAndLogged) {
         const tqdb_table* table;
     };
     const row rows[] = {
-        {__LINE__, "/6091",
-         R"({"camId":6,"enable":1,"type":2,"triActions":9,"triChannels":")" + long_text + "\"}", text_reply("OK"),
-         {{3214, int_bytes({6, 1, 2})}, {3485, oplog(204, 923, 7)}}, &tqdb_tbl_cameraio},
-        {__LINE__, "/6093",
-         R"({"camId":6,"enable":1,"type":2,"triActions":9,"triChannels":")" + long_text + "\"" + sound_members + "}",
-         text_reply("OK"), {{3216, int_bytes({6, 1, 2, 40, 5, 1, 0, 1})}, {3485, oplog(204, 924, 7)}},
+        {__LINE__,
+         "/6091",
+         R"({"camId":6,"enable":1,"type":2,"triActions":9,"triChannels":")" + long_text + "\"}",
+         text_reply("OK"),
+         {{3214, int_bytes({6, 1, 2})}, {3485, oplog(204, 923, 7)}},
+         &tqdb_tbl_cameraio},
+        {__LINE__,
+         "/6093",
+         R"({"camId":6,"enable":1,"type":2,"triActions":9,"triChannels":")" + long_text + "\"" +
+             sound_members + "}",
+         text_reply("OK"),
+         {{3216, int_bytes({6, 1, 2, 40, 5, 1, 0, 1})}, {3485, oplog(204, 924, 7)}},
          &tqdb_tbl_volumedetect},
         // Refused: no reply, nothing stored or sent.
-        {__LINE__, "/6091", R"({"camId":64,"enable":1,"type":2,"triActions":9,"triChannels":"1"})", "", {},
+        {__LINE__,
+         "/6091",
+         R"({"camId":64,"enable":1,"type":2,"triActions":9,"triChannels":"1"})",
+         "",
+         {},
          &tqdb_tbl_cameraio},
-        {__LINE__, "/6091", R"({"camId":6,"enable":2,"type":2,"triActions":9,"triChannels":"1"})", "", {},
+        {__LINE__,
+         "/6091",
+         R"({"camId":6,"enable":2,"type":2,"triActions":9,"triChannels":"1"})",
+         "",
+         {},
          &tqdb_tbl_cameraio},
-        {__LINE__, "/6091", R"({"camId":6,"enable":1,"type":-1,"triActions":9,"triChannels":"1"})", "", {},
+        {__LINE__,
+         "/6091",
+         R"({"camId":6,"enable":1,"type":-1,"triActions":9,"triChannels":"1"})",
+         "",
+         {},
          &tqdb_tbl_cameraio},
-        {__LINE__, "/6091", R"({"camId":6,"enable":1,"type":2,"triChannels":"1"})", "", {}, &tqdb_tbl_cameraio},
-        {__LINE__, "/6093", R"({"camId":6,"enable":1,"type":2,"triActions":9,"triChannels":"1"})", "", {},
+        {__LINE__,
+         "/6091",
+         R"({"camId":6,"enable":1,"type":2,"triChannels":"1"})",
+         "",
+         {},
+         &tqdb_tbl_cameraio},
+        {__LINE__,
+         "/6093",
+         R"({"camId":6,"enable":1,"type":2,"triActions":9,"triChannels":"1"})",
+         "",
+         {},
          &tqdb_tbl_volumedetect},
-        {__LINE__, "/6093",
-         R"({"camId":6,"enable":1,"type":2,"triActions":9,"triChannels":"1")" + sound_members + R"(,"duration":-1})",
-         "", {}, &tqdb_tbl_volumedetect},
+        {__LINE__,
+         "/6093",
+         R"({"camId":6,"enable":1,"type":2,"triActions":9,"triChannels":"1")" + sound_members +
+             R"(,"duration":-1})",
+         "",
+         {},
+         &tqdb_tbl_volumedetect},
         {__LINE__, "/6093", "{", "", {}, &tqdb_tbl_volumedetect},
     };
     for (const row& r : rows) {
@@ -187,8 +234,10 @@ TEST_F(Snapshots, CameraTriggersAreReadFromTheCamera) {
     };
     for (const row& r : rows) {
         fresh_case();
-        if (r.silent) answer_nothing(r.msg_id);
-        else if (r.msg_id) answer(r.msg_id, r.answer_bytes);
+        if (r.silent)
+            answer_nothing(r.msg_id);
+        else if (r.msg_id)
+            answer(r.msg_id, r.answer_bytes);
         EXPECT_EQ(post(r.code, r.body).out, r.out) << "row at line " << r.line;
         if (r.msg_id)
             expect_sent({{r.msg_id, int_bytes({6})}}, r.line);
@@ -218,9 +267,15 @@ TEST_F(Snapshots, TheTriggerTableIsStoredAndReadBack) {
     };
     const row rows[] = {
         // "6" is optional: when absent the stored value stays.
-        {__LINE__, R"({"0":1,"1":2,"2":3,"3":4,"4":5,"5":6})", json_reply("{ }"), {{2104, {}}},
+        {__LINE__,
+         R"({"0":1,"1":2,"2":3,"3":4,"4":5,"5":6})",
+         json_reply("{ }"),
+         {{2104, {}}},
          "[ 1, 2, 3, 4, 5, 6, 66, 10 ]"},
-        {__LINE__, R"({"0":1,"1":2,"2":3,"3":4,"4":5,"5":6,"6":7})", json_reply("{ }"), {{2104, {}}},
+        {__LINE__,
+         R"({"0":1,"1":2,"2":3,"3":4,"4":5,"5":6,"6":7})",
+         json_reply("{ }"),
+         {{2104, {}}},
          "[ 1, 2, 3, 4, 5, 6, 7, 10 ]"},
         {__LINE__, R"({"0":9,"1":9,"2":9,"3":9,"4":9})", "", {}, "[ 1, 2, 3, 4, 5, 6, 7, 10 ]"},
         {__LINE__, "[1,2]", "", {}, "[ 1, 2, 3, 4, 5, 6, 7, 10 ]"},
@@ -236,13 +291,22 @@ TEST_F(Snapshots, TheTriggerTableIsStoredAndReadBack) {
 TEST_F(Snapshots, AChangeThatCannotBeStoredIsAFailureAndTellsNobody) {
     const std::string sched = schedule_request({{1, 0, "08:00", "09:00", 1}});
     const unstored_row rows[] = {
-        {__LINE__, "/6175", R"({"cnt":1,"chnid":[2],"schedule":)" + sched + "}", {SCHED_SNAPSHOT}, text_failure()},
-        {__LINE__, "/6177", R"({"quality":3,"cnt":1,"chnid":[2]})", {"snapshot"}, text_failure()},
-        {__LINE__, "/6091", R"({"camId":6,"enable":1,"type":2,"triActions":9,"triChannels":"1"})", {"cameraio"},
+        {__LINE__,
+         "/6175",
+         R"({"cnt":1,"chnid":[2],"schedule":)" + sched + "}",
+         {SCHED_SNAPSHOT},
          text_failure()},
-        {__LINE__, "/6093",
+        {__LINE__, "/6177", R"({"quality":3,"cnt":1,"chnid":[2]})", {"snapshot"}, text_failure()},
+        {__LINE__,
+         "/6091",
+         R"({"camId":6,"enable":1,"type":2,"triActions":9,"triChannels":"1"})",
+         {"cameraio"},
+         text_failure()},
+        {__LINE__,
+         "/6093",
          R"({"camId":6,"enable":1,"type":2,"triActions":9,"triChannels":"1")" + sound_members + "}",
-         {"volumedetect"}, text_failure()},
+         {"volumedetect"},
+         text_failure()},
         {__LINE__, "/6998", R"({"0":1,"1":2,"2":3,"3":4,"4":5,"5":6})", {"trigger_alarms"}, json_failure()},
     };
     for (const unstored_row& r : rows) expect_unstored(r);
