@@ -18,6 +18,8 @@ void cam_osd(const coresim::request_view& req, std::vector<coresim::out_msg>& ou
     coresim::reply_records(msg_cam_osd_get_reply, &r, 1, out);
 }
 
+// 2503 (the mask state, also the camera type query) has its row with the
+// camera queries.
 const coresim::default_reply rows[] = {
     // request, request size, reply record size (-1: no answer), channel offset, builder
     {msg_osd_redraw, sizeof(osd_redraw), -1},
@@ -26,7 +28,6 @@ const coresim::default_reply rows[] = {
     {msg_snapshot_command, sizeof(snapshot_command), -1},
     {msg_trigger_reload, 0, -1},
     {msg_mask_get, 4, sizeof(cam_mask_record), 0},
-    {msg_mask_state, 4, 4},
     {msg_mask_area_clear, sizeof(mask_area_ref), -1},
     {msg_mask_set, sizeof(cam_mask_set), -1},
     {msg_cam_osd_set, sizeof(cam_osd_record), 4},
