@@ -11,10 +11,7 @@
 #include "platform/tqdb/rec_system.h"
 #include "platform/tqdb/sched_store.h"
 
-namespace {
-
-// The mask of the alarm sound slots in use (slot i enabled: bit i).
-int audio_file_mask() {
+int alarm_audio_file_mask() {
     alarm_audio_file_record files[alarm_audio_file_slots];
     std::memset(files, 0, sizeof files);
     read_alarm_audio_file(TQDB_FILE, files);
@@ -23,6 +20,8 @@ int audio_file_mask() {
         if (files[i].enable == 1) mask |= 1 << i;
     return mask;
 }
+
+namespace {
 
 // The JSON member of each schedule kind.
 const char* const schedule_keys[EVENT_SCHED_KINDS] = {"effective", "audible", "email", "ptz", "white"};
@@ -209,7 +208,7 @@ void event_action_json(json_object* out, const event_ref& ev, const void* rec,
             if (src.white_list)
                 json_object_object_add(out, key, led_list_to_json(src.white_list, ev.channel));
         } else if (std::strcmp(key, "audioIdMask") == 0) {
-            jadd_int(out, key, audio_file_mask());
+            jadd_int(out, key, alarm_audio_file_mask());
         } else if (std::strcmp(key, "ptzParams") == 0) {
             if (src.ptz_kind >= 0)
                 json_object_object_add(out, key, ptz_actions_to_json(src.ptz_kind, ev.channel));

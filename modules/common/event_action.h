@@ -122,6 +122,9 @@ int event_action_copy(const event_ref& ev, uint64_t mask);
 
 // ---- read replies -------------------------------------------------------------
 
+// The mask of the alarm sound slots in use (slot i enabled: bit i).
+int alarm_audio_file_mask();
+
 // Adds to out, in the order of keys, the members of the event: a key naming
 // a field of the source gives that field of rec; "effective", "audible",
 // "email", "ptz", "white" give the schedules; "whiteInfo" the white-light

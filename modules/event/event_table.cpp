@@ -5,15 +5,28 @@
 #include "modules/common/record_page.h"
 #include "modules/event/event.h"
 #include "modules/event/fisheye.h"
+#include "modules/event/osd.h"
+#include "modules/event/snapshot.h"
 #include "modules/event/vca.h"
 #include "platform/msg_event.h"
 #include "platform/msg_event_fisheye.h"
+#include "platform/msg_event_osd.h"
 #include "platform/msg_vca.h"
 
 namespace {
 
 // clang-format off
 const request_entry table[] = {
+    {"/6000", page_get<osd_page>, IN_TEXT, OUT_JSON,
+     "the recorder's own overlay of a channel", "channel 0..63", "-",
+     "{camId, camName, showName, showDate, showWeek, dateFormat, timeFormat, datePosX, datePosY, namePosX, "
+     "namePosY, alpha}"},
+    {"/6001", page_set<osd_page>, IN_JSON, OUT_TEXT,
+     "store the recorder's overlay of a channel and have it redrawn",
+     "{camId 0..63, camName, showName, showDate, showWeek, dateFormat 0..3, timeFormat, datePosX, datePosY, "
+     "namePosX, namePosY, alpha}", "1007", "OK"},
+    {"/6002", page_set<osd_name_page>, IN_JSON, OUT_TEXT,
+     "store the overlay name of a channel (31 characters)", "{camId 0..63, camName}", "-", "OK"},
     {"/6010", motion_get, IN_JSON, OUT_JSON_ERR},
     {"/6011", schedule_get<motion_audible_page>, IN_TEXT, OUT_JSON},
     {"/6012", page_set<motion_basic_page>, IN_JSON, OUT_TEXT},
@@ -22,12 +35,38 @@ const request_entry table[] = {
     {"/6015", schedule_get<vloss_audible_page>, IN_TEXT, OUT_JSON},
     {"/6016", page_set<vloss_page>, IN_JSON, OUT_TEXT},
     {"/6017", schedule_set<vloss_schedule_page>, IN_JSON, OUT_TEXT},
+    {"/6018", stored_masks_get, IN_TEXT, OUT_JSON,
+     "the stored privacy masks of every channel", "-", "-",
+     "[{id, area: [24 x {area_id, enable, start_x, start_y, area_width, area_height, width, height, fill_color}]}]"},
+    {"/6019", cam_masks_set, IN_JSON, OUT_TEXT,
+     "privacy masks to the cameras of the listed channels",
+     "{cnt, chnid: [...], enable?, cgiSdkFlag?, num?, areaMaskEnable?, mosaicSupport?, mosaicNum?, delMask?, "
+     "area: [{area_id, enable, start_x, start_y, area_width, area_height, fill_color, ratio, name}]}", "2509",
+     "OK"},
+    {"/6090", cam_io_get, IN_TEXT, OUT_JSON,
+     "the camera's alarm input", "channel 0..63", "3213 -> 8213", "{camId, enable, type, triActions, triChannels}"},
+    {"/6091", page_set<cam_io_page>, IN_JSON, OUT_TEXT,
+     "store the camera's alarm input and set it in the camera",
+     "{camId 0..63, enable 0/1, type >= 0, triActions, triChannels}", "3214, 3485", "OK"},
+    {"/6092", sound_get, IN_TEXT, OUT_JSON,
+     "the camera's sound detection", "channel 0..63", "3215 -> 8215",
+     "{camId, enable, type, volume, duration, onEvent, offEvent, ongoingEvent, triActions, triChannels}"},
+    {"/6093", page_set<sound_page>, IN_JSON, OUT_TEXT,
+     "store the camera's sound detection and set it in the camera",
+     "{camId 0..63, enable 0/1, type, volume, duration, onEvent, offEvent, ongoingEvent (>= 0), triActions, "
+     "triChannels}", "3216, 3485", "OK"},
     {"/6094", vloss_actions_get, IN_JSON, OUT_JSON_ERR},
     {"/6095", vloss_copy_set, IN_JSON, OUT_JSON_ERR},
     {"/6098", motion_area_get, IN_JSON, OUT_TEXT},
     {"/6112", motion_copy_set, IN_JSON, OUT_JSON_ERR},
     {"/6113", motion_plan_set, IN_JSON, OUT_TEXT},
     {"/6114", motion_targets_set, IN_JSON, OUT_TEXT},
+    {"/6115", cam_masks_get, IN_JSON, OUT_TEXT,
+     "the camera's privacy masks, on the canvas", "{id 0..63}", "2502 -> 7502",
+     "[{id, num, maxPtzZoomRatio, areaEnable, enable, sdkversion, cgiSdkFlag, colorList, mosaicSupport, "
+     "mosaicNum, area: [...]}]"},
+    {"/6116", cam_mask_state, IN_JSON, OUT_TEXT,
+     "the camera's privacy mask state", "{id 0..63}", "2503 -> 7503", "{result}"},
     {"/6117", motion_actions_set, IN_JSON, OUT_JSON_ERR},
     {"/6118", schedule_set<motion_email_page>, IN_JSON, OUT_TEXT},
     {"/6119", motion_target_set, IN_JSON, OUT_TEXT},
@@ -137,6 +176,21 @@ const request_entry table[] = {
     {"/6172", vca_get<VCA_OBJECT>, IN_JSON, OUT_JSON,
      "the camera's object left / removed settings", "{channel}", "3268 -> 8268",
      "{region, left_enable, remove_enable, min_time, sensitivity, polygonX, polygonY}"},
+    {"/6173", mask_area_clear, IN_JSON, OUT_JSON_ERR,
+     "clear one privacy mask area of a channel", "{chan_id 0..63, area_id 0..24}", "2508", "OK"},
+    {"/6174", schedule_get<snapshot_schedule_page>, IN_TEXT, OUT_JSON,
+     "the timed snapshot schedule of a channel", "channel 0..63", "-", "schedule"},
+    {"/6175", snapshot_schedules_set, IN_JSON, OUT_TEXT_ERR,
+     "store a timed snapshot schedule for the listed channels", "{schedule, cnt, chnid: [...]}", "1312", "OK"},
+    {"/6176", page_get<snapshot_page>, IN_TEXT, OUT_JSON,
+     "the timed snapshot settings of a channel", "channel 0..63", "-",
+     "{resolution, quality, interval, interval_unit, expiration_date}"},
+    {"/6177", snapshots_set, IN_JSON, OUT_TEXT_ERR,
+     "store timed snapshot settings for the listed channels",
+     "{resolution, quality, interval, interval_unit, expiration_date, cnt, chnid: [...]}", "1311", "OK"},
+    {"/6178", snapshot_command_send, IN_JSON, OUT_TEXT_ERR,
+     "start and stop timed snapshots on channels",
+     "{snapshotCnt, snapshotChnId: [...], stopCnt, stopChnId: [...]}", "1313 (start), 1313 (stop)", "OK"},
     {"/6186", vca_get<VCA_VERSION>, IN_JSON, OUT_JSON,
      "the camera's analytics version", "{chnid}", "3293 -> 8293", "{chnid, vca_support, vca_version}"},
     {"/6189", zoom_state_get, IN_JSON, OUT_JSON_ERR,
@@ -162,6 +216,19 @@ const request_entry table[] = {
     {"/6197", relay_request<fisheye_caps_set_relay>, IN_JSON, OUT_JSON,
      "set the fisheye of a camera reached by its address",
      "{ddns?, ipaddr?, username?, password?, port?, transfer?, install?, display?}", "3374 -> 8374", "{res}"},
+    {"/6198", relay_request<mask_delete_relay>, IN_JSON, OUT_JSON,
+     "delete one privacy mask of the camera", "{chnid 0..63, maskid}", "3353 -> 8353", "{res}"},
+    {"/6996", relay_request<cam_osd_relay>, IN_JSON, OUT_TEXT,
+     "the camera's own text and date overlays, set",
+     "{type, ch 0..63, enable_text, text_name, textpos, enable_date, datepos, dateformat, *_sub?}",
+     "3210 -> 8210", "OK / NO_SUPPORT / ERROR"},
+    {"/6997", cam_osd_get, IN_JSON, OUT_TEXT,
+     "the camera's own text and date overlays", "{id 0..63}", "3211 -> 8211",
+     "{enable_text, text_name, ..., dateformat_sub, disconnect: 1} or {disconnect: 0}"},
+    {"/6998", page_set<trigger_page>, IN_JSON, OUT_JSON,
+     "store the recorder-wide trigger table", "{0, 1, 2, 3, 4, 5, 6?}", "2104", "{}"},
+    {"/6999", triggers_get, IN_TEXT, OUT_JSON,
+     "the recorder-wide trigger table and the alarm sounds in use", "-", "-", "[7 values, sound mask]"},
 };
 
 // A shorter answer than the record is a failed one.
@@ -201,6 +268,14 @@ const reply_row replies[] = {
     {msg_fisheye_get_reply, sizeof(fisheye_mode), reply_short::fail, write_fisheye_mode},
     {msg_fisheye_caps_reply, sizeof(fisheye_caps), reply_short::fail, write_fisheye_caps},
     {msg_fisheye_caps_set_reply, sizeof(int32_t), reply_short::fail, write_fisheye_result},
+    // the camera's overlays and masks, alarm input and sound detection
+    {msg_mask_get_reply, sizeof(cam_mask_record), reply_short::empty, write_cam_masks},
+    {msg_mask_state_reply, sizeof(int32_t), reply_short::fail, write_mask_state},
+    {msg_cam_osd_set_reply, sizeof(int32_t), reply_short::fail, write_cam_osd_verdict},
+    {msg_cam_osd_get_reply, sizeof(cam_osd_record), reply_short::fail, write_cam_osd},
+    {msg_cam_io_get_reply, sizeof(cam_io_record), reply_short::fail, write_cam_io},
+    {msg_sound_get_reply, sizeof(sound_record), reply_short::fail, write_sound},
+    {msg_mask_delete_reply, sizeof(int32_t), reply_short::fail, write_mask_delete},
 };
 // clang-format on
 

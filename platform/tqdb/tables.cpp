@@ -34,6 +34,7 @@
 #include "platform/tqdb/rec_record.h"
 #include "platform/tqdb/rec_schedule.h"
 #include "platform/tqdb/rec_services.h"
+#include "platform/tqdb/rec_snapshot.h"
 #include "platform/tqdb/rec_storage.h"
 #include "platform/tqdb/rec_system.h"
 #include "platform/tqdb/rec_user.h"
@@ -233,6 +234,10 @@ const tqdb_table tqdb_tbl_push_nvr_event =   {"push_nvr_event",   sizeof(push_nv
 const tqdb_table tqdb_tbl_p2p_info =         {"p2p_info",         sizeof(p2p_record),              tqdb_key_kind::single, 0,                                     0, 1,  TQDB_NO_COLUMNS,              nullptr};
 const tqdb_table tqdb_tbl_snmp =             {"snmp",             sizeof(snmp_record),             tqdb_key_kind::single, 0,                                     0, 1,  TQDB_NO_COLUMNS,              factory_snmp};
 const tqdb_table tqdb_tbl_exposure =         {"exposure",         sizeof(exposure_record),         tqdb_key_kind::int_at, offsetof(exposure_record, chn),        0, 0,  TQDB_NO_COLUMNS,              nullptr};
+const tqdb_table tqdb_tbl_snapshot =         {"snapshot",         sizeof(snapshot_record),         tqdb_key_kind::int_at, offsetof(snapshot_record, channel),    0, 64, TQDB_NO_COLUMNS,              nullptr};
+const tqdb_table tqdb_tbl_cameraio =         {"cameraio",         sizeof(cam_trigger_record),      tqdb_key_kind::int_at, offsetof(cam_trigger_record, cam_id),  0, 0,  TQDB_NO_COLUMNS,              nullptr};
+const tqdb_table tqdb_tbl_volumedetect =     {"volumedetect",     sizeof(cam_trigger_record),      tqdb_key_kind::int_at, offsetof(cam_trigger_record, cam_id),  0, 0,  TQDB_NO_COLUMNS,              nullptr};
+const tqdb_table tqdb_tbl_trigger_alarms =   {"trigger_alarms",   sizeof(trigger_alarms_record),   tqdb_key_kind::single, 0,                                     0, 1,  TQDB_NO_COLUMNS,              nullptr};
 // clang-format on
 
 // Every table, in any order; names must be unique.
@@ -284,6 +289,10 @@ const tqdb_table* const tqdb_tables[] = {
     &tqdb_tbl_p2p_info,
     &tqdb_tbl_snmp,
     &tqdb_tbl_exposure,
+    &tqdb_tbl_snapshot,
+    &tqdb_tbl_cameraio,
+    &tqdb_tbl_volumedetect,
+    &tqdb_tbl_trigger_alarms,
 };
 const int tqdb_table_count = sizeof(tqdb_tables) / sizeof(tqdb_tables[0]);
 
