@@ -192,13 +192,13 @@ bool plate_text(json_object* value, char* dst, size_t size) {
     return true;
 }
 
-// Element i of the first cnt of "plate" as an array of at least n texts;
-// null when the list ends there (a missing element, or one with too few
-// items, ends it).
+// Element i of the first cnt of "plate" as an array of at least n texts
+// (n 0: a text); null when the list ends there (a missing element, or one
+// with too few items, ends it).
 json_object* plate_element(json_object* plates, int i, int cnt, size_t n) {
     if (!plates || i >= cnt || static_cast<size_t>(i) >= json_object_array_length(plates)) return nullptr;
     json_object* e = json_object_array_get_idx(plates, i);
-    if (n == 0) return e;
+    if (n == 0) return json_object_is_type(e, json_type_string) ? e : nullptr;
     if (!json_object_is_type(e, json_type_array) || json_object_array_length(e) < n) return nullptr;
     for (size_t k = 0; k < n; ++k)
         if (!json_object_is_type(json_object_array_get_idx(e, k), json_type_string)) return nullptr;
@@ -206,6 +206,25 @@ json_object* plate_element(json_object* plates, int i, int cnt, size_t n) {
 }
 
 json_object* item(json_object* e, size_t k) { return json_object_array_get_idx(e, k); }
+
+// The entries of the elements of "plate" (items texts each) that fill keeps.
+template <typename Fill>
+std::vector<anpr_list_entry> read_entries(json_object* plates, int cnt, size_t items, Fill fill) {
+    std::vector<anpr_list_entry> entries;
+    for (int i = 0; json_object* e = plate_element(plates, i, cnt, items); ++i) {
+        anpr_list_entry entry = {};
+        if (fill(e, entry)) entries.push_back(entry);
+    }
+    return entries;
+}
+
+// Runs a batch call on the entries under the CGI lock. False when there
+// were none or the store failed.
+bool store_batch(int (*call)(const char*, const anpr_list_entry*, int), const std::vector<anpr_list_entry>& entries) {
+    if (entries.empty()) return false;
+    cgi_lock_guard lock;
+    return call(TQDB_ANPR_FILE, entries.data(), static_cast<int>(entries.size())) == 0;
+}
 
 }  // namespace
 
@@ -321,16 +340,10 @@ void anpr_plates_delete(request& rq) {
     int cnt;
     json_object* plates;
     if (!plate_request(rq.json, &cnt, &plates)) return rq.refuse("cnt or plate");
-    std::vector<anpr_list_entry> entries;
-    for (int i = 0; json_object* e = plate_element(plates, i, cnt, 0); ++i) {
-        anpr_list_entry entry = {};
-        if (!plate_text(e, entry.plate, sizeof entry.plate)) break;
-        entries.push_back(entry);
-    }
-    if (entries.empty()) return rq.fail();
-    cgi_lock_guard lock;
-    if (delete_anpr_lists(TQDB_ANPR_FILE, entries.data(), static_cast<int>(entries.size())) != 0)
-        return rq.fail();
+    auto entries = read_entries(plates, cnt, 0, [](json_object* e, anpr_list_entry& entry) {
+        return plate_text(e, entry.plate, sizeof entry.plate);
+    });
+    if (!store_batch(delete_anpr_lists, entries)) return rq.fail();
     cgi_reply(REPLY_TEXT, "OK");
 }
 
@@ -338,18 +351,13 @@ void anpr_plates_replace(request& rq) {
     int cnt;
     json_object* plates;
     if (!plate_request(rq.json, &cnt, &plates)) return rq.refuse("cnt or plate");
-    std::vector<anpr_list_entry> entries;
-    for (int i = 0; json_object* e = plate_element(plates, i, cnt, 2); ++i) {
-        anpr_list_entry entry = {};
+    auto entries = read_entries(plates, cnt, 2, [](json_object* e, anpr_list_entry& entry) {
         copy_text(entry.type, sizeof entry.type, json_object_get_string(item(e, 0)));
         plate_text(item(e, 1), entry.plate, sizeof entry.plate);
         // A plate that decodes to nothing cannot be looked up: not stored.
-        if (entry.plate[0]) entries.push_back(entry);
-    }
-    if (entries.empty()) return rq.fail();
-    cgi_lock_guard lock;
-    if (write_anpr_list_replace_batch(TQDB_ANPR_FILE, entries.data(), static_cast<int>(entries.size())) != 0)
-        return rq.fail();
+        return entry.plate[0] != '\0';
+    });
+    if (!store_batch(write_anpr_list_replace_batch, entries)) return rq.fail();
     json_ref reply(json_object_new_object());
     jadd_int(reply.get(), "count", static_cast<int64_t>(entries.size()));
     cgi_reply_json(reply.get());
