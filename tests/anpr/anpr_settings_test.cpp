@@ -124,6 +124,34 @@ TEST_F(PlateActions, RecognitionSettingEditsTheChannelsOwnActionRecord) {
     expect_sent({{1208, format}, {3290, settings}}, __LINE__);
 }
 
+// An action change that cannot be stored answers the failure, keeps the
+// stored record and tells the core daemon nothing (no 1416, no 3290).
+TEST_F(PlateActions, AFailedActionStoreTellsTheCoreNothing) {
+    event_action_record seed;
+    std::memset(&seed, 0, sizeof seed);
+    seed.chnid = 4;
+    seed.interval = 20;
+    for (int mode = -1; mode <= 2; ++mode) ASSERT_EQ(write_anpr_event(TQDB_FILE, &seed, mode), 0);
+    struct row {
+        int line;
+        const char* code;
+        const char* body;
+        int mode;
+    } rows[] = {
+        {__LINE__, "/6180", R"({"chnid": 4, "mode": 1, "dialog": {"interval": 5}})", 1},
+        {__LINE__, "/6180", R"({"chnid": 4, "mode": 2, "enable": 1})", 2},
+        {__LINE__, "/6182", R"({"chnid": 4, "dialog": {"interval": 5}, "enable": 1})", -1},
+    };
+    for (const row& r : rows) {
+        fresh_case();
+        refused_writes refuse(tqdb_tbl_anpr_event[r.mode + 1].name);
+        ASSERT_TRUE(refuse) << "row at line " << r.line;
+        EXPECT_EQ(post(r.code, r.body).out, json_failure()) << "row at line " << r.line;
+        EXPECT_TRUE(sent().empty()) << "row at line " << r.line;
+        EXPECT_TRUE(same_bytes(stored_action(4, r.mode), seed)) << "row at line " << r.line;
+    }
+}
+
 TEST_F(PlateActions, CameraAnswersDecideTheReplies) {
     bytes settings = record(3672).i32(0, 3).text(720 + 31 * 32, "LAST").i32(1776, 1).i32(2100 + 15 * 80 + 76, 99);
     bytes format = record(224).i32(0, 3).i32(4, 1).i32(8 + 8 * 4, 1).text(80 + 8 * 16, "999");
