@@ -36,7 +36,8 @@ TEST_F(PlateActions, EachModeStoresItsActionsApart) {
         const int chn = 20 + r.mode;
         std::string body = R"({"chnid": )" + num(chn) + R"(, "mode": )" + num(r.mode) +
                            R"(, "enable": 1, "dialog": {"enable": 0, "interval": 45, "triChannels": "011", "effective": )" +
-                           schedule_request({{2, 1, "01:00", "12:00", 1}}) + R"(, "whiteInfo": [[4, 1, 30]]}})";
+                           schedule_request({{2, 1, "01:00", "12:00", 1}}) + R"(, "whiteInfo": [[4, 1, 30]],)"
+                           R"( "ptzParams": [{"acto_ptz_channel": 2, "acto_ptz_type": 1, "acto_ptz_preset": 7}]}})";
         EXPECT_EQ(post("/6180", body).out, text_reply("OK")) << "row at line " << r.line;
         expect_sent({{1416, int_bytes({chn, r.mode})}}, r.line);
         event_action_record rec = stored_action(chn, r.mode);
@@ -56,6 +57,12 @@ TEST_F(PlateActions, EachModeStoresItsActionsApart) {
         int count = 0;
         read_whiteled_params(TQDB_FILE, led, r.white_list, chn, &count);
         EXPECT_EQ(count, 1) << "row at line " << r.line;
+        // PTZ kind mode + 15.
+        ptz_action ptz[action_list_len] = {};
+        count = 0;
+        read_ptz_params(TQDB_FILE, ptz, r.mode + 15, chn, &count);
+        EXPECT_EQ(count, 1) << "row at line " << r.line;
+        EXPECT_EQ(ptz[0].acto_ptz_preset, 7) << "row at line " << r.line;
 
         const std::string got = post("/6179", R"({"chnid": )" + num(chn) + R"(, "mode": )" + num(r.mode) + "}").out;
         if (r.mode == -1) {
@@ -66,6 +73,7 @@ TEST_F(PlateActions, EachModeStoresItsActionsApart) {
             EXPECT_EQ(member_at(got, "interval"), "45") << "row at line " << r.line;
             EXPECT_EQ(member_at(got, "enable"), "1") << "row at line " << r.line;
             EXPECT_EQ(member_at(got, "whiteInfo/0/time"), "30") << "row at line " << r.line;
+            EXPECT_EQ(member_at(got, "ptzParams/0/acto_ptz_preset"), "7") << "row at line " << r.line;
         }
     }
 }

@@ -10,7 +10,7 @@
 namespace {
 
 void settings(const coresim::request_view& req, std::vector<coresim::out_msg>& out) {
-    static anpr_settings s;  // 3672 bytes: kept off the stack
+    anpr_settings s;
     std::memset(&s, 0, sizeof s);
     s.chnid = coresim::request_record<int32_t>(req);
     s.enable = 1;
