@@ -3,11 +3,13 @@
 #include "front/core_link.h"
 #include "front/dispatchreq.h"
 #include "modules/common/record_page.h"
+#include "modules/event/anpr.h"
 #include "modules/event/event.h"
 #include "modules/event/fisheye.h"
 #include "modules/event/osd.h"
 #include "modules/event/snapshot.h"
 #include "modules/event/vca.h"
+#include "platform/msg_anpr.h"
 #include "platform/msg_event.h"
 #include "platform/msg_event_fisheye.h"
 #include "platform/msg_event_osd.h"
@@ -191,10 +193,36 @@ const request_entry table[] = {
     {"/6178", snapshot_command_send, IN_JSON, OUT_TEXT_ERR,
      "start and stop timed snapshots on channels",
      "{snapshotCnt, snapshotChnId: [...], stopCnt, stopChnId: [...]}", "1313 (start), 1313 (stop)", "OK"},
+    {"/6179", anpr_actions_get, IN_JSON, OUT_JSON_ERR,
+     "the actions of a plate list on a channel (mode -1: only its effective schedule)", "{chnid 0..63, mode -1..2}",
+     "-", "{chnid, mode, effective} / {chnid, mode, enable, action members, schedules, whiteInfo, ptzParams}"},
+    {"/6180", anpr_actions_set, IN_JSON, OUT_JSON_ERR,
+     "store the actions of a plate list on a channel", "{chnid 0..63, mode -1..2, dialog?, enable?}", "1416",
+     "OK"},
+    {"/6181", anpr_settings_get, IN_JSON, OUT_JSON_ERR,
+     "the camera's plate recognition settings", "{chnid 0..63}", "3289 -> 8289",
+     "{chnid, ..., night_mode_effective_mode, region: [32], cur_area, in_night_mode, roi: [4], preset: [4 x [4]]}"},
+    {"/6182", anpr_settings_set, IN_JSON, OUT_JSON_ERR,
+     "plate recognition settings to the camera; the list-independent actions of the channel",
+     "{chnid 0..63, dialog?, formatData?, recognition members, region?, roi?, preset?}", "1208, 3290 -> 8290",
+     "OK / FAILED"},
+    {"/6183", anpr_plates_delete, IN_JSON, OUT_TEXT_ERR,
+     "delete plates from the plate lists", "{cnt 1..10000, plate: [plate texts, URL-encoded]}", "-", "OK"},
+    {"/6184", anpr_plates_replace, IN_JSON, OUT_JSON_ERR,
+     "replace the plate lists whole", "{cnt 1..10000, plate: [[type, plate], ...]}", "-", "{count}"},
+    {"/6185", anpr_plates_change, IN_JSON, OUT_TEXT_ERR,
+     "rename or move plates: the old plate is deleted, the new one updated or added",
+     "{cnt 1..10000, plate: [[old plate, type, new plate], ...]}", "-", "OK"},
     {"/6186", vca_get<VCA_VERSION>, IN_JSON, OUT_JSON,
      "the camera's analytics version", "{chnid}", "3293 -> 8293", "{chnid, vca_support, vca_version}"},
     {"/6189", zoom_state_get, IN_JSON, OUT_JSON_ERR,
      "the zoom state of a channel", "{chnid 0..63}", "1215 -> 6215", "{chnid, state, zoomNumber}"},
+    {"/6190", anpr_format_get, IN_JSON, OUT_JSON_ERR,
+     "the camera's plate-format filter", "{chnid 0..63}", "1207 -> 6207",
+     "{chnid, filter, wildcards: [9 x {enable, cr_count, format}]}"},
+    {"/6191", relay_request<anpr_format_relay>, IN_JSON, OUT_JSON_ERR,
+     "the plate-format filter to the camera", "{chnid 0..63, filter, wildcards: [up to 9 x {enable, cr_count, format}]}",
+     "1208 -> 6208", "OK / FAILED"},
     {"/6192", vca_get<VCA_LINE_B>, IN_JSON, OUT_JSON,
      "crossing lines of the second camera family, on the canvas", "{chnid}", "1209 -> 6209",
      "{chnid, width, height, sensitivity, line: [4 x {enable, objtype, direction, position}]}"},
@@ -263,6 +291,11 @@ const reply_row replies[] = {
     {vca_reply_id(msg_vca_analysis_set), sizeof(int32_t), reply_short::fail, vca_result},
     {vca_reply_id(msg_vca_command), sizeof(int32_t), reply_short::fail, vca_result},
     {vca_reply_id(msg_vca_object_set), sizeof(int32_t), reply_short::fail, vca_result},
+    // plate recognition: the camera's settings, then its results of a setting
+    {msg_anpr_settings_reply, sizeof(anpr_settings), reply_short::fail, write_anpr_settings},
+    {msg_anpr_format_reply, sizeof(anpr_format), reply_short::fail, write_anpr_format},
+    {msg_anpr_settings_set_reply, sizeof(int32_t), reply_short::fail, vca_result},
+    {msg_anpr_format_set_reply, sizeof(int32_t), reply_short::fail, vca_result},
     {msg_zoom_state_reply, sizeof(zoom_state), reply_short::fail, write_zoom_state},
     {msg_fisheye_set_reply, sizeof(int32_t), reply_short::fail, write_fisheye_verdict},
     {msg_fisheye_get_reply, sizeof(fisheye_mode), reply_short::fail, write_fisheye_mode},

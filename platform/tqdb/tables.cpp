@@ -22,6 +22,7 @@
 #include "platform/tqdb/tqdb.h"
 #include "platform/tqdb/rec_action.h"
 #include "platform/tqdb/rec_alarm.h"
+#include "platform/tqdb/rec_anpr.h"
 #include "platform/tqdb/rec_camera.h"
 #include "platform/tqdb/rec_camera_mask.h"
 #include "platform/tqdb/rec_event.h"
@@ -284,6 +285,11 @@ const tqdb_table* const tqdb_tables[] = {
     &tqdb_tbl_smart_event[6],
     &tqdb_tbl_smart_event[7],
     &tqdb_tbl_smart_event[8],
+    &tqdb_tbl_anpr_event[0],
+    &tqdb_tbl_anpr_event[1],
+    &tqdb_tbl_anpr_event[2],
+    &tqdb_tbl_anpr_event[3],
+    &tqdb_tbl_anpr_list,
     &tqdb_tbl_push_msg_event,
     &tqdb_tbl_push_nvr_event,
     &tqdb_tbl_p2p_info,
