@@ -375,16 +375,20 @@ int ensure_schema(connection* c, bool seed) {
     write_txn txn(c);
     if (!txn) return -1;
     if (user_version(c->db, &have) != 0) return -1;
-    // Not while the file is being set up: other processes may be opening
-    // it this moment, and a checkpoint then makes their first transaction
-    // fail at once instead of waiting its turn.
+    // Not the checkpoint that waits for nobody while the file is being set
+    // up: other processes may be opening it this moment.
     if (have == want) return txn.commit(false);
     if (!exec(c->db, schema_sql)) return -1;
     if (seed && fill_factory(c) != 0) return -1;
     char sql[48];
     std::snprintf(sql, sizeof sql, "PRAGMA user_version=%d", want);
     if (!exec(c->db, sql)) return -1;
-    return txn.commit(false);
+    if (txn.commit(false) != 0) return -1;
+    // Start with an empty log, waiting for the others as any write does:
+    // a file set up with its factory rows leaves a large log, whose room
+    // later writes would reuse however full the disk is.
+    sqlite3_wal_checkpoint_v2(c->db, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
+    return 0;
 }
 
 std::unique_ptr<connection> open_file(const char* device_path, const std::string& file, bool force_create) {

@@ -143,6 +143,17 @@ std::vector<std::string> exec_argv(const std::string& program) {
     return argv;
 }
 
+// The build's programs (tqprofile, ...) come first, as the device has its
+// own tools on its PATH; a PATH that already names the build's folder is
+// taken as it is, so that a test can put its own stand-ins before it.
+static std::string webreq_path() {
+    const std::string bin = NVR_BIN_DIR;
+    const char* env = std::getenv("PATH");
+    const std::string path = env && *env ? env : "/usr/bin:/bin";
+    if ((":" + path + ":").find(":" + bin + ":") != std::string::npos) return path;
+    return bin + ":" + path;
+}
+
 cgi_result run_webreq(const test_root& root, const cgi_request& req) {
     std::vector<std::string> env_text = {
         "NVR_ROOT=" + root.path(),
@@ -153,9 +164,7 @@ cgi_result run_webreq(const test_root& root, const cgi_request& req) {
         "PATH_INFO=" + req.path_info,
         "QUERY_STRING=" + req.query,
         "REMOTE_ADDR=127.0.0.1",
-        // The build's programs (tqprofile, ...) first, as the device has its
-        // own tools on its PATH.
-        "PATH=" + std::string(NVR_BIN_DIR) + ":" + (std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin:/bin"),
+        "PATH=" + webreq_path(),
     };
     if (!req.content_type.empty()) env_text.push_back("CONTENT_TYPE=" + req.content_type);
     if (req.set_content_length && !req.body.empty())

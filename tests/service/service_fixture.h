@@ -32,7 +32,8 @@ protected:
                                                      bin_path("tqchip_update") + "' \"$@\"\n";
         chmod((dir + "/tqchip_update").c_str(), 0755);
         saved_path_ = std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin:/bin";
-        setenv("PATH", (dir + ":" + saved_path_).c_str(), 1);
+        // Before the build's own programs, which webreq otherwise finds first.
+        setenv("PATH", (dir + ":" + std::string(NVR_BIN_DIR) + ":" + saved_path_).c_str(), 1);
     }
     void TearDown() override {
         setenv("PATH", saved_path_.c_str(), 1);
