@@ -82,7 +82,7 @@ int connect_server() {
 // recorder (status 0), its text (at most p2p_reg_text_len characters,
 // terminated) is in text and registered is set.
 reg_result exchange(int fd, const p2p_reg_body& body, char (&text)[p2p_reg_text_len + 1], bool& registered) {
-    if (p2p_create_keyfile() != 0 || p2p_cli_switch_keyfile(fd) != 0) {
+    if (p2p_cli_switch_keyfile(fd) != 0) {
         log_failure("key switch failed");
         return reg_key_switch;
     }
@@ -194,7 +194,12 @@ void p2p_register(request& rq) {
     reg_result result = reg_network;
     char text[p2p_reg_text_len + 1] = "";
     bool registered = false;
-    {
+    if (have_record && p2p_create_keyfile() != 0) {
+        // Made before the link opens: a key pair takes seconds on a slow
+        // processor, and the server does not wait that long for it.
+        log_failure("key switch failed");
+        result = reg_key_switch;
+    } else {
         // Without the stored texts the server would get a request it cannot place.
         p2p_socket sock{have_record ? connect_server() : -1};
         if (sock.fd >= 0) result = exchange(sock.fd, body, text, registered);
