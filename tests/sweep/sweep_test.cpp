@@ -258,8 +258,9 @@ public:
     // every code's check starts from the same database whatever codes ran
     // before it.
     bool make_database() {
-        std::vector<std::string> args = exec_argv(bin_path("nvrdb"));
-        args.push_back("init");
+        // Started as it is: in a cross build bin/nvrdb is already the
+        // launcher that runs the target program under the emulator.
+        std::vector<std::string> args = {bin_path("nvrdb"), "init"};
         std::vector<char*> argv;
         for (auto& a : args) argv.push_back(a.data());
         argv.push_back(nullptr);
