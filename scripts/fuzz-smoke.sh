@@ -11,7 +11,9 @@ bash scripts/install-deps.sh clang libclang-rt-14-dev
 seconds=${FUZZ_SECONDS:-15}
 build_dir=${BUILD_DIR:-build-fuzz}
 cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNVR_FUZZ=ON \
-      -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+      -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+      -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -gline-tables-only -DNDEBUG" \
+      -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O1 -gline-tables-only -DNDEBUG" >/dev/null
 cmake --build "$build_dir" -j"$(nproc)"
 
 crash_dir=$(pwd)/$build_dir/crashes
