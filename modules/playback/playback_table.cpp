@@ -18,7 +18,8 @@ const request_entry table[] = {
      "the first five}"},
     {"/3001", set_picture, IN_JSON, OUT_TEXT,
      "set the playback picture of a channel and log the values as percentages",
-     "{id 0..63, brightness 0..255, contrast 0..255, saturation 0..255, Sharpness?, NoiseReduction?, i2ddnr?}",
+     "{id 0..63, brightness 0..255, contrast 0..255, saturation 0..255, Sharpness?, NoiseReduction?, "
+     "i2ddnr?}",
      "1205, 3485", "OK"},
     {"/3002", reset_picture, IN_TEXT, OUT_JSON,
      "reset the playback picture of a channel to the defaults (128)", "channel 0..63", "1205",
