@@ -118,7 +118,7 @@ const request_entry camera_table[] = {
      "a web parameter of a channel's camera", "{id, pagename?, httpname?, key?}", "3225 -> 8225",
      "{id, pagename, httpname, key, value}"},
     {"/2024", cam_param_set, IN_JSON, OUT_TEXT,
-     "set a web parameter of a channel's camera (a rate control after 2 s)",
+     "set a web parameter of a channel's camera (a rate-control key waits 2 s first)",
      "{id, pagename?, httpname?, key?, value?}", "3226 -> 8226", "OK or ERROR"},
     {"/2025", cam_type, IN_JSON, OUT_TEXT,
      "the type of a camera", "{id}", "2503 -> 7503", "{type}"},

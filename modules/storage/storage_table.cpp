@@ -58,7 +58,8 @@ const request_entry table[] = {
      "{selfEvaluation: 1 passed, 0 not}"},
     {"/6207", disk_remove, IN_JSON, OUT_TEXT,
      "remove a disk by its type: a RAID array, a network disk, or another disk (record reset)",
-     "{port 0..35, hddType?}", "3421 -> 8421, 3508 -> 8508 or 3496 -> 8496; 3485", "OK or Error"},
+     "{port 0..35, hddType?}", "array: 3421 -> 8421, 3485; network disk: 3508 -> 8508; other: 3496 -> 8496, 3485",
+     "OK or Error"},
 };
 // clang-format on
 
