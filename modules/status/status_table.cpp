@@ -13,15 +13,35 @@ void status_silent(request&) {}
 
 // clang-format off
 const request_entry table[] = {
-    {"/8000", status_page<msg_status_netifs>, IN_TEXT, OUT_JSON},
-    {"/8001", status_page<msg_status_traffic>, IN_TEXT, OUT_JSON},
-    {"/8002", status_page<msg_status_cameras>, IN_TEXT, OUT_JSON},
-    {"/8003", status_page<msg_status_events>, IN_TEXT, OUT_JSON},
-    {"/8004", status_silent, IN_TEXT, OUT_TEXT},
-    {"/8008", status_page<msg_status_storage>, IN_TEXT, OUT_JSON},
-    {"/8009", status_page<msg_status_support>, IN_TEXT, OUT_JSON},
-    {"/8010", status_disk_groups, IN_TEXT, OUT_JSON},
-    {"/8011", status_page<msg_status_users>, IN_TEXT, OUT_JSON},
+    {"/8000", status_page<msg_status_netifs>, IN_TEXT, OUT_JSON,
+     "the network interfaces the core reports", "-", "3301 -> 8301",
+     "{netif: [{ifname, id, state, speedMode, duplex, enable, dhcpEnable, ipAddr, MAC, primaryDNS, "
+     "secondDNS, gateway, netmask, mtu, ip6mode, ip6address, ip6prefix, ip6gateway}]}"},
+    {"/8001", status_page<msg_status_traffic>, IN_TEXT, OUT_JSON,
+     "the traffic of each network interface", "-", "3302 -> 8302",
+     "{netif: [{id, ifname, RxSpeed, TxSpeed}]}"},
+    {"/8002", status_page<msg_status_cameras>, IN_TEXT, OUT_JSON,
+     "the streams of every channel's camera, with names and addresses", "-", "3300 -> 8300",
+     "{IPC: [{id, name, enable, ipAddr, recordOn, alarmOn, main, sub: {res: {width, height}, framerate, "
+     "bitrate, connection, connectStatus}}] (-- for a camera not listed)}"},
+    {"/8003", status_page<msg_status_events>, IN_TEXT, OUT_JSON,
+     "the event and alarm state of every channel and of the recorder's inputs and outputs", "-",
+     "3305 -> 8305",
+     "{cameras: [{id, name, ipAddr, videolossOn, motionOn, ioOn, smart event flags, in, out, "
+     "AlarmInName0..1, ..., AlarmOutState0..1}], alarmIn: [{id, name, type, state}], alarmOut: [{id, name, "
+     "type, duration, state}]}"},
+    {"/8004", status_silent, IN_TEXT, OUT_TEXT,
+     "a code the page calls that answers nothing", "-", "-", "nothing"},
+    {"/8008", status_page<msg_status_storage>, IN_TEXT, OUT_JSON,
+     "the storage totals", "-", "3306 -> 8306", "{total, free, used}"},
+    {"/8009", status_page<msg_status_support>, IN_TEXT, OUT_JSON,
+     "which channels support smart analytics, and of which type", "-", "3263 -> 8263",
+     "{support: 64 characters 0/1, type: 64 characters 0/1/2}"},
+    {"/8010", status_disk_groups, IN_TEXT, OUT_JSON,
+     "the disk groups: the channels each group records and each disk's group", "-", "-",
+     "{channel: [16 texts], disk: [36 x group + 1, 0 none], max_chan, group_enable}"},
+    {"/8011", status_page<msg_status_users>, IN_TEXT, OUT_JSON,
+     "the users logged in", "-", "1719 -> 6719", "[{userName, userLevel, ipaddr, loginTime}]"},
 };
 // clang-format on
 
