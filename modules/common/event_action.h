@@ -58,10 +58,14 @@ struct event_source {
     const char* schedules[EVENT_SCHED_KINDS] = {};
     const char* white_schedule = nullptr;  // white-LED schedule name, keyed {channel, name}
     const char* white_list = nullptr;      // white-LED target-list name; null: none
+                                           // (WHITE_LIST_PEOPLECNT: the groups' own store)
     int ptz_kind = -1;                     // PTZ action kind; -1: none
     int notice_id = 0;                     // sent with the channel after an action object; 0: none
     // Called when an action object changed a record field, before the write.
     void (*on_change)(void* rec) = nullptr;
+    // An action object writes the record even when it changed nothing (a
+    // source whose readers expect a stored record once a page was saved).
+    bool always_write = false;
 };
 
 // One event of a source: the channel and the sub-index (event, input, ...).

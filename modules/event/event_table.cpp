@@ -7,6 +7,7 @@
 #include "modules/event/event.h"
 #include "modules/event/fisheye.h"
 #include "modules/event/osd.h"
+#include "modules/event/regional.h"
 #include "modules/event/snapshot.h"
 #include "modules/event/vca.h"
 #include "platform/msg_anpr.h"
@@ -59,6 +60,13 @@ const request_entry table[] = {
      "triChannels}", "3216, 3485", "OK"},
     {"/6094", vloss_actions_get, IN_JSON, OUT_JSON_ERR},
     {"/6095", vloss_copy_set, IN_JSON, OUT_JSON_ERR},
+    {"/6096", regional_get, IN_JSON, OUT_JSON,
+     "the camera's counting regions and the recorder's actions per region", "{chnid 0..63}", "1220 -> 6220",
+     "{result, chnid, sensitivity, minObjX..maxObjHeight, regional: [4 regions], action: [4 action objects]}"},
+    {"/6097", regional_set, IN_JSON, OUT_JSON_ERR,
+     "store the actions per region and send the regions to the camera",
+     "{chnid 0..63, sensitivity?, minObjX..maxObjHeight?, regional?: [up to 4], action?: [up to 4]}",
+     "1221 -> 6221", "{res}"},
     {"/6098", motion_area_get, IN_JSON, OUT_TEXT},
     {"/6112", motion_copy_set, IN_JSON, OUT_JSON_ERR},
     {"/6113", motion_plan_set, IN_JSON, OUT_TEXT},
