@@ -387,7 +387,7 @@ TEST_F(PeopleCount, ChangesThatCannotBeStoredTellTheCoreNothing) {
          {"peoplecnt_event"}, json_failure()},
         {__LINE__, "/2076", R"({"report": [{"enable": 1}]})", {"peoplecnt_auto_backup"}, json_failure()},
         {__LINE__, "/2074", R"({"id": 2, "action": {"interval": 3}})", {"pos_settings"}, json_failure()},
-        {__LINE__, "/2074", R"({"id": 2, "action": {"interval": 3}})", {"pos_event"}, json_failure()},
+        {__LINE__, "/2074", R"({"id": 2, "action": {"interval": 4}})", {"pos_event"}, json_failure()},
         {__LINE__, "/2077", R"({"chnId": 2, "action": {"interval": 3}})", {"face_event"}, json_failure()},
     };
     for (const unstored_row& r : rows) expect_unstored(r);
