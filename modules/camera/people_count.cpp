@@ -205,7 +205,7 @@ void pcnt_group_event_set(request& rq) {
     int group = request_group(rq);
     if (group < 0) return rq.refuse("groupid");
     event_ref ev{pcnt_group_source, group};
-    if (event_store([&] { return event_action_store(ev, rq.json, action_form::dialog); }) != 0) return rq.fail();
+    if (event_store([&] { return event_action_store(ev, rq.json, action_form::own); }) != 0) return rq.fail();
     pcnt_group_event_notice notice{group, -1};
     core_query(pcnt_reply, msg_pcnt_group_event_changed, sizeof notice, &notice, 1);
 }

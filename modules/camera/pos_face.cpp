@@ -155,7 +155,7 @@ void pos_set(request& rq) {
     json_object* action = req_member(rq.json, "action");
     int rc = event_store([&] {
         if (json_object_is_type(action, json_type_object) &&
-            event_action_store(event_ref{pos_source, id}, action, action_form::dialog) != 0)
+            event_action_store(event_ref{pos_source, id}, action, action_form::own) != 0)
             return -1;
         return edit_pos_setting(TQDB_FILE, id, [&](pos_record& rec) {
             fields_from_json(rq.json, &rec, pos_fields, FM_ZERO_ABSENT);
@@ -174,7 +174,7 @@ void face_set(request& rq) {
     if (!req_channel(rq.json, "chnId", &chn)) return rq.refuse("chnId");
     json_object* action = req_member(rq.json, "action");
     if (json_object_is_type(action, json_type_object) &&
-        event_action_apply(event_ref{face_source, chn}, action, action_form::dialog) != 0)
+        event_action_apply(event_ref{face_source, chn}, action, action_form::own) != 0)
         return rq.fail();
     face_capture rec;
     std::memset(&rec, 0, sizeof rec);

@@ -95,13 +95,15 @@ void read_schedule(const event_ref& ev, int kind, week_schedule* sched) {
 
 // The PTZ list of the dialog form: "ptzParams" for the event channel
 // "ptzChnId" and the kind "ptzType". A page that leaves those out means its
-// own event; an event channel outside 0..63 stores nothing. 1 when a list
+// own event, as the own form always does; an event channel outside 0..63
+// stores nothing. 1 when a list
 // was stored, 0 when there was none to store, -1 when the store failed.
-int store_ptz_list(const event_ref& ev, json_object* obj) {
+int store_ptz_list(const event_ref& ev, json_object* obj, action_form form) {
     json_object* list = req_array(obj, "ptzParams");
     if (!list) return 0;
-    int channel = req_int_or(obj, "ptzChnId", ev.channel);
-    int kind = req_int_or(obj, "ptzType", ev.src.ptz_kind);
+    const bool named = form == action_form::dialog;
+    int channel = named ? req_int_or(obj, "ptzChnId", ev.channel) : ev.channel;
+    int kind = named ? req_int_or(obj, "ptzType", ev.src.ptz_kind) : ev.src.ptz_kind;
     if (!chn_ok(channel) || kind < 0) return 0;
     return ptz_actions_from_json(channel, kind, list) == 1 ? 1 : -1;
 }
@@ -114,7 +116,7 @@ int store_action_record(const event_ref& ev, json_object* obj, action_form form)
         set_sub(ev, rec);
         bool changed = fields_from_json(obj, rec, src.fields, FM_ONLY_ACTION) > 0;
         if (changed && src.on_change) src.on_change(rec);
-        int ptz = form == action_form::dialog ? store_ptz_list(ev, obj) : 0;
+        int ptz = form != action_form::flat ? store_ptz_list(ev, obj, form) : 0;
         if (ptz < 0) return -1;
         return changed || ptz || src.always_write ? 0 : 1;
     });

@@ -101,12 +101,14 @@ enum class action_form {
     flat,    // the page's own body (no PTZ list)
     dialog,  // the "dialog" member of a save-and-copy page: also "ptzChnId",
              // "ptzType", "ptzParams"
+    own,     // an action object with "ptzParams", always the event's own PTZ
+             // list (pages that name no PTZ kind or channel of their own)
 };
 
 // Stores an action-setting object in the event's stores, in this order: the
 // schedules present, the white-light schedule, the white-light list, the
 // record fields flagged action (the record is written only when a field, or
-// in the dialog form a PTZ list, was applied). obj may be null (nothing
+// in the dialog and own forms a PTZ list, was applied). obj may be null (nothing
 // stored). 0 when everything was stored, -1 when a store failed. Joins the
 // caller's transaction: run it inside event_store.
 int event_action_store(const event_ref& ev, json_object* obj, action_form form);

@@ -109,7 +109,7 @@ void regional_set(request& rq) {
         for (int r = 0; r < pcnt_regions && actions; ++r) {
             json_object* item = json_object_array_get_idx(actions, r);
             if (!json_object_is_type(item, json_type_object)) break;
-            if (event_action_store(event_ref{regional_sources[r], chn, r}, item, action_form::dialog) != 0)
+            if (event_action_store(event_ref{regional_sources[r], chn, r}, item, action_form::own) != 0)
                 return -1;
         }
         return 0;

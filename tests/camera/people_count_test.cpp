@@ -163,6 +163,21 @@ TEST_F(PeopleCount, GroupActionsStoreWhatCameAndNothingElse) {
         read_peoplecnt_wled_params(TQDB_FILE, led, 2, &count);
         EXPECT_EQ(count, r.led_entries) << "row at line " << r.line;
     }
+    // The page's PTZ list is always the group's own: a kind or channel named
+    // in the request reaches no other source's list.
+    fresh_case();
+    ptz_action motion_ptz[action_list_len] = {};
+    motion_ptz[0] = {3, 6, 0, 1, 2, 0, 0};
+    ASSERT_EQ(write_ptz_params_all(TQDB_FILE, motion_ptz, 1, 3), 0);
+    EXPECT_EQ(post("/2070", R"({"groupid": 3, "ptzType": 1, "ptzChnId": 3, "ptzParams": [{"acto_ptz_channel": 9}]})").out,
+              json_reply(R"({ "res": 0 })"));
+    ptz_action got[action_list_len];
+    int got_count = 0;
+    ASSERT_EQ(read_ptz_params(TQDB_FILE, got, 1, 3, &got_count), 0);
+    EXPECT_EQ(got_count, 1);
+    EXPECT_EQ(got[0].acto_ptz_channel, 6);
+    ASSERT_EQ(read_peoplecnt_ptz_params(TQDB_FILE, got, 3, &got_count), 0);
+    EXPECT_EQ(got[0].acto_ptz_channel, 9);
     for (const char* bad : {R"({"groupid": 9, "interval": 9})", R"({"interval": 9})", R"({"groupid": -1})"}) {
         fresh_case();
         const std::string before = db_snapshot(root);
