@@ -7,6 +7,7 @@
 #include "modules/camera/camera_upgrade.h"
 #include "modules/camera/discovery.h"
 #include "modules/camera/image.h"
+#include "modules/camera/people_count.h"
 #include "modules/camera/streams.h"
 #include "platform/msg_camera.h"
 #include "platform/msg_camera_discovery.h"
@@ -248,6 +249,48 @@ const request_entry camera_table[] = {
      "the audio functions of the camera and the recorder", "{chnid 0..63}", "3376 -> 8376",
      "{res, audioSupport, audioSupportMode, audioLineInputSupport, systemSpeakerSupport, "
      "systemManualSpeedSupport}"},
+    {"/2066", pcnt_groups_get, IN_JSON, OUT_JSON,
+     "the nine people-counting groups, with each group's stay-limit actions when asked", "{action?}", "-",
+     "{groups: [{groupid, enable, stays, liveview_auto_reset, auto_day, liveview_font_size, name, "
+     "auto_day_time, tri_channels, liveview_green_tips, liveview_red_tips, dialog?}]}"},
+    {"/2067", pcnt_groups_set, IN_JSON, OUT_JSON_ERR,
+     "store the people-counting groups (element i changes group i)", "{groups: [up to 9 group objects]}",
+     "2290 -> 7290", "{res}"},
+    {"/2068", pcnt_camera_url, IN_JSON, OUT_JSON_ERR,
+     "a camera's people-counting page through the core", "{chnid 0..63, url?}", "3377 -> 8377",
+     "{res, chnid, data}; a bad chnid: CGI ERROR as text"},
+    {"/2069", pcnt_group_event_get, IN_JSON, OUT_JSON_ERR,
+     "the stay-limit actions of a counting group", "{groupid 0..8}", "-",
+     "{chnid, triAlarms, interval, email_interval, email_pic_enable, tri_channels_pic, ptz_interval, "
+     "alarmout_interval, white_interval, effective, audible, email, ptz, triChnAlarms, white, whiteInfo, "
+     "audioId, audioIdMask}"},
+    {"/2070", pcnt_group_event_set, IN_JSON, OUT_JSON_ERR,
+     "store the stay-limit actions of a counting group",
+     "{groupid 0..8, audible?, email?, ptz?, white?, whiteInfo?, triChnAlarms?, triAlarms?, interval?, "
+     "audioId?, email_interval?, email_pic_enable?, tri_channels_pic?, ptz_interval?, alarmout_interval?, "
+     "white_interval?, ptzParams?}", "2293 -> 7293", "{res}"},
+    {"/2071", pcnt_group_action1, IN_JSON, OUT_JSON_ERR,
+     "first group action of the core", "{groupid 0..8}", "2291 -> 7291", "{res}"},
+    {"/2072", pcnt_group_action2, IN_JSON, OUT_JSON_ERR,
+     "second group action of the core", "{groupid 0..8}", "2292 -> 7292", "{res}"},
+    {"/2073", pos_get, IN_JSON, OUT_JSON_ERR,
+     "the sixteen POS terminals and the alarm actions of one", "{id 0..15}", "-",
+     "{pos: [16 terminal objects], action: {effective, audible, interval, audioId, email, ...}}"},
+    {"/2074", pos_set, IN_JSON, OUT_JSON_ERR,
+     "store a POS terminal and, when given, its alarm actions",
+     "{id 0..15, enable?, name?, protocol?, connectionMode?, ip?, ..., port?, action?}", "1421 -> 6421",
+     "{res}"},
+    {"/2075", pcnt_reports_get, IN_TEXT, OUT_JSON,
+     "the three periodic people-counting reports", "-", "-",
+     "{report: [{reportType, enable, triChannels, triGroups, stayLengthType, stayLengthValue, backupDay, "
+     "backupTime, fileFormat, timeRange, backupTo}], email: 1}"},
+    {"/2076", pcnt_reports_set, IN_JSON, OUT_JSON_ERR,
+     "store the periodic reports (element i changes report i)", "{report: [up to 3 report objects]}",
+     "1423 -> 6423", "{res: 0}"},
+    {"/2077", face_set, IN_JSON, OUT_JSON_ERR,
+     "send the camera's face capture settings; store the face-event actions when given",
+     "{chnId 0..63, enable?, ..., captureModeArray?, shield?, action?}", "3383 (with action), 3381 -> 8381",
+     "{status}"},
     {"/2078", cam_fw_upload, IN_JSON, OUT_JSON_ERR,
      "upgrade cameras from the uploaded image", "{chnid, reset, fileSize} (channel masks)", "3385 -> 8385",
      "{res}"},

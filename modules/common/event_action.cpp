@@ -53,6 +53,15 @@ bool has_white_schedule(const event_source& src) {
     return src.white_schedule || src.schedules[EVENT_SCHED_WHITE];
 }
 
+bool peoplecnt_list(const event_source& src) {
+    return src.white_list && std::strcmp(src.white_list, WHITE_LIST_PEOPLECNT) == 0;
+}
+
+int write_white_list(const event_ref& ev, const led_entry* rows) {
+    return peoplecnt_list(ev.src) ? write_peoplecnt_wled_params_all(TQDB_FILE, rows, ev.channel)
+                                  : write_whiteled_params_all(TQDB_FILE, rows, ev.src.white_list, ev.channel);
+}
+
 bool has_schedule(const event_source& src, int kind) {
     return kind == EVENT_SCHED_WHITE ? has_white_schedule(src) : src.schedules[kind] != nullptr;
 }
@@ -86,13 +95,15 @@ void read_schedule(const event_ref& ev, int kind, week_schedule* sched) {
 
 // The PTZ list of the dialog form: "ptzParams" for the event channel
 // "ptzChnId" and the kind "ptzType". A page that leaves those out means its
-// own event; an event channel outside 0..63 stores nothing. 1 when a list
+// own event, as the own form always does; an event channel outside 0..63
+// stores nothing. 1 when a list
 // was stored, 0 when there was none to store, -1 when the store failed.
-int store_ptz_list(const event_ref& ev, json_object* obj) {
+int store_ptz_list(const event_ref& ev, json_object* obj, action_form form) {
     json_object* list = req_array(obj, "ptzParams");
     if (!list) return 0;
-    int channel = req_int_or(obj, "ptzChnId", ev.channel);
-    int kind = req_int_or(obj, "ptzType", ev.src.ptz_kind);
+    const bool named = form == action_form::dialog;
+    int channel = named ? req_int_or(obj, "ptzChnId", ev.channel) : ev.channel;
+    int kind = named ? req_int_or(obj, "ptzType", ev.src.ptz_kind) : ev.src.ptz_kind;
     if (!chn_ok(channel) || kind < 0) return 0;
     return ptz_actions_from_json(channel, kind, list) == 1 ? 1 : -1;
 }
@@ -105,9 +116,9 @@ int store_action_record(const event_ref& ev, json_object* obj, action_form form)
         set_sub(ev, rec);
         bool changed = fields_from_json(obj, rec, src.fields, FM_ONLY_ACTION) > 0;
         if (changed && src.on_change) src.on_change(rec);
-        int ptz = form == action_form::dialog ? store_ptz_list(ev, obj) : 0;
+        int ptz = form != action_form::flat ? store_ptz_list(ev, obj, form) : 0;
         if (ptz < 0) return -1;
-        return changed || ptz ? 0 : 1;
+        return changed || ptz || src.always_write ? 0 : 1;
     });
     return rc < 0 ? -1 : 0;
 }
@@ -149,7 +160,7 @@ int event_action_store(const event_ref& ev, json_object* obj, action_form form) 
     if (src.white_list) {
         led_entry rows[action_list_len];
         if (led_list_from_json(ev.channel, rows, obj, "whiteInfo") == 0 &&
-            write_whiteled_params_all(TQDB_FILE, rows, src.white_list, ev.channel) != 0)
+            write_white_list(ev, rows) != 0)
             return -1;
     }
     return has_record(ev) ? store_action_record(ev, obj, form) : 0;
@@ -174,7 +185,7 @@ int event_action_copy(const event_ref& ev, uint64_t mask) {
         read_schedule(ev, kind, &sched);
         if (copy_schedule(ev, kind, &sched, mask) != 0) return -1;
     }
-    if (src.white_list) {
+    if (src.white_list && !peoplecnt_list(src)) {
         led_entry rows[action_list_len];
         std::memset(rows, 0, sizeof rows);
         int count = 0;
@@ -206,7 +217,9 @@ void event_action_json(json_object* out, const event_ref& ev, const void* rec,
             json_object_object_add(out, key, schedule_to_json(sched));
         } else if (std::strcmp(key, "whiteInfo") == 0) {
             if (src.white_list)
-                json_object_object_add(out, key, led_list_to_json(src.white_list, ev.channel));
+                json_object_object_add(out, key, peoplecnt_list(src)
+                                                     ? led_list_to_json_peoplecnt(ev.channel)
+                                                     : led_list_to_json(src.white_list, ev.channel));
         } else if (std::strcmp(key, "audioIdMask") == 0) {
             jadd_int(out, key, alarm_audio_file_mask());
         } else if (std::strcmp(key, "ptzParams") == 0) {

@@ -58,10 +58,14 @@ struct event_source {
     const char* schedules[EVENT_SCHED_KINDS] = {};
     const char* white_schedule = nullptr;  // white-LED schedule name, keyed {channel, name}
     const char* white_list = nullptr;      // white-LED target-list name; null: none
+                                           // (WHITE_LIST_PEOPLECNT: the groups' own store)
     int ptz_kind = -1;                     // PTZ action kind; -1: none
     int notice_id = 0;                     // sent with the channel after an action object; 0: none
     // Called when an action object changed a record field, before the write.
     void (*on_change)(void* rec) = nullptr;
+    // An action object writes the record even when it changed nothing (a
+    // source whose readers expect a stored record once a page was saved).
+    bool always_write = false;
 };
 
 // One event of a source: the channel and the sub-index (event, input, ...).
@@ -97,12 +101,14 @@ enum class action_form {
     flat,    // the page's own body (no PTZ list)
     dialog,  // the "dialog" member of a save-and-copy page: also "ptzChnId",
              // "ptzType", "ptzParams"
+    own,     // an action object with "ptzParams", always the event's own PTZ
+             // list (pages that name no PTZ kind or channel of their own)
 };
 
 // Stores an action-setting object in the event's stores, in this order: the
 // schedules present, the white-light schedule, the white-light list, the
 // record fields flagged action (the record is written only when a field, or
-// in the dialog form a PTZ list, was applied). obj may be null (nothing
+// in the dialog and own forms a PTZ list, was applied). obj may be null (nothing
 // stored). 0 when everything was stored, -1 when a store failed. Joins the
 // caller's transaction: run it inside event_store.
 int event_action_store(const event_ref& ev, json_object* obj, action_form form);

@@ -61,6 +61,9 @@ int channel_pair_from_json(json_object* req, const char* member,
 json_object* led_list_to_json(const char* table, int owner);
 // The same for the people-counting white-light list of a group.
 json_object* led_list_to_json_peoplecnt(int group);
+// The name that stands for the people-counting groups' white-light store
+// where a list is named (it has calls of its own, as PTZ event type 20).
+#define WHITE_LIST_PEOPLECNT "peoplecnt_wled_params"
 
 // Fills rows (action_list_len entries, zero-filled first) from req[member]:
 // each element an object {"chnid", "mode", "time"} or an array [chnid, mode,

@@ -7,6 +7,7 @@
 #include "modules/event/event.h"
 #include "modules/event/fisheye.h"
 #include "modules/event/osd.h"
+#include "modules/event/regional.h"
 #include "modules/event/snapshot.h"
 #include "modules/event/vca.h"
 #include "platform/msg_anpr.h"
@@ -81,6 +82,13 @@ const request_entry table[] = {
     {"/6095", vloss_copy_set, IN_JSON, OUT_JSON_ERR,
      "store a channel's video-loss actions and copy them to other channels",
      "{chnid 0..63, dialog?: {action members}, copyCnt?, copyChn?: [...]}", "1414", "OK"},
+    {"/6096", regional_get, IN_JSON, OUT_JSON,
+     "the camera's counting regions and the recorder's actions per region", "{chnid 0..63}", "1220 -> 6220",
+     "{result, chnid, sensitivity, minObjX..maxObjHeight, regional: [4 regions], action: [4 action objects]}"},
+    {"/6097", regional_set, IN_JSON, OUT_JSON_ERR,
+     "store the actions per region and send the regions to the camera",
+     "{chnid 0..63, sensitivity?, minObjX..maxObjHeight?, regional?: [up to 4], action?: [up to 4]}",
+     "1221 -> 6221", "{res}"},
     {"/6098", motion_area_get, IN_JSON, OUT_TEXT,
      "the camera's motion area", "{id 0..63}", "3206 -> 8206",
      "{map, sensitivity, result, enable, modelType, fishdisplay, fishtransfer, fishinstall}"},

@@ -23,6 +23,7 @@
 #include "platform/tqdb/rec_action.h"
 #include "platform/tqdb/rec_alarm.h"
 #include "platform/tqdb/rec_anpr.h"
+#include "platform/tqdb/rec_pcnt.h"
 #include "platform/tqdb/rec_camera.h"
 #include "platform/tqdb/rec_camera_mask.h"
 #include "platform/tqdb/rec_event.h"
@@ -290,6 +291,15 @@ const tqdb_table* const tqdb_tables[] = {
     &tqdb_tbl_anpr_event[2],
     &tqdb_tbl_anpr_event[3],
     &tqdb_tbl_anpr_list,
+    &tqdb_tbl_peoplecnt_settings,
+    &tqdb_tbl_peoplecnt_event,
+    &tqdb_tbl_pos,
+    &tqdb_tbl_pos_event,
+    &tqdb_tbl_face_event,
+    &tqdb_tbl_regional_pcnt_event[0],
+    &tqdb_tbl_regional_pcnt_event[1],
+    &tqdb_tbl_regional_pcnt_event[2],
+    &tqdb_tbl_regional_pcnt_event[3],
     &tqdb_tbl_push_msg_event,
     &tqdb_tbl_push_nvr_event,
     &tqdb_tbl_p2p_info,
