@@ -265,7 +265,7 @@ TEST_F(DeviceSettings, DeviceInformation) {
         std::string printed, shown;
     } rows[] = {
         {__LINE__, " 10:01:02 up 3 days,  2:01,  2 users,  load average: 0.1", " 10:01:02 up 3 days,  2:01"},
-        {__LINE__, " 10:01:02 up 5 min,  1 user,  load average: 0.00", " 10:01:02 up 5 min,  1 user"},
+        {__LINE__, " 10:01:02 up 5 min,  1 user,  load average: 0.00", " 10:01:02 up 5 min,  1 user,"},
         // Words found near the start never cut before it.
         {__LINE__, "users here", ""},
         {__LINE__, "l", ""},

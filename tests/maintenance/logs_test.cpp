@@ -165,7 +165,7 @@ TEST_F(LogPage, PageWriter) {
         bytes payload;
         std::string out;
     } empties[] = {
-        {__LINE__, true, page_of(0, {}), json_reply(R"({"count":0,"num":0,"curPageNum":2,"log":[]})")},
+        {__LINE__, true, page_of(0, {}), json_reply(R"({ "count": 0, "num": 0, "curPageNum": 2, "log": [ ] })")},
         {__LINE__, true, {}, json_reply("ERROR")},
         {__LINE__, false, {}, json_failure()},
     };
