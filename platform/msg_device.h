@@ -38,7 +38,7 @@ struct device_info {
     int32_t device_no;
     int32_t max_cameras;
     uint8_t reserved0[8];
-    int32_t sensors;        // alarm inputs
+    int32_t sensors;  // alarm inputs
     int32_t alarm_outputs;
     uint8_t reserved1[4];
     int32_t audio_outputs;

@@ -51,7 +51,8 @@ bool trans_plain_name(const char* lang) {
     size_t n = 0;
     for (const char* p = lang; *p; ++p, ++n) {
         char c = *p;
-        bool ok = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '-';
+        bool ok = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' ||
+                  c == '-';
         if (!ok || n >= 31) return false;
     }
     return true;
@@ -67,7 +68,8 @@ int trans_init(const char* lang) {
     if (!english && rc != 0) rc = -1;
     if (rc == 1 && lang && std::strcmp(lang, "en") == 0) rc = 0;
     // Stable: for a number listed twice the language's own line (read first) wins.
-    std::stable_sort(table.begin(), table.end(), [](const entry& a, const entry& b) { return a.first < b.first; });
+    std::stable_sort(table.begin(), table.end(),
+                     [](const entry& a, const entry& b) { return a.first < b.first; });
     return rc;
 }
 

@@ -99,7 +99,7 @@ bool upnp_local_ports(json_object* reply, const void*) {
 
 using ar = auto_restart_record;
 const field auto_restart_fields[] = {
-    FM_INT(ar, "enable", enable), FM_INT(ar, "wday", wday),       FM_INT(ar, "hour", hour),
+    FM_INT(ar, "enable", enable),   FM_INT(ar, "wday", wday),       FM_INT(ar, "hour", hour),
     FM_INT(ar, "minutes", minutes), FM_INT(ar, "seconds", seconds),
 };
 
@@ -156,8 +156,10 @@ int store_display(json_object* req, display_change& c) {
         const struct {
             const char* param;
             const char* member;
-        } params[] = {{"deviceid", "deviceId"},         {"wizard_enable", "wizardEnable"},
-                      {"display_mode", "displayMode"},  {"hdmihotplug", "hdmihotplug"},
+        } params[] = {{"deviceid", "deviceId"},
+                      {"wizard_enable", "wizardEnable"},
+                      {"display_mode", "displayMode"},
+                      {"hdmihotplug", "hdmihotplug"},
                       {"stream_information", "streamInfo"}};
         for (const auto& p : params)
             if (set_param_int(TQDB_FILE, p.param, req_int_or(req, p.member, 0)) != 0) return -1;
@@ -302,7 +304,8 @@ void display_store(request& rq) {
         notify_int(msg_display_sub_enable, sub_enable);
     notify_int(msg_device_number, req_int_or(rq.json, "deviceId", 0));
     notify_host_name();
-    if (c.after.main_resolution != c.before.main_resolution || c.after.sub_resolution != c.before.sub_resolution) {
+    if (c.after.main_resolution != c.before.main_resolution ||
+        c.after.sub_resolution != c.before.sub_resolution) {
         display_resolution_notice main_out{0, c.after.main_resolution}, sub_out{1, c.after.sub_resolution};
         notify(msg_display_resolution, &main_out, sizeof main_out);
         notify(msg_display_resolution, &sub_out, sizeof sub_out);

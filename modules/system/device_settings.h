@@ -2,21 +2,21 @@
 // retention, UPnP, automatic restart (device_settings.cpp).
 #pragma once
 
+#include <string>
+
 #include "front/core_link.h"
 #include "front/dispatchreq.h"
 #include "modules/common/record_page.h"
 
-#include <string>
-
-void device_info_show(request& rq);      // /1009, /1020 3400
-void device_name_store(request& rq);     // /1012 1705, 1702
-void device_log_cleared(request& rq);    // /1014 operation log 202 / 900
-void device_dbup_clear(request& rq);     // /1023 "tqfs_dbup" = 0
-void upnp_change(request& rq);           // /1031 3720 (not stored)
-void display_show(request& rq);          // /6080
-void display_store(request& rq);         // /6081
-void device_probe(request& rq);          // /6075 3265
-void device_probe_clear(request& rq);    // /6076 3267
+void device_info_show(request& rq);    // /1009, /1020 3400
+void device_name_store(request& rq);   // /1012 1705, 1702
+void device_log_cleared(request& rq);  // /1014 operation log 202 / 900
+void device_dbup_clear(request& rq);   // /1023 "tqfs_dbup" = 0
+void upnp_change(request& rq);         // /1031 3720 (not stored)
+void display_show(request& rq);        // /6080
+void display_store(request& rq);       // /6081
+void device_probe(request& rq);        // /6075 3265
+void device_probe_clear(request& rq);  // /6076 3267
 
 extern const record_page retention_page;     // /1016, /1017
 extern const record_page upnp_page;          // /1030

@@ -19,10 +19,10 @@
 #include "modules/system/system.h"
 #include "platform/msg_log.h"
 #include "platform/nvr_env.h"
+#include "platform/tqdb/tqdb.h"
 #include "platform/tqfs.h"
 #include "platform/tqnet.h"
 #include "platform/trans.h"
-#include "platform/tqdb/tqdb.h"
 
 namespace {
 
@@ -61,8 +61,8 @@ std::string local_time_text(time_t t) {
     struct tm tm {};
     localtime_r(&t, &tm);
     char buf[80];
-    std::snprintf(buf, sizeof buf, "%4d-%02d-%02d %02d:%02d:%02d", tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,
-                  tm.tm_hour, tm.tm_min, tm.tm_sec);
+    std::snprintf(buf, sizeof buf, "%4d-%02d-%02d %02d:%02d:%02d", tm.tm_year + 1900, tm.tm_mon + 1,
+                  tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
     return buf;
 }
 
@@ -89,9 +89,9 @@ json_object* sub_type_array(json_object* req) {
 bool search_request_ok(json_object* req) {
     int main_type;
     json_object* subs = sub_type_array(req);
-    return req_str(req, "language") && req_int(req, "mainType", &main_type) && main_type >= 1 && main_type <= 64 &&
-           subs && json_object_get_int64(json_object_array_get_idx(subs, 0)) > 9 && req_member(req, "startTime") &&
-           req_member(req, "endTime") && req_member(req, "curPageNum");
+    return req_str(req, "language") && req_int(req, "mainType", &main_type) && main_type >= 1 &&
+           main_type <= 64 && subs && json_object_get_int64(json_object_array_get_idx(subs, 0)) > 9 &&
+           req_member(req, "startTime") && req_member(req, "endTime") && req_member(req, "curPageNum");
 }
 
 // The common part of both searches: times, main type, sub types.
@@ -108,7 +108,9 @@ bool fill_search(json_object* req, const char* time_format, log_search& s) {
     return true;
 }
 
-void keep_language(json_object* req) { copy_text(kept_language, sizeof kept_language, req_str(req, "language"), 31); }
+void keep_language(json_object* req) {
+    copy_text(kept_language, sizeof kept_language, req_str(req, "language"), 31);
+}
 
 // The 512 detail bytes as 128 integers, most significant byte first.
 json_object* detail_words(const uint8_t* detail) {
@@ -167,14 +169,9 @@ void put_csv_row(FILE* out, int number, const oplog_record& r, const char* text)
 }
 
 const char* export_type_name(int index) {
-    switch (index) {
-        case 2: return "Event";
-        case 3: return "Operation";
-        case 4: return "Information";
-        case 5: return "Exception";
-        case 6: return "Debug";
-        default: return "All";
-    }
+    static const char* const names[] = {"All",         "All",       "Event", "Operation",
+                                        "Information", "Exception", "Debug"};
+    return index >= 0 && index < 7 ? names[index] : "All";
 }
 
 // The rows of the export file; stops at the first short read.
@@ -195,18 +192,30 @@ void stream_export_file(const std::string& path) {
     std::fclose(in);
 }
 
+// The sub types the catalogue lists after 10, in order, by main type.
+struct sub_type_run {
+    int32_t main_type, first, last;
+};
+const sub_type_run sub_type_runs[] = {
+    {2, 11, 36},   {2, 38, 41},   {2, 37, 37},    {2, 42, 42},    {4, 101, 143},
+    {4, 200, 225}, {8, 500, 519}, {32, 400, 411}, {64, 600, 603},
+};
+static_assert(sizeof(sub_type_run) == 12);
+
+// Sub types inside the runs that the catalogue leaves out; 15 and 16 only
+// the vendor type 90 has.
+bool sub_type_listed(int n, bool oem_90) {
+    if (n == 31 || n == 32 || n == 408 || (n >= 507 && n <= 510)) return false;
+    return oem_90 || (n != 15 && n != 16);
+}
+
 }  // namespace
 
 int log_main_index(int main_type) {
-    switch (main_type) {
-        case 1: return 1;
-        case 2: return 2;
-        case 4: return 3;
-        case 8: return 4;
-        case 32: return 5;
-        case 64: return 6;
-        default: return -1;
-    }
+    static const int bits[] = {1, 2, 4, 8, 32, 64};
+    for (int i = 0; i < 6; ++i)
+        if (bits[i] == main_type) return i + 1;
+    return -1;
 }
 
 int log_operation_groups(const int64_t groups[3], int64_t* out) {
@@ -303,7 +312,8 @@ int write_log_export(const core_answer& answer) {
     for (char* p = name; *p; ++p)
         if (*p == '/') *p = '_';
     cgi_download_header(name);
-    for (const char* col : {"Number", "Time", "Main", "Sub", "Parameter", "User", "Ip", "Channel", "Log information"})
+    for (const char* col :
+         {"Number", "Time", "Main", "Sub", "Parameter", "User", "Ip", "Channel", "Log information"})
         std::printf("%s,", col);
     std::fputs("\r\n", stdout);
     std::fflush(stdout);
@@ -334,31 +344,11 @@ void log_type_catalogue(request& rq) {
         if (index < 0) continue;
         json_object_array_add(mains, entry(main_type, index));
         json_object* list = json_object_new_array();
-        auto add = [&](int n) { json_object_array_add(list, entry(n, n)); };
-        auto add_range = [&](int lo, int hi) {
-            for (int n = lo; n <= hi; ++n) add(n);
-        };
-        add(10);
-        switch (main_type) {
-            case 2:
-                for (int n = 11; n <= 36; ++n)
-                    if (n != 31 && n != 32 && ((n != 15 && n != 16) || oem_90)) add(n);
-                add_range(38, 41);
-                add(37);
-                add(42);
-                break;
-            case 4: add_range(101, 143); add_range(200, 225); break;
-            case 8:
-                for (int n = 500; n <= 519; ++n)
-                    if (n < 507 || n > 510) add(n);
-                break;
-            case 32:
-                for (int n = 400; n <= 411; ++n)
-                    if (n != 408) add(n);
-                break;
-            case 64: add_range(600, 603); break;
-            default: break;
-        }
+        json_object_array_add(list, entry(10, 10));
+        for (const sub_type_run& run : sub_type_runs)
+            if (run.main_type == main_type)
+                for (int n = run.first; n <= run.last; ++n)
+                    if (sub_type_listed(n, oem_90)) json_object_array_add(list, entry(n, n));
         json_object_array_add(subs, list);
     }
     json_object* reply = json_object_new_object();

@@ -5,10 +5,10 @@
 #include "front/core_link.h"
 #include "front/dispatchreq.h"
 
-void log_search_page(request& rq);   // /1002 3495, one page as JSON
-void log_export_csv(request& rq);    // /1003 3494, the export as a CSV download
+void log_search_page(request& rq);     // /1002 3495, one page as JSON
+void log_export_csv(request& rq);      // /1003 3494, the export as a CSV download
 void log_type_catalogue(request& rq);  // /1015 main and sub types, translated
-void log_entry_write(request& rq);   // /1021 3488, a log entry
+void log_entry_write(request& rq);     // /1021 3488, a log entry
 void log_export_running(request& rq);  // /1022 OK while an export runs
 
 int write_log_page(const core_answer& answer);    // 8495

@@ -2,22 +2,22 @@
 // retention, UPnP port mapping, automatic restart. Single rows.
 #pragma once
 
-#include "platform/tqdb/tqdb.h"
-
 #include <cstddef>
 #include <cstdint>
+
+#include "platform/tqdb/tqdb.h"
 
 struct display_record {
     int32_t main_resolution;
     uint8_t reserved0[8];
-    int32_t hdmi_audio;      // HDMI carries the audio
-    int32_t audio_output;    // the audio output is on
-    int32_t audio_volume;    // 0..100, steps of 10
+    int32_t hdmi_audio;    // HDMI carries the audio
+    int32_t audio_output;  // the audio output is on
+    int32_t audio_volume;  // 0..100, steps of 10
     int32_t audio_stereo;
-    int32_t sub_enable;      // the second output runs on its own (not a copy of the main one)
+    int32_t sub_enable;  // the second output runs on its own (not a copy of the main one)
     int32_t sub_resolution;
     uint8_t reserved1[32];
-    int32_t cur_control;     // non-zero while another client controls the display
+    int32_t cur_control;  // non-zero while another client controls the display
     uint8_t reserved2[24];
 };
 static_assert(sizeof(display_record) == 96);

@@ -75,7 +75,8 @@ bool matches(const log_search& s, const oplog_record& r) {
         if (s.sub_types[i] == r.sub_type) sub_listed = true;
     }
     if (!any_sub && !sub_listed) return false;
-    if (r.chan_no > 0 && r.chan_no <= 64 && s.channels != 0 && !((s.channels >> (r.chan_no - 1)) & 1)) return false;
+    if (r.chan_no > 0 && r.chan_no <= 64 && s.channels != 0 && !((s.channels >> (r.chan_no - 1)) & 1))
+        return false;
     return true;
 }
 
@@ -158,11 +159,11 @@ void device_information(const coresim::request_view&, std::vector<coresim::out_m
 
 const coresim::default_reply rows[] = {
     // request, request size, reply record size (-1: no answer), channel offset, builder
-    {msg_device_probe, 0, 4},                                                   // -> 8265: 0
-    {msg_log_entry, 672, 3, -1, log_entry},                                     // -> 8488 "OK"
-    {msg_log_export, 840, 68, -1, log_export},                                  // -> 8494 the file
-    {msg_log_search, 840, 67208, -1, log_search_page},                          // -> 8495 one page
-    {msg_device_info, 0, 584, -1, device_information},                          // -> 8400
+    {msg_device_probe, 0, 4},                           // -> 8265: 0
+    {msg_log_entry, 672, 3, -1, log_entry},             // -> 8488 "OK"
+    {msg_log_export, 840, 68, -1, log_export},          // -> 8494 the file
+    {msg_log_search, 840, 67208, -1, log_search_page},  // -> 8495 one page
+    {msg_device_info, 0, 584, -1, device_information},  // -> 8400
 };
 
 }  // namespace
