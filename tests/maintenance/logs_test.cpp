@@ -3,7 +3,9 @@
 // export marker, log entries and the type catalogue with its translations.
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstring>
+#include <ctime>
 #include <thread>
 
 #include "platform/msg_log.h"
@@ -288,6 +290,48 @@ TEST_F(LogExport, MarkerWhileExporting) {
         EXPECT_EQ(during, text_reply("OK")) << "row at line " << r.line;
         EXPECT_EQ(get("/1022").out, text_reply("NO")) << "row at line " << r.line;
     }
+}
+
+// The simulated daemon's own log (300 entries, one every 15 minutes back
+// from now): the search pages through it, the export writes it whole.
+TEST_F(LogExport, SimulatedDaemonLog) {
+    char start[32], end[32];
+    time_t now = time(nullptr);
+    for (auto [t, buf] : {std::pair{now - 4 * 86400, start}, std::pair{now + 86400, end}}) {
+        struct tm tm {};
+        gmtime_r(&t, &tm);
+        strftime(buf, 32, "%Y-%m-%d %H:%M:%S", &tm);
+    }
+    struct row {
+        int line;
+        int page, main_type;
+        int count, num;  // matches in all, records on the page
+    } rows[] = {
+        {__LINE__, 1, 1, 300, 100},
+        {__LINE__, 3, 1, 300, 100},
+        {__LINE__, 4, 1, 300, 0},
+        // One kind in 13 is a debug entry.
+        {__LINE__, 1, 64, 23, 23},
+    };
+    for (const auto& r : rows) {
+        fresh_case();
+        std::string body = R"({"language":"en","mainType":)" + std::to_string(r.main_type) +
+                           R"(,"subTypeArr":[10],"startTime":")" + start + R"(","endTime":")" + end +
+                           R"(","curPageNum":)" + std::to_string(r.page) + "}";
+        json_ref page = json_body(post_utc("/1002", body));
+        ASSERT_TRUE(page) << "row at line " << r.line;
+        EXPECT_EQ(req_int_or(page, "count", -1), r.count) << "row at line " << r.line;
+        EXPECT_EQ(req_int_or(page, "num", -1), r.num) << "row at line " << r.line;
+    }
+    fresh_case();
+    std::string body = std::string(R"({"language":"en","mainType":1,"subTypeArr":[10],"startTime":")") + start +
+                       R"(","endTime":")" + end + R"(","curPageNum":1})";
+    for (char* p : {std::strchr(body.data() + body.find("startTime") + 12, ' '),
+                    std::strchr(body.data() + body.find("endTime") + 10, ' ')})
+        *p = 'T';
+    std::string csv = body_of(post_utc("/1003", body));
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 301);
+    EXPECT_EQ(root.list("/tmp/log"), std::vector<std::string>{});
 }
 
 // "/1021": the entry as the daemon gets it, and its answer.
