@@ -26,6 +26,7 @@
 #include "platform/tqdb/rec_pcnt.h"
 #include "platform/tqdb/rec_camera.h"
 #include "platform/tqdb/rec_camera_mask.h"
+#include "platform/tqdb/rec_device.h"
 #include "platform/tqdb/rec_event.h"
 #include "platform/tqdb/rec_exposure.h"
 #include "platform/tqdb/rec_holiday.h"
@@ -141,6 +142,21 @@ void factory_time(void* rec, int) {
     time->sync_interval = 1440;
 }
 
+void factory_display(void* rec, int) {
+    auto* d = static_cast<display_record*>(rec);
+    d->audio_output = 1;
+    d->audio_volume = 50;
+}
+void factory_upnp(void* rec, int) {
+    auto* u = static_cast<upnp_record*>(rec);
+    u->external_http_port = 80;
+    u->external_rtsp_port = 554;
+}
+void factory_disk_maintenance(void* rec, int) {
+    auto* m = static_cast<disk_maintenance_record*>(rec);
+    m->log_retention = -1;
+    m->photo_retention = -1;
+}
 void factory_email(void* rec, int) { static_cast<email_record*>(rec)->smtp_port = 25; }
 
 void factory_disk(void* rec, int key) { disk_record_reset(static_cast<disk_record*>(rec), key); }
@@ -240,6 +256,10 @@ const tqdb_table tqdb_tbl_snapshot =         {"snapshot",         sizeof(snapsho
 const tqdb_table tqdb_tbl_cameraio =         {"cameraio",         sizeof(cam_trigger_record),      tqdb_key_kind::int_at, offsetof(cam_trigger_record, cam_id),  0, 0,  TQDB_NO_COLUMNS,              nullptr};
 const tqdb_table tqdb_tbl_volumedetect =     {"volumedetect",     sizeof(cam_trigger_record),      tqdb_key_kind::int_at, offsetof(cam_trigger_record, cam_id),  0, 0,  TQDB_NO_COLUMNS,              nullptr};
 const tqdb_table tqdb_tbl_trigger_alarms =   {"trigger_alarms",   sizeof(trigger_alarms_record),   tqdb_key_kind::single, 0,                                     0, 1,  TQDB_NO_COLUMNS,              nullptr};
+const tqdb_table tqdb_tbl_display =          {"display",          sizeof(display_record),          tqdb_key_kind::single, 0,                                     0, 1,  TQDB_NO_COLUMNS,              factory_display};
+const tqdb_table tqdb_tbl_disk_maintenance = {"disk_maintenance", sizeof(disk_maintenance_record), tqdb_key_kind::single, 0,                                     0, 1,  TQDB_NO_COLUMNS,              factory_disk_maintenance};
+const tqdb_table tqdb_tbl_upnp =             {"upnp",             sizeof(upnp_record),             tqdb_key_kind::single, 0,                                     0, 1,  TQDB_NO_COLUMNS,              factory_upnp};
+const tqdb_table tqdb_tbl_auto_restart =     {"auto_restart",     sizeof(auto_restart_record),     tqdb_key_kind::single, 0,                                     0, 1,  TQDB_NO_COLUMNS,              nullptr};
 // clang-format on
 
 // Every table, in any order; names must be unique.
@@ -309,6 +329,10 @@ const tqdb_table* const tqdb_tables[] = {
     &tqdb_tbl_cameraio,
     &tqdb_tbl_volumedetect,
     &tqdb_tbl_trigger_alarms,
+    &tqdb_tbl_display,
+    &tqdb_tbl_disk_maintenance,
+    &tqdb_tbl_upnp,
+    &tqdb_tbl_auto_restart,
 };
 const int tqdb_table_count = sizeof(tqdb_tables) / sizeof(tqdb_tables[0]);
 
