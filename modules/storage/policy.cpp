@@ -57,6 +57,7 @@ void groups_by_id(group_record (&out)[group_record_rows]) {
 struct port_request {
     int32_t port;
 };
+static_assert(sizeof(port_request) == 4);
 const field port_fields[] = {FM_INT(port_request, "port", port).range(0, 36).required()};
 const relay<port_request> backup_start = {msg_esata_backup, storage_reply, port_fields};
 

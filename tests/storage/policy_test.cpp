@@ -167,6 +167,18 @@ TEST_F(Policy, GroupChangesGoToTheCoreWithTheStoredTexts) {
     fresh_case();
     EXPECT_EQ(post("/6210", seventeen).out, text_reply("OK"));
     EXPECT_EQ(sent(17).size(), 17u);
+
+    // A mode that cannot be stored: the failure and nothing sent.
+    for (const char* body : {"{\"group_enable\":1,\"channel\":[\"1\"]}", "{\"group_enable\":0}"}) {
+        fresh_case();
+        set_param_int(TQDB_FILE, "group_mode", body[16] == '1' ? 0 : 2);
+        {
+            refused_writes refused("params");
+            EXPECT_EQ(post("/6210", body).out, text_failure()) << body;
+        }
+        EXPECT_TRUE(sent().empty()) << body << ": " << ids_text(sent());
+        EXPECT_EQ(get_param_int(TQDB_FILE, "group_mode", -1), body[16] == '1' ? 0 : 2) << body;
+    }
 }
 
 TEST_F(Policy, BackupPlanIsStoredFreshUnlessStoppingAndReadBack) {
