@@ -121,6 +121,8 @@ TEST_F(Capture, StartRunsTcpdumpWithTheFilterAsOneArgumentAndDeletesOnlyOldCaptu
                                       "\", \"fileName\": \"" + name + "\" }"))
             << "row at line " << r.line;
         auto lines = runs(4);
+        ASSERT_EQ(lines.size(), 4u) << "row at line " << r.line;
+        // The two background programs may start in either order.
         std::sort(lines.begin() + 2, lines.end());
         std::vector<std::string> want = {
             "killall | tcpdump",
