@@ -217,5 +217,5 @@ int write_backup_progress(const core_answer& answer) {
     return 1;
 }
 
-int write_result(const core_answer& answer) { return reply_int_member("result", answer); }
-int write_status(const core_answer& answer) { return reply_int_member("status", answer); }
+int write_backup_result(const core_answer& answer) { return reply_int_member("result", answer); }
+int write_backup_word(const core_answer& answer) { return reply_int_member("status", answer); }

@@ -28,8 +28,8 @@ int write_quota_list(const core_answer& answer);      // 8529
 int write_backup_status(const core_answer& answer);   // 6317
 int write_disk_scan(const core_answer& answer);       // 8457
 int write_backup_progress(const core_answer& answer); // 8540
-int write_result(const core_answer& answer);          // 6316, 8535, 8537: {"result"}
-int write_status(const core_answer& answer);          // 8536: {"status"}
+int write_backup_result(const core_answer& answer);          // 6316, 8535, 8537: {"result"}
+int write_backup_word(const core_answer& answer);          // 8536: {"status"}
 
 // The disk-group view from the database alone: "channel" (the 16 groups'
 // channel texts), "disk" (per disk record its group + 1, 0 when not

@@ -82,12 +82,12 @@ const reply_row replies[] = {
     {msg_nas_remove_reply, 4, reply_short::wait, write_ok_error},
     {msg_quota_show_reply, sizeof(quota_list), reply_short::wait, write_quota_list},
     {msg_quota_store_reply, 4, reply_short::wait, write_ok_error},
-    {msg_esata_backup_run_reply, 4, reply_short::wait, write_result},
+    {msg_esata_backup_run_reply, 4, reply_short::wait, write_backup_result},
     {msg_esata_backup_state_reply, sizeof(backup_status), reply_short::wait, write_backup_status},
     {msg_disk_scan_reply, sizeof(disk_scan), reply_short::empty, write_disk_scan},
-    {msg_esata_backup_reply, 4, reply_short::wait, write_result},
-    {msg_esata_backup_check_reply, 4, reply_short::wait, write_status},
-    {msg_esata_backup_cancel_reply, 4, reply_short::wait, write_result},
+    {msg_esata_backup_reply, 4, reply_short::wait, write_backup_result},
+    {msg_esata_backup_check_reply, 4, reply_short::wait, write_backup_word},
+    {msg_esata_backup_cancel_reply, 4, reply_short::wait, write_backup_result},
     {msg_esata_backup_progress_reply, sizeof(backup_progress), reply_short::wait, write_backup_progress},
 };
 
