@@ -50,7 +50,6 @@ void groups_by_id(group_record (&out)[group_record_rows]) {
         int g = rows[i].id;
         if (g < 0 || g >= group_record_rows) continue;
         out[g] = rows[i];
-        out[g].channel[sizeof out[g].channel - 1] = '\0';
     }
 }
 
@@ -69,8 +68,10 @@ void disk_group_view(json_object* obj) {
     group_record groups[group_record_rows];
     groups_by_id(groups);
     json_ref channel(json_object_new_array());
+    // The whole field as stored, also when it has no terminator.
     for (const group_record& g : groups)
-        json_object_array_add(channel.get(), json_object_new_string(g.channel));
+        json_object_array_add(channel.get(), json_object_new_string_len(
+                                                 g.channel, static_cast<int>(strnlen(g.channel, sizeof g.channel))));
 
     disk_record disks[disk_record_rows];
     std::memset(disks, 0, sizeof disks);

@@ -232,7 +232,7 @@ TEST_F(Capture, DownloadArchivesAndDeletesOnlyTheCapturesOwnFiles) {
         plant("/mnt/sd/" + ts_name + "0");
         EXPECT_EQ(cgi_get(root, "/8007", text).out, text_failure()) << "text " << text;
         EXPECT_EQ(root.list("/mnt/sd"),
-                  (std::vector<std::string>{"other.pcap", ts_name + "0", "rvpcap-20250101000000.pcap"}))
+                  (std::vector<std::string>{"other.pcap", "rvpcap-20250101000000.pcap", ts_name + "0"}))
             << "text " << text;
     }
 }
