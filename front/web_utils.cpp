@@ -208,14 +208,18 @@ int cgi_exec_output(const char* const* argv, std::string* out, size_t limit) {
 int cgi_spawn(std::initializer_list<const char*> argv) {
     std::vector<const char*> args(argv);
     args.push_back(nullptr);
-    if (!args[0]) return -1;
+    return cgi_spawnv(args.data());
+}
+
+int cgi_spawnv(const char* const* argv) {
+    if (!argv || !argv[0]) return -1;
     std::fflush(stdout);
     // Double fork: the command runs on after webreq exits, and no zombie is
     // left behind.
     pid_t pid = fork();
     if (pid < 0) return -1;
     if (pid == 0) {
-        pid_t grandchild = start_child(args.data(), true);
+        pid_t grandchild = start_child(argv, true);
         _exit(grandchild < 0 ? 1 : 0);
     }
     int status = 0;

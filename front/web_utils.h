@@ -37,6 +37,7 @@ int cgi_exec(std::initializer_list<const char*> argv);
 int cgi_execv(const char* const* argv);
 // Starts argv without waiting (own session, output to /dev/null).
 int cgi_spawn(std::initializer_list<const char*> argv);
+int cgi_spawnv(const char* const* argv);
 // Runs argv like cgi_execv with its standard output on a pipe instead of the
 // reply: the first limit bytes of it land in *out, the rest is read and
 // dropped; a null out discards all of it. Same result rule as cgi_exec.

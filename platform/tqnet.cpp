@@ -214,3 +214,78 @@ void get_device_macs(char eth0[18], char eth1[18]) {
             std::snprintf(row.out, 18, "%s", row.fallback);
     }
 }
+
+// ---- interface probe ------------------------------------------------------------
+
+namespace {
+
+// The dotted text of the IPv4 address in a request's sockaddr, or empty.
+void sockaddr_text(const sockaddr& sa, char* out, size_t size) {
+    if (sa.sa_family != AF_INET) return;
+    sockaddr_in sin;
+    std::memcpy(&sin, &sa, sizeof sin);
+    inet_ntop(AF_INET, &sin.sin_addr, out, static_cast<socklen_t>(size));
+}
+
+// The default route's next hop of ifname from the kernel's route table: the
+// first line of the interface whose destination is 0.
+void default_gateway(const char* ifname, char* out, size_t size) {
+    std::unique_ptr<FILE, file_closer> f(std::fopen(kernel_file("/proc/net/route").c_str(), "r"));
+    if (!f) {
+        std::perror("fopen");
+        return;
+    }
+    char line[512];
+    if (!std::fgets(line, sizeof line, f.get())) return;  // the header
+    while (std::fgets(line, sizeof line, f.get())) {
+        char name[IF_NAMESIZE + 1];
+        unsigned dest = 0, gw = 0;
+        if (std::sscanf(line, "%16s %x %x", name, &dest, &gw) != 3) continue;
+        if (std::strcmp(name, ifname) != 0 || dest != 0) continue;
+        // The table prints the address as a number in host order: its bytes
+        // in memory are the address in network order.
+        uint32_t word = gw;
+        unsigned char b[4];
+        std::memcpy(b, &word, sizeof b);
+        std::snprintf(out, size, "%d.%d.%d.%d", b[0], b[1], b[2], b[3]);
+        return;
+    }
+}
+
+}  // namespace
+
+int net_probe_interface(const char* ifname, if_state* out) {
+    if (!ifname || !out) return -1;
+    std::memset(out, 0, sizeof *out);
+    int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        std::perror("socket");
+        return -1;
+    }
+    struct ifreq req;
+    // A fresh request for each question, the name always terminated.
+    auto ask = [&](unsigned long what, const char* label) {
+        std::memset(&req, 0, sizeof req);
+        std::strncpy(req.ifr_name, ifname, IF_NAMESIZE - 1);
+        if (ioctl(fd, what, &req) == 0) return true;
+        std::perror(label);
+        return false;
+    };
+    if (ask(SIOCGIFMTU, "[SIOCGIFMTU] ioctl")) out->mtu = req.ifr_mtu;
+    if (ask(SIOCGIFFLAGS, "[SIOCGIFFLAGS] ioctl")) out->up = (req.ifr_flags & IFF_UP) ? 1 : 0;
+    if (ask(SIOCGIFADDR, "[SIOCGIFADDR] ioctl")) sockaddr_text(req.ifr_addr, out->addr, sizeof out->addr);
+    if (ask(SIOCGIFHWADDR, "[SIOCGIFHWADDR] ioctl")) {
+        const auto* m = reinterpret_cast<const unsigned char*>(req.ifr_hwaddr.sa_data);
+        std::snprintf(out->hwaddr, sizeof out->hwaddr, "%2.2x:%2.2x:%2.2x:%2.2x:%2.2x:%2.2x", m[0], m[1], m[2],
+                      m[3], m[4], m[5]);
+    }
+    if (ask(SIOCGIFNETMASK, "[SIOCGIFNETMASK] ioctl"))
+        sockaddr_text(req.ifr_netmask, out->netmask, sizeof out->netmask);
+    if (ask(SIOCGIFBRDADDR, "[SIOCGIFBRDADDR] ioctl"))
+        sockaddr_text(req.ifr_broadaddr, out->broadcast, sizeof out->broadcast);
+    char name[IF_NAMESIZE] = {};
+    std::strncpy(name, ifname, IF_NAMESIZE - 1);
+    default_gateway(name, out->gateway, sizeof out->gateway);
+    close(fd);
+    return 0;
+}

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 // IPv4 address of the interface as dotted text into buf (size bytes). 0 when
 // filled; -1 (buf unchanged) when the interface has no address.
@@ -42,3 +43,33 @@ int get_interface_mac(const char* ifname, unsigned char mac[6]);
 // "XX:XX:XX:XX:XX:XX" of eth0 and eth1 (18 bytes each); an interface that
 // does not exist shows a fixed locally administered address instead.
 void get_device_macs(char eth0[18], char eth1[18]);
+
+// ---- interface probe ------------------------------------------------------------
+
+// The live state of one interface, as the status pages show it. Texts are
+// NUL-terminated; a field the kernel would not give stays empty (0).
+struct if_state {
+    char addr[16];       // dotted IPv4 address
+    uint8_t unused0[8];
+    char hwaddr[24];     // "xx:xx:xx:xx:xx:xx", lower case
+    char gateway[24];    // next hop of the interface's default route, or empty
+    char netmask[16];
+    uint8_t unused1[8];
+    char broadcast[16];
+    uint8_t unused2[8];
+    int32_t up;          // 1 when IFF_UP is set
+    int32_t mtu;
+};
+static_assert(sizeof(if_state) == 128);
+static_assert(offsetof(if_state, hwaddr) == 24);
+static_assert(offsetof(if_state, gateway) == 48);
+static_assert(offsetof(if_state, netmask) == 72);
+static_assert(offsetof(if_state, broadcast) == 96);
+static_assert(offsetof(if_state, up) == 120);
+static_assert(offsetof(if_state, mtu) == 124);
+
+// Fills *out (zeroed first) for the interface (its first 15 characters).
+// A request the kernel refuses is reported on stderr and leaves its field
+// empty; the gateway comes from "/proc/net/route" (a run root's copy when
+// there is one). 0, or -1 when an argument is null or no socket opens.
+int net_probe_interface(const char* ifname, if_state* out);

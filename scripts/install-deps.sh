@@ -7,7 +7,7 @@
 set -euo pipefail
 
 packages=(build-essential cmake g++ pkg-config libjson-c-dev libsqlite3-dev libssl-dev
-          libgtest-dev libgmock-dev lighttpd curl procps openssl unzip ffmpeg)
+          libgtest-dev libgmock-dev lighttpd curl procps openssl unzip ffmpeg tcpdump iproute2)
 packages+=("$@")
 
 missing=()

@@ -3,6 +3,7 @@
 // of the same range live with the capture handlers.
 #include "front/core_link.h"
 #include "front/dispatchreq.h"
+#include "modules/status/capture.h"
 #include "modules/status/status.h"
 #include "platform/msg_status.h"
 
@@ -32,6 +33,16 @@ const request_entry table[] = {
      "type, duration, state}]}"},
     {"/8004", status_silent, IN_TEXT, OUT_TEXT,
      "a code the page calls that answers nothing", "-", "-", "nothing"},
+    {"/8005", capture_start, IN_JSON, OUT_JSON,
+     "stop earlier captures, delete their files and capture an interface's traffic with its watchdog",
+     "{nic (interface, 1..7 of [A-Za-z0-9._-]), ip? (address or host name), port? (1..65535), "
+     "mntPath (existing absolute directory)}",
+     "-", "{dirPath, fileName}"},
+    {"/8006", capture_stop, IN_TEXT, OUT_TEXT,
+     "stop the capture", "-", "-", "OK"},
+    {"/8007", capture_download, IN_TEXT, OUT_TEXT,
+     "archive a capture's files, send the archive and delete them",
+     "dirPath/fileName as /8005 answered", "-", "the file packet.tar (or CGI ERROR)"},
     {"/8008", status_page<msg_status_storage>, IN_TEXT, OUT_JSON,
      "the storage totals", "-", "3306 -> 8306", "{total, free, used}"},
     {"/8009", status_page<msg_status_support>, IN_TEXT, OUT_JSON,

@@ -2,8 +2,10 @@
 // and its reply table (one row an answer identifier).
 #include "front/core_link.h"
 #include "front/dispatchreq.h"
+#include "modules/storage/policy.h"
 #include "modules/storage/storage.h"
 #include "platform/msg_storage.h"
+#include "platform/msg_storage_policy.h"
 
 namespace {
 
@@ -60,6 +62,36 @@ const request_entry table[] = {
      "remove a disk by its type: a RAID array, a network disk, or another disk (record reset)",
      "{port 0..35, hddType?}", "array: 3421 -> 8421, 3485; network disk: 3508 -> 8508; other: 3496 -> 8496, 3485",
      "OK or Error"},
+    {"/6208", quota_show, IN_TEXT, OUT_JSON,
+     "per-channel quotas and use, with the disk-group view", "-", "3529 -> 8529",
+     "{enable, quota_array: [{channel, video_used, video_quota, picture_used, picture_quota}], "
+     "channel: [16 group texts], disk: [36 x group + 1 or 0], max_chan, group_enable}"},
+    {"/6209", quota_store, IN_JSON, OUT_TEXT,
+     "hand the per-channel quotas to the core (at most 64 entries)",
+     "{enable, quota_array?: [{channel 0..63, video_quota?, picture_quota?}]}", "3530 -> 8530", "OK or Error"},
+    {"/6210", group_store, IN_JSON, OUT_TEXT,
+     "switch disk groups on or off and hand the groups' new channel texts to the core",
+     "{group_enable, channel?: [up to 16 texts of '0'/'1']}", "(3442), 3436 per group, 1307", "OK"},
+    {"/6220", page_get<esata_backup_page>, IN_TEXT, OUT_JSON,
+     "the automatic eSATA backup plan", "-", "-",
+     "{enable, streamType, fileType, recycle, channel, backupTime}"},
+    {"/6221", esata_backup_run, IN_JSON, OUT_JSON,
+     "store a fresh backup plan (unless stopping) and have the core apply it",
+     "{stopBackup, and when 0: enable?, streamType?, fileType?, recycle?, channel?, backupTime?}",
+     "1316 -> 6316", "{result}"},
+    {"/6222", storage_ask<msg_esata_backup_state>, IN_TEXT, OUT_JSON,
+     "the automatic backup's state", "-", "1317 -> 6317",
+     "{status, percent (text, one decimal), last_time, capacity}"},
+    {"/6223", storage_ask<msg_disk_scan>, IN_TEXT, OUT_JSON,
+     "the port of the first eSATA disk found", "-", "3457 -> 8457", "{port, result 0} or {result -1}"},
+    {"/6224", esata_backup_start, IN_JSON, OUT_JSON_ERR,
+     "start a backup to the eSATA disk of a port", "{port 0..36}", "3535 -> 8535", "{result}"},
+    {"/6225", storage_ask<msg_esata_backup_check>, IN_TEXT, OUT_JSON,
+     "the eSATA backup's status word", "-", "3536 -> 8536", "{status}"},
+    {"/6226", storage_ask<msg_esata_backup_cancel>, IN_TEXT, OUT_JSON,
+     "cancel the eSATA backup", "-", "3537 -> 8537", "{result}"},
+    {"/6227", storage_ask<msg_esata_backup_progress>, IN_TEXT, OUT_JSON,
+     "the running eSATA backup's progress", "-", "3540 -> 8540", "{status, port, type, percent}"},
 };
 // clang-format on
 
@@ -81,6 +113,15 @@ const reply_row replies[] = {
     {msg_disk_remove_reply, 4, reply_short::wait, write_ok_error},
     {msg_nas_add_reply, 4, reply_short::wait, write_ok_error},
     {msg_nas_remove_reply, 4, reply_short::wait, write_ok_error},
+    {msg_quota_show_reply, sizeof(quota_list), reply_short::wait, write_quota_list},
+    {msg_quota_store_reply, 4, reply_short::wait, write_ok_error},
+    {msg_esata_backup_run_reply, 4, reply_short::wait, write_backup_result},
+    {msg_esata_backup_state_reply, sizeof(backup_status), reply_short::wait, write_backup_status},
+    {msg_disk_scan_reply, sizeof(disk_scan), reply_short::empty, write_disk_scan},
+    {msg_esata_backup_reply, 4, reply_short::wait, write_backup_result},
+    {msg_esata_backup_check_reply, 4, reply_short::wait, write_backup_word},
+    {msg_esata_backup_cancel_reply, 4, reply_short::wait, write_backup_result},
+    {msg_esata_backup_progress_reply, sizeof(backup_progress), reply_short::wait, write_backup_progress},
 };
 
 // Messages whose answers take longer than the usual 40 s, in wait rounds of

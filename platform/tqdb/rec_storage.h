@@ -65,3 +65,22 @@ extern const tqdb_table tqdb_tbl_group;  // "disk_group", 16 rows, key id
 
 // read_groups(path, arr /*16*/, &count), write_groups(path, arr, count)
 TQDB_ALL(groups, group_record, tqdb_tbl_group, group_record_rows)
+
+// The automatic backup to an eSATA disk: what, which channels and when.
+struct esata_backup_record {
+    int32_t enable;
+    int32_t stream_type;
+    int32_t file_type;
+    int32_t recycle;
+    char channel[65];      // '0'/'1' per channel, at most 64
+    char backup_time[32];  // at most 31 characters
+    uint8_t pad[3];
+};
+static_assert(sizeof(esata_backup_record) == 116);
+static_assert(offsetof(esata_backup_record, channel) == 16);
+static_assert(offsetof(esata_backup_record, backup_time) == 81);
+
+extern const tqdb_table tqdb_tbl_esata_backup;  // "esata_auto_backup", one row
+
+// read_esata_auto_backup(path, rec), write_esata_auto_backup(path, rec), ...
+TQDB_SINGLE(esata_auto_backup, esata_backup_record, tqdb_tbl_esata_backup)

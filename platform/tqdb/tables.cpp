@@ -221,6 +221,7 @@ const tqdb_table tqdb_tbl_user_oem =         {"user_oem",         sizeof(oem_use
 const tqdb_table tqdb_tbl_record_schedule =  {"record_schedule",  sizeof(record_schedule),         tqdb_key_kind::int_at, offsetof(record_schedule, chn),        0, 64, TQDB_NO_COLUMNS,              nullptr};
 const tqdb_table tqdb_tbl_holiday =          {"holiday",          sizeof(holiday_record),          tqdb_key_kind::int_at, offsetof(holiday_record, id),          0, 32, TQDB_NO_COLUMNS,              nullptr};
 const tqdb_table tqdb_tbl_group =            {"disk_group",       sizeof(group_record),            tqdb_key_kind::int_at, offsetof(group_record, id),            0, group_record_rows, TQDB_NO_COLUMNS, nullptr};
+const tqdb_table tqdb_tbl_esata_backup =     {"esata_auto_backup", sizeof(esata_backup_record),    tqdb_key_kind::single, 0,                                     0, 1,  TQDB_NO_COLUMNS,              nullptr};
 const tqdb_table tqdb_tbl_alarm_out =        {"alarm_out",        sizeof(alarm_out_record),        tqdb_key_kind::int_at, offsetof(alarm_out_record, id),        0, alarm_out_count, TQDB_NO_COLUMNS, nullptr};
 const tqdb_table tqdb_tbl_alarm_chn_in[cam_alarm_count] = {
     {"alarm_chn_in0", sizeof(alarm_chn_in_record), tqdb_key_kind::int_at, offsetof(alarm_chn_in_record, chnid), 0, alarm_channels, TQDB_NO_COLUMNS, factory_cam_alarm<alarm_chn_in_record, 0>},
@@ -288,6 +289,7 @@ const tqdb_table* const tqdb_tables[] = {
     &tqdb_tbl_record_schedule,
     &tqdb_tbl_holiday,
     &tqdb_tbl_group,
+    &tqdb_tbl_esata_backup,
     &tqdb_tbl_alarm_out,
     &tqdb_tbl_alarm_chn_in[0],
     &tqdb_tbl_alarm_chn_in[1],
