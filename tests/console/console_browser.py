@@ -96,6 +96,9 @@ def main():
         skip("lighttpd is not installed")
 
     os.makedirs(args.out, exist_ok=True)
+    for old in ("console-2001.png", "console-failure.png"):
+        if os.path.exists(os.path.join(args.out, old)):
+            os.remove(os.path.join(args.out, old))
     run = tempfile.mkdtemp(prefix="console-run-")
     port = free_port()
     log = open(os.path.join(args.out, "serve.log"), "w")
@@ -143,6 +146,7 @@ def main():
         assert "3201" in note, note
         ids = [td.text for td in browser.find_elements(By.CSS_SELECTOR, "#core tr.message td:nth-child(4)")]
         assert "3201" in ids, "core messages: %s" % ids
+        browser.execute_script("document.getElementById('core').scrollIntoView()")
         browser.save_screenshot(os.path.join(args.out, "console-2001.png"))
         print("console: logged in, /2001 answered %d characters, core received %s" % (len(reply), ids))
     except Exception:

@@ -60,19 +60,16 @@ const char* const not_built =
 
 // Rows without a summary; empty once every table carries its reference.
 const char* const no_summary =
-    "/3300-/3304 "
-    "/6020-/6029 /6032-/6034 /6060-/6064 "
-    "/2000-/2001 /2003-/2065 /2078-/2081 "
-    "/7000-/7001 /7010-/7011 /7020-/7021 /7030-/7034 /7040-/7044 /7050-/7051 /7060-/7062 /7070-/7071 "
-    "/7080-/7087 /7089-/7096 "
-    "/5000-/5012 /6050-/6057 "
-    "/6030-/6031 /6040-/6047 "
-    "/8000-/8004 /8008-/8011 "
-    "/6100-/6109 /6200-/6207 "
-    "/3000-/3004 /4000-/4027 "
-    "/1000-/1001 /1004-/1008 /1010-/1011 /1013 /1018-/1019 /1024 /1034 /6070-/6074 /6077 /6082-/6089 "
-    "/6300-/6301 /6310-/6311 /6320-/6325 /dw.cgi /ipc /json /oem /vb.htm "
-    "/6000-/6002 /6010-/6019 /6090-/6095 /6098 /6112-/6154 /6157-/6186 /6189-/6198 /6996-/6999";
+    "/3300-/3304 "                                                                                // wizard
+    "/6020-/6029 /6032-/6034 /6060-/6064 "                                                        // alarm
+    "/2000-/2001 /2003-/2005 /2007 /2012-/2013 /2017 /2023-/2029 /2031 /2035-/2036 /2056-/2059 "  // camera
+    "/5000-/5012 /6050-/6057 "                                                                    // ptz
+    "/6030-/6031 /6040-/6047 "                                                                    // schedule
+    "/8000-/8004 /8008-/8011 "                                                                    // status
+    "/6100-/6109 /6200-/6207 "                                                                    // storage
+    "/3000-/3004 /4000-/4012 /4014-/4018 /4020-/4026 "                                            // playback
+    "/1000 /1018 /1024 /6070-/6074 /6077 "                                                        // system
+    "/6010-/6017 /6094-/6095 /6098 /6112-/6114 /6117-/6129 /6152-/6153 /6158-/6170";              // event
 
 // "/2000-/2003 /json" -> "/2000", "/2001", "/2002", "/2003", "/json". A
 // malformed run (reversed, not four digits) is a test failure, not a guess.
@@ -132,8 +129,7 @@ struct slot_row {
 std::vector<slot_row> registry_rows() {
     std::vector<slot_row> rows;
     for (int slot = 0; slot < MAX_WEBREQ_COUNT; ++slot)
-        if (const request_entry* e = webreq_slot(slot))
-            rows.push_back({e->code, webreq_slot_table(slot), e});
+        if (const request_entry* e = webreq_slot(slot)) rows.push_back({e->code, webreq_slot_table(slot), e});
     return rows;
 }
 
