@@ -8,6 +8,7 @@
 const WEBREQ = "/cgi-bin/webreq.cgi";
 const JOURNAL = "/cgi-bin/corejournal.cgi";
 const REPLY_SHOWN = 65536;  // characters of a reply shown (downloads can be large)
+const PAYLOAD_SHOWN = 96;   // hex digits of a core message shown in the table
 
 let registry = null;
 let current = null;  // the code row shown
@@ -189,7 +190,12 @@ function showEvents(events) {
         if (ev.event !== "message" && ev.event !== "reply") continue;
         const tr = el("tr", undefined, ev.event);
         for (const v of [ev.time, ev.conn, ev.event, ev.id, ev.size]) tr.append(el("td", v === undefined ? "" : String(v)));
-        tr.append(el("td", ev.payload || "", "payload"));
+        // A long payload (a reply of many records) is cut; the whole is its tooltip.
+        const payload = ev.payload || "";
+        const cell = el("td", payload.length > PAYLOAD_SHOWN ? payload.slice(0, PAYLOAD_SHOWN) + " ..." : payload,
+                        "payload");
+        if (payload.length > PAYLOAD_SHOWN) cell.title = payload;
+        tr.append(cell);
         body.append(tr);
     }
     const received = events.filter((ev) => ev.event === "message").map((ev) => ev.id);
