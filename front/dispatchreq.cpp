@@ -1,4 +1,5 @@
 #include "front/dispatchreq.h"
+#include "front/registry_walk.h"
 
 #include "front/json_req.h"
 #include "front/reply.h"
@@ -13,6 +14,10 @@ namespace {
 constinit request_entry slots[MAX_WEBREQ_COUNT];
 constinit unsigned char in_use[MAX_WEBREQ_COUNT];
 constinit int used_count;
+// Per slot, which successful webreq_register call filled it (from 1; 0 for
+// a free slot), and the number of such calls so far.
+constinit unsigned short slot_table[MAX_WEBREQ_COUNT];
+constinit int tables_registered;
 
 int reply_type(req_out out) { return out == OUT_JSON || out == OUT_JSON_ERR ? REPLY_JSON : REPLY_TEXT; }
 
@@ -48,11 +53,13 @@ int webreq_register(const request_entry* table, int count) {
         return -1;
     }
     int next = 0;
+    ++tables_registered;
     for (int slot = 0; slot < MAX_WEBREQ_COUNT && next < count; ++slot) {
         if (in_use[slot]) continue;
         slots[slot] = table[next++];
         slots[slot].code[sizeof slots[slot].code - 1] = '\0';
         in_use[slot] = 1;
+        slot_table[slot] = static_cast<unsigned short>(tables_registered);
         ++used_count;
     }
     return 0;
@@ -66,6 +73,7 @@ int webreq_unregister(const request_entry* table, int count) {
             if (std::strncmp(slots[slot].code, table[i].code, sizeof slots[slot].code) == 0) {
                 slots[slot] = request_entry{};
                 in_use[slot] = 0;
+                slot_table[slot] = 0;
                 --used_count;
                 break;
             }
@@ -104,4 +112,9 @@ int webreq_count() { return used_count; }
 const request_entry* webreq_slot(int index) {
     if (index < 0 || index >= MAX_WEBREQ_COUNT || !in_use[index]) return nullptr;
     return &slots[index];
+}
+
+int webreq_slot_table(int index) {
+    if (index < 0 || index >= MAX_WEBREQ_COUNT || !in_use[index]) return 0;
+    return slot_table[index];
 }

@@ -2,7 +2,9 @@
 # The local server: installs what is missing, builds the programs it serves
 # (webreq, coresim, nvrdb and the tools webreq runs), prepares a run root with a fresh configuration
 # database, starts the simulated core daemon and lighttpd on 127.0.0.1 (port
-# 8080, or $PORT), and stays in the foreground. Ctrl-C stops both.
+# 8080, or $PORT), and stays in the foreground. Ctrl-C stops both. The
+# request console is at /console/: the registry as JSON (nvrapi) and the
+# core journal's read-only view (corejournal.cgi) beside webreq.
 #
 # The banner appears only once this server's own lighttpd answers (a token
 # written into this run root comes back); when lighttpd or the core daemon
@@ -15,15 +17,26 @@ port=${PORT:-8080}
 run=${NVR_RUN:-$repo/run}
 build=${BUILD_DIR:-build}
 
-bash scripts/install-deps.sh
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" >/dev/null
-cmake --build "$build" -j"$(nproc)" --target webreq coresim nvrdb tqprofile tqchip_update
+# NVR_SERVE_QUICK=1 (the console's browser test): serve what is built, with
+# no package check, no build and no test recording.
+quick=${NVR_SERVE_QUICK:-0}
+if [ "$quick" != 1 ]; then
+    bash scripts/install-deps.sh
+    cmake -S . -B "$build" -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" >/dev/null
+    cmake --build "$build" -j"$(nproc)" --target webreq coresim nvrdb tqprofile tqchip_update \
+        nvrapi corejournal
+fi
+build=$(cd "$build" && pwd)
 BUILD_DIR=$build bash scripts/prepare-root.sh "$run"
 
 sed -e "s|@PORT@|$port|g" -e "s|@RUN@|$run|g" -e "s|@DIVISOR@|${NVR_TIME_DIVISOR:-1}|g" \
-    -e "s|@BIN@|$repo/$build/bin|g" \
+    -e "s|@BIN@|$build/bin|g" \
     conf/lighttpd.conf.in > "$run/lighttpd.conf"
-ln -sf "$repo/$build/bin/webreq" "$run/cgi-bin/webreq.cgi"
+ln -sf "$build/bin/webreq" "$run/cgi-bin/webreq.cgi"
+ln -sf "$build/bin/corejournal" "$run/cgi-bin/corejournal.cgi"
+rm -rf "$run/www/console"
+cp -r www/console "$run/www/console"
+"$build/bin/nvrapi" --json > "$run/www/console/registry.json"
 token=$(od -An -N8 -tx8 /dev/urandom | tr -d ' ')
 echo "$token" > "$run/www/serve-token.txt"
 
@@ -39,7 +52,7 @@ trap stop INT TERM EXIT
 # The recording the simulated core streams for a download (/4013): ten
 # seconds of a test picture as an H.264 elementary stream.
 recording="$run/var/lib/coresim/recording.h264"
-if [ ! -s "$recording" ]; then
+if [ "$quick" != 1 ] && [ ! -s "$recording" ]; then
     mkdir -p "$(dirname "$recording")"
     ffmpeg -v error -f lavfi -i testsrc=size=640x360:rate=25 -t 10 -pix_fmt yuv420p \
         -c:v libx264 -g 25 -f h264 "$recording"
@@ -90,6 +103,7 @@ Factory administrator: user "admin", password "123456".
   curl -s -OJ "$base/4013" -H 'Content-Type: application/json' \
        -d '{"id": 0, "streamType": 0, "startTime": "2024-01-02T03:00:00Z", "endTime": "2024-01-02T03:10:00Z"}'
 
+Request console: http://127.0.0.1:$port/console/
 Core daemon journal: $run/log/coresim.jsonl
 Press Ctrl-C to stop.
 INFO

@@ -1,4 +1,5 @@
 #include "front/dispatchreq.h"
+#include "front/registry_walk.h"
 #include "tests/harness/cgi_harness.h"
 
 #include <gtest/gtest.h>
@@ -126,6 +127,40 @@ TEST_F(Registry, UnregisterFreesExactlyTheTablesCodesAndSlotsAreReused) {
     EXPECT_STREQ(webreq_slot(1)->code, "/T0201");
     EXPECT_EQ(webreq_unregister(nullptr, 1), -1);
     EXPECT_EQ(webreq_unregister(third.data(), 0), -1);
+}
+
+TEST_F(Registry, EachSlotTellsWhichRegisteredTableFilledIt) {
+    test_root root;  // the refused table's log line lands here
+    const request_entry one[] = {{"/T0001", handler_a}, {"/T0002", handler_a}};
+    const request_entry two[] = {{"/T0003", handler_b}};
+    const request_entry three[] = {{"/T0004", handler_b}, {"/T0005", handler_b}};
+    ASSERT_EQ(webreq_register(one, 2), 0);
+    const int first = webreq_slot_table(0);
+    ASSERT_GT(first, 0);
+    ASSERT_EQ(webreq_register(two, 1), 0);
+    // A refused table is no table: the next one takes the next number.
+    const std::vector<request_entry> huge = make_table(100, MAX_WEBREQ_COUNT, handler_a);
+    ASSERT_EQ(webreq_register(huge.data(), MAX_WEBREQ_COUNT), -1);
+    webreq_unregister(one, 2);
+    // The freed slots 0 and 1 are refilled by the third table.
+    ASSERT_EQ(webreq_register(three, 2), 0);
+    struct row {
+        int slot;
+        const char* code;
+        int table;  // after the first
+        int line;
+    };
+    const row rows[] = {
+        {0, "/T0004", 2, __LINE__},
+        {1, "/T0005", 2, __LINE__},
+        {2, "/T0003", 1, __LINE__},
+    };
+    for (const row& r : rows) {
+        ASSERT_TRUE(webreq_slot(r.slot)) << "line " << r.line;
+        EXPECT_STREQ(webreq_slot(r.slot)->code, r.code) << "line " << r.line;
+        EXPECT_EQ(webreq_slot_table(r.slot), first + r.table) << "line " << r.line;
+    }
+    for (int free_slot : {3, -1, MAX_WEBREQ_COUNT}) EXPECT_EQ(webreq_slot_table(free_slot), 0) << free_slot;
 }
 
 }  // namespace
