@@ -2,6 +2,11 @@
 // cookies and download headers.
 #include "front/reply.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -67,6 +72,28 @@ int cgi_set_cookie(const char* name, const char* value, int lifetime_s, const ch
                 tm_utc.tm_sec, path ? path : "");
     std::fflush(stdout);
     return 0;
+}
+
+bool cgi_send_file(const char* file, const char* name) {
+    if (!file || !name) return false;
+    const int fd = open(file, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        return false;
+    }
+    cgi_download_header(name);
+    char buf[4096];
+    for (;;) {
+        const ssize_t got = read(fd, buf, sizeof buf);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) break;
+        std::fwrite(buf, 1, static_cast<size_t>(got), stdout);
+    }
+    std::fflush(stdout);
+    close(fd);
+    return true;
 }
 
 int cgi_download_header(const char* path) {

@@ -14,3 +14,7 @@ int cgi_set_cookie(const char* name, const char* value, int lifetime_s, const ch
                    const char* domain);
 // The two download header lines for the last path component of path.
 int cgi_download_header(const char* path);
+// Sends the regular file at file (a full path, links not followed) as a
+// download named after the last component of name. False, with nothing
+// written, when it cannot be opened or is not a regular file.
+bool cgi_send_file(const char* file, const char* name);

@@ -201,17 +201,7 @@ void net_csr_show(request& rq) {
 }
 
 void net_csr_download(request&) {
-    int fd = open(nvr_path(csr_pending).c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        cgi_reply(REPLY_TEXT, "NotFile");
-        return;
-    }
-    cgi_download_header(csr_pending);
-    char buf[4095];
-    ssize_t n;
-    while ((n = read(fd, buf, sizeof buf)) > 0) std::fwrite(buf, 1, static_cast<size_t>(n), stdout);
-    std::fflush(stdout);
-    close(fd);
+    if (!cgi_send_file(nvr_path(csr_pending).c_str(), csr_pending)) cgi_reply(REPLY_TEXT, "NotFile");
 }
 
 void net_cert_use(request&) {

@@ -31,7 +31,6 @@ namespace {
 
 constexpr std::string_view name_prefix = "rvpcap-";
 constexpr char archive_name[] = "packet.tar";
-constexpr size_t archive_piece = 4095;
 
 bool all_of(std::string_view s, const char* extra) {
     for (char c : s) {
@@ -130,21 +129,6 @@ bool regular_file(const std::string& path) {
     return lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-void stream_archive(const std::string& path) {
-    int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) return;
-    cgi_download_header(archive_name);
-    char buf[archive_piece];
-    for (;;) {
-        ssize_t got = read(fd, buf, sizeof buf);
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) break;
-        std::fwrite(buf, 1, static_cast<size_t>(got), stdout);
-    }
-    std::fflush(stdout);
-    close(fd);
-}
-
 }  // namespace
 
 bool capture_dir_ok(std::string_view dir) {
@@ -237,7 +221,7 @@ void capture_download(request& rq) {
         cgi_execv(argv.data());
     }
     cgi_debug_log(__FILE__, __LINE__, __func__, "real_name:%s", archive_device.c_str());
-    stream_archive(archive);
+    cgi_send_file(archive.c_str(), archive_name);
     unlink(archive.c_str());
     for (const std::string& f : files) unlink((where + "/" + f).c_str());
 }

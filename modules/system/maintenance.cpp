@@ -38,7 +38,6 @@ namespace {
 
 // The motion intervals a channel-0 record needs (seconds); 0 means unset.
 constexpr int32_t default_motion_interval = 20;
-constexpr size_t download_piece = 4095;
 constexpr long fw_prepare_pause_ms = 500;
 
 // ---- JSON forms of the answers ----------------------------------------------------
@@ -120,24 +119,7 @@ std::string read_head(const char* device_path, size_t max) {
 
 // Streams a file as a download; false when nothing could be sent.
 bool send_download(const std::string& path) {
-    int fd = open(nvr_path(path.c_str()).c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return false;
-    struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        close(fd);
-        return false;
-    }
-    cgi_download_header(path.c_str());
-    char buf[download_piece];
-    for (;;) {
-        ssize_t got = read(fd, buf, sizeof buf);
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) break;
-        std::fwrite(buf, 1, static_cast<size_t>(got), stdout);
-    }
-    std::fflush(stdout);
-    close(fd);
-    return true;
+    return cgi_send_file(nvr_path(path.c_str()).c_str(), path.c_str());
 }
 
 // The second word of "<word> & <word>" (the upload texts); empty when the

@@ -99,11 +99,19 @@ void wizard_camera_add(request& rq) {
 
 // clang-format off
 const request_entry wizard_table[] = {
-    {"/3300", wizard_ssh, IN_JSON, OUT_TEXT},
-    {"/3301", store_flag<auto_login>, IN_JSON, OUT_TEXT},
-    {"/3302", wizard_record_mode, IN_JSON, OUT_TEXT},
-    {"/3303", store_flag<wizard_flag>, IN_JSON, OUT_TEXT},
-    {"/3304", wizard_camera_add, IN_JSON, OUT_TEXT},
+    {"/3300", wizard_ssh, IN_JSON, OUT_TEXT,
+     "switch SSH on or off", "{sshEnable? (absent: 0)}", "1702 more", "OK"},
+    {"/3301", store_flag<auto_login>, IN_JSON, OUT_TEXT,
+     "switch the automatic local login on or off", "{autoLoginEnable? (absent: 0)}", "-", "OK"},
+    {"/3302", wizard_record_mode, IN_JSON, OUT_TEXT,
+     "set the recording mode of every channel", "{recordMode? (absent: 0)}", "1407 for each of the 64 channels",
+     "OK"},
+    {"/3303", store_flag<wizard_flag>, IN_JSON, OUT_TEXT,
+     "show the wizard at the next login or not", "{wizardEnable? (absent: 0)}", "-", "OK"},
+    {"/3304", wizard_camera_add, IN_JSON, OUT_TEXT,
+     "add a camera to a channel with the wizard's account",
+     "{id 0..63, enable 0..1, ipAddr, managePort >= 0, userName?, password?}",
+     "1201 (enabled) or 1202 (disabled) with the channel", "OK"},
 };
 // clang-format on
 

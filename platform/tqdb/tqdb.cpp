@@ -43,6 +43,7 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -62,6 +63,8 @@ constexpr int busy_timeout_default_ms = 10000;
 // holds this many pages, should the checkpoints after each write keep
 // finding readers.
 constexpr int wal_checkpoint_pages = 64;
+// How long the checkpoint after setting a new file up waits for readers.
+constexpr int setup_checkpoint_wait_ms = 1000;
 // Schema word of files that get no factory rows; the main file's word is the
 // catalogue fingerprint, which never equals it.
 constexpr int schema_version = 1;
@@ -386,8 +389,13 @@ int ensure_schema(connection* c, bool seed) {
     if (txn.commit(false) != 0) return -1;
     // Start with an empty log, waiting for the others as any write does:
     // a file set up with its factory rows leaves a large log, whose room
-    // later writes would reuse however full the disk is.
+    // later writes would reuse however full the disk is. The wait is short:
+    // the checkpoint holds the write lock meanwhile, and processes busy with
+    // the new file would otherwise queue behind it; a later write empties
+    // the log when this one could not.
+    sqlite3_busy_timeout(c->db, std::min(setup_checkpoint_wait_ms, tqdb_busy_timeout_ms()));
     sqlite3_wal_checkpoint_v2(c->db, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
+    sqlite3_busy_timeout(c->db, tqdb_busy_timeout_ms());
     return 0;
 }
 

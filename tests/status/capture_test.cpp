@@ -285,7 +285,10 @@ TEST_F(Capture, RoundTripCapturesLoopbackTrafficIntoTheArchive) {
     to.sin_family = AF_INET;
     to.sin_port = htons(9);  // discard: nobody needs to listen
     to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    for (int i = 0; i < 5; ++i) {
+    // tcpdump hands packets over in blocks, at the latest a second after
+    // they came; what is still in the kernel's block when it is stopped is
+    // lost. The marker goes out for longer than that.
+    for (int i = 0; i < 15; ++i) {
         sendto(fd, marker.data(), marker.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }

@@ -15,7 +15,7 @@
 namespace {
 
 constexpr int workers = 8;
-constexpr int rounds = 40;
+constexpr int rounds = 15;
 
 struct counter_rec {
     int32_t key;
