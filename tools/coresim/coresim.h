@@ -292,6 +292,7 @@ private:
     std::atomic<bool> running_{false};
     std::atomic<bool> stopping_{false};
     bool accepting_ = false;  // guarded by mu_; set from before accept to the count
+    bool loop_ready_ = false;  // guarded by mu_; the accepting thread has started
     double start_time_ = 0;
 
     mutable std::mutex mu_;

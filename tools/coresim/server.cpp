@@ -73,7 +73,17 @@ bool coresim_server::start_at(const std::string& socket_path, const std::string&
     start_time_ = now_s();
     stopping_.store(false);
     running_.store(true);
+    {
+        std::lock_guard<std::mutex> lock(mu_);
+        loop_ready_ = false;
+    }
     acceptor_ = std::thread(&coresim_server::accept_loop, this);
+    // start() returns once the new thread is done setting itself up. A test
+    // that forks right after starting the server would otherwise copy a
+    // thread midway in its allocator's set-up, and under AddressSanitizer the
+    // child could wait forever for a lock nobody will release.
+    std::unique_lock<std::mutex> lock(mu_);
+    cv_.wait(lock, [&] { return loop_ready_; });
     return true;
 }
 
@@ -232,6 +242,11 @@ void coresim_server::reap_locked() {
 }
 
 void coresim_server::accept_loop() {
+    {
+        std::lock_guard<std::mutex> lock(mu_);
+        loop_ready_ = true;
+    }
+    cv_.notify_all();
     for (;;) {
         pollfd fds[2] = {{listen_fd_, POLLIN, 0}, {wake_fd_, POLLIN, 0}};
         if (poll(fds, 2, -1) < 0) {
