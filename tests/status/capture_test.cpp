@@ -243,15 +243,16 @@ TEST_F(Capture, StopAndWatchdogEndTheCaptureByName) {
     EXPECT_EQ(runs(1), std::vector<std::string>{"killall | tcpdump"});
     unlink(ran_file.c_str());
 
-    // 2 s at the tests' time divisor of 100.
-    std::vector<std::string> argv = exec_argv(bin_path("webmonitor"));
+    // 2 s at the tests' time divisor of 100. The stand-in is started by name
+    // as webreq starts it (in a cross build, its launcher runs the emulator).
+    std::vector<std::string> argv = {bin_path("webmonitor")};
     argv.insert(argv.end(), {"tcpdump", "2"});
     int status = -1;
     run_program(argv, &status);
     EXPECT_EQ(status, 0);
     EXPECT_EQ(runs(), std::vector<std::string>{"killall | tcpdump"});
     for (std::vector<std::string> bad : {std::vector<std::string>{"tcpdump"}, {"tcpdump", "soon"}, {"-s", "1"}}) {
-        argv = exec_argv(bin_path("webmonitor"));
+        argv = {bin_path("webmonitor")};
         argv.insert(argv.end(), bad.begin(), bad.end());
         run_program(argv, &status);
         EXPECT_EQ(status, 2) << bad.back();
