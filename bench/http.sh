@@ -8,13 +8,15 @@
 #   - reads after 10,000 changing stores: within 10% of the fresh database;
 #   - with the core daemon gone, a waiting request answers within the send
 #     attempts' bound (30 s; measured last, it takes that long).
+# Beside them, the floor: a static CGI that only opens the database and reads
+# one setting through the same SQLite library, against the same hello.
 #   bench/http.sh [RUNS] [STORES]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-200}
 stores=${2:-10000}
 build=${BUILD_DIR:-build}
-cmake --build "$build" --target webreq coresim nvrdb bench_hello >/dev/null
+cmake --build "$build" --target webreq coresim nvrdb bench_hello bench_db_read >/dev/null
 run=$(mktemp -d /tmp/nvrhttp.XXXXXX)
 port=$(( 20000 + RANDOM % 20000 ))
 mkdir -p "$run"/{mnt/nand/app,mnt/nand2,tmp,var/run,dev/shm,www,cgi-bin,log}
@@ -22,6 +24,7 @@ NVR_ROOT="$run" "$build/bin/nvrdb" init
 echo "bench" > "$run/www/index.html"
 ln -sf "$(pwd)/$build/bin/webreq" "$run/cgi-bin/webreq.cgi"
 ln -sf "$(pwd)/$build/bench/bench_hello" "$run/cgi-bin/hello.cgi"
+ln -sf "$(pwd)/$build/bench/bench_db_read" "$run/cgi-bin/db_read.cgi"
 sed -e "s|@PORT@|$port|g" -e "s|@RUN@|$run|g" -e "s|@DIVISOR@|1|g" conf/lighttpd.conf.in > "$run/lighttpd.conf"
 
 NVR_ROOT="$run" "$build/bin/coresim" > /dev/null &
@@ -36,7 +39,7 @@ base="http://127.0.0.1:$port/cgi-bin"
 # with BODY set, the requests are JSON posts alternating between BODY with
 # the value 0 and with 1, so that every store changes the stored value.
 requests() {
-    local count=$1 url=$2 body=${3:-}
+    local count=$1 url=$2 body=${3:-} i
     local quoted=${body//\"/\\\"}
     local data=("data = \"${quoted//@V@/0}\"" "data = \"${quoted//@V@/1}\"")
     for ((i = 0; i < count; i++)); do
@@ -50,25 +53,54 @@ requests() {
         fi
     done
 }
-# Median (ms) of RUNS requests.
-median() {
-    requests "$runs" "$@" | curl -s -K - | sort -n |
-        awk '{ a[NR] = $1 * 1000 } END { printf "%.2f", a[int((NR + 1) / 2)] }'
+# Medians (ms) of RUNS rounds, as "URL median" lines. Each round requests
+# every URL once, in turn, so that a machine that gets busier or quieter
+# during the run weighs on all of them alike. An argument is a URL, or
+# URL|BODY for a store (alternating values as in requests).
+medians() {
+    local i spec body first=1
+    for ((i = 0; i < runs; i++)); do
+        for spec in "$@"; do
+            ((first)) || echo next
+            first=0
+            if [[ $spec == *"|"* ]]; then
+                body=${spec#*|}
+                requests 1 "${spec%%|*}" "${body//@V@/$((i % 2))}"
+            else
+                requests 1 "$spec"
+            fi
+        done
+    done | sed 's/^write-out = .*/write-out = "%{url_effective} %{time_total}\\n"/' | curl -s -K - |
+        awk '{ t[$1, ++n[$1]] = $2 * 1000 }
+             END { for (u in n) { m = n[u]; k = 0
+                       for (j = 1; j <= m; j++) v[++k] = t[u, j]
+                       asort_n(v, m); printf "%s %.2f\n", u, v[int((m + 1) / 2)]; delete v } }
+             function asort_n(a, m,    i, j, x) {
+                 for (i = 2; i <= m; i++) { x = a[i]; for (j = i - 1; j >= 1 && a[j] > x; j--) a[j + 1] = a[j]; a[j + 1] = x } }'
+}
+declare -A med
+measure() {
+    local url value
+    while read -r url value; do med[$url]=$value; done < <(medians "$@")
 }
 verdict() { awk -v v="$1" -v t="$2" 'BEGIN { print (v <= t ? "PASS" : "MISS") }'; }
 line() { printf '%-58s %10s %12s  %s\n' "$1" "$2" "$3" "$4"; }
 
 store_body='{"autoLoginEnable": @V@}'
-hello=$(median "$base/hello.cgi")
-reading=$(median "$base/webreq.cgi/6070")
-one_setting=$(median "$base/webreq.cgi/7042")
-storing=$(median "$base/webreq.cgi/3301" "$store_body")
-query=$(median "$base/webreq.cgi/2001")
+measure "$base/hello.cgi" "$base/db_read.cgi" "$base/webreq.cgi/6070" "$base/webreq.cgi/7042" \
+    "$base/webreq.cgi/3301|$store_body" "$base/webreq.cgi/2001"
+hello=${med[$base/hello.cgi]}
+floor=${med[$base/db_read.cgi]}
+reading=${med[$base/webreq.cgi/6070]}
+one_setting=${med[$base/webreq.cgi/7042]}
+storing=${med[$base/webreq.cgi/3301]}
+query=${med[$base/webreq.cgi/2001]}
 
 requests "$stores" "$base/webreq.cgi/3301" "$store_body" | curl -s -K - > /dev/null
-aged_reading=$(median "$base/webreq.cgi/6070")
-aged_one=$(median "$base/webreq.cgi/7042")
-aged_hello=$(median "$base/hello.cgi")
+measure "$base/hello.cgi" "$base/webreq.cgi/6070" "$base/webreq.cgi/7042"
+aged_hello=${med[$base/hello.cgi]}
+aged_reading=${med[$base/webreq.cgi/6070]}
+aged_one=${med[$base/webreq.cgi/7042]}
 log_files=$(cd "$run/mnt/nand/app" && ls -l | awk 'NR > 1 { printf "%s %s B  ", $9, $5 }')
 
 kill "$core"
@@ -78,6 +110,7 @@ absent=$(curl -s -o /dev/null -w '%{time_total}' "$base/webreq.cgi/2001" | awk '
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 line "request (median of $runs, ms)" "measured" "target" ""
 line "static hello-world CGI" "$hello" "" ""
+line "floor: static CGI reading one setting with SQLite / hello" "$(ratio "$floor" "$hello")" "" ""
 line "setting read, no core message (/6070) / hello" "$(ratio "$reading" "$hello")" "<= 1.50" \
     "$(verdict "$(ratio "$reading" "$hello")" 1.5)"
 line "setting stored, changing value (/3301) / hello" "$(ratio "$storing" "$hello")" "<= 1.50" \
