@@ -58,16 +58,16 @@ requests() {
 # during the run weighs on all of them alike. An argument is a URL, or
 # URL|BODY for a store (alternating values as in requests).
 medians() {
-    local i spec body first=1
+    local i entry body first=1
     for ((i = 0; i < runs; i++)); do
-        for spec in "$@"; do
+        for entry in "$@"; do
             ((first)) || echo next
             first=0
-            if [[ $spec == *"|"* ]]; then
-                body=${spec#*|}
-                requests 1 "${spec%%|*}" "${body//@V@/$((i % 2))}"
+            if [[ $entry == *"|"* ]]; then
+                body=${entry#*|}
+                requests 1 "${entry%%|*}" "${body//@V@/$((i % 2))}"
             else
-                requests 1 "$spec"
+                requests 1 "$entry"
             fi
         done
     done | sed 's/^write-out = .*/write-out = "%{url_effective} %{time_total}\\n"/' | curl -s -K - |
