@@ -46,7 +46,7 @@ requests() {
         ((i == 0)) || echo next
         echo "url = \"$url\""
         echo 'output = "/dev/null"'
-        echo 'write-out = "%{time_total}\n"'
+        echo 'write-out = "%{url_effective} %{time_total}\n"'
         if [ -n "$body" ]; then
             echo 'header = "Content-Type: application/json"'
             echo "${data[i % 2]}"
@@ -70,7 +70,7 @@ medians() {
                 requests 1 "$entry"
             fi
         done
-    done | sed 's/^write-out = .*/write-out = "%{url_effective} %{time_total}\\n"/' | curl -s -K - |
+    done | curl -s -K - |
         awk '{ t[$1, ++n[$1]] = $2 * 1000 }
              END { for (u in n) { m = n[u]; k = 0
                        for (j = 1; j <= m; j++) v[++k] = t[u, j]
